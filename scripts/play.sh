@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Sets up, builds and starts Rustwake on the bundled demo data.
+# Arguments go to the game: `bash scripts/play.sh debug` opens the editor.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DRW_BUILD_TESTS=OFF -DRW_BUILD_BENCH=OFF >/dev/null
+cmake --build build --target rustwake demo_data
+exec build/rustwake --data build/demo "$@"

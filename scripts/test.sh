@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the normal build, the same suites
+# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of
+# each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+JOBS=$(nproc)
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+
+echo "== build and test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$JOBS"
+ctest --test-dir build --output-on-failure -j "$JOBS"
+
+echo "== sanitizers"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$JOBS"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+
+if ls fuzz/*.cpp >/dev/null 2>&1; then
+  echo "== fuzzing"
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRW_FUZZ=ON \
+    -DRW_BUILD_TESTS=OFF -DRW_BUILD_BENCH=OFF >/dev/null
+  cmake --build build-fuzz -j "$JOBS"
+  for f in build-fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    echo "-- $(basename "$f")"
+    mkdir -p "build-fuzz/corpus/$(basename "$f")"
+    "$f" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=0 "build-fuzz/corpus/$(basename "$f")" 2>&1 | tail -n 3
+  done
+fi
+echo "== all tests passed"

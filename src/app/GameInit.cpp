@@ -1,0 +1,158 @@
+#include "app/MainForm.h"
+#include "critters/Critter.h"
+#include "media/Bitmap.h"
+#include "media/Sound.h"
+
+namespace {
+TBitmap LoadPicture(const TFileSystem& files, const std::string& path) {
+    return LoadBmp(files.ReadFile(path), path);
+}
+
+// The section of a critter picture: its name cut before the second
+// underscore (metal_walk_shadow -> metal_walk).
+std::string CritterSection(const std::string& name) {
+    size_t first = name.find('_');
+    if (first == std::string::npos) return name;
+    size_t second = name.find('_', first + 1);
+    return second == std::string::npos ? name : name.substr(0, second);
+}
+}  // namespace
+
+void TMainForm::GameInit() {
+    const TIniFile& ini = ControlForm.Config;
+
+    if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
+
+    if (FirstLoad) {
+        Log("GameInit -> loading sounds...");
+        auto addWave = [&](const std::string& name, const std::string& file) {
+            TWaveData wave = LoadWav(Files.ReadFile(file), file);
+            DXWL.Add(name, &wave);
+        };
+        addWave("player_fire", "data\\sounds\\player_fire.wav");
+        for (int n = 1; n <= 12; ++n)
+            addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
+        int sounds = ini.ReadInteger("Main", "Sounds", 0);
+        for (int k = 0; k < sounds; ++k) {
+            std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
+            addWave(name, "data\\sounds\\" + name + ".wav");
+        }
+        for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
+            std::string s = ini.ReadString(ControlForm.HitTypeName(t), "sound", "");
+            for (int n = 1; n <= 3; ++n) {
+                std::string name = s + std::to_string(n);
+                if (s.empty())
+                    DXWL.Add(name, nullptr);
+                else
+                    addWave(name, "data\\sounds\\" + name + ".wav");
+            }
+        }
+        Log("GameInit -> sounds loaded");
+    }
+
+    Log("GameInit -> Loading images...");
+    {
+        std::string path = "data\\Images\\Locations\\" + World.PatternName + ".bmp";
+        TBitmap scratch = LoadPicture(Files, path);
+        for (int row = 0; row < 5; ++row)
+            for (int col = 0; col < 5; ++col) {
+                TImageItem& item = DXIL.Add();
+                item.Picture.SetSize(320, 240);
+                item.Picture.CopyRect(0, 0, scratch, TRect{col * 320, row * 240, (col + 1) * 320, (row + 1) * 240});
+                item.Name = "pattern" + std::to_string(col) + std::to_string(row);
+                item.Transparent = false;
+                item.TransparentColor = 0xFF00FF;
+            }
+    }
+
+    auto addInterface = [&](const std::string& name, int patW, int patH) {
+        TImageItem& item = DXIL.Add();
+        item.Picture = LoadPicture(Files, "data\\Images\\Interface\\" + name + ".bmp");
+        item.Name = name;
+        item.PatternWidth = patW;
+        item.PatternHeight = patH;
+        item.Transparent = true;
+        item.TransparentColor = 0xFF00FF;
+    };
+    addInterface("Cursor", 0, 0);
+    addInterface("CursorO", 0, 0);
+    addInterface("CursorA", 0, 0);
+    addInterface("Main", 253, 168);
+    addInterface("Dialog", 0, 0);
+
+    int heads = ini.ReadInteger("Main", "Heads", 0);
+    for (int k = 0; k < heads; ++k) {
+        std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
+        TImageItem& item = DXIL.Add();
+        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Portraits\\" + name + ".bmp");
+        item.Name = name;
+        item.Transparent = false;
+        item.TransparentColor = 0xFF00FF;
+    }
+
+    for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
+        std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
+        TImageItem& item = DXIL.Add();
+        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp");
+        item.Name = name;
+        item.PatternWidth = 20;
+        item.PatternHeight = 40;
+        item.Transparent = true;
+        item.TransparentColor = 0xFF00FF;
+    }
+
+    for (const std::string& line : CritterImages) {
+        TImageItem& item = DXIL.Add();
+        item.Picture = LoadPicture(Files, "data\\Images\\Critters\\" + line + ".bmp");
+        item.Name = line;
+        item.Transparent = true;
+        item.TransparentColor = item.Picture.Pixel(0, 0);
+        std::string section = CritterSection(line);
+        item.PatternWidth = ini.ReadInteger(section, "Width", 0);
+        item.PatternHeight = ini.ReadInteger(section, "Height", 0);
+    }
+
+    int special = ini.ReadInteger("Main", "SpecialObjects", 0);
+    for (const std::string& line : ObjectImages) {
+        TImageItem& item = DXIL.Add();
+        item.Picture = LoadPicture(Files, "data\\Images\\Objects\\" + line + ".bmp");
+        item.Name = line;
+        item.Transparent = true;
+        item.TransparentColor = item.Picture.Pixel(0, 0);
+        item.PatternWidth = 0;
+        item.PatternHeight = 0;
+        for (int k = 0; k < special; ++k) {
+            std::string section = "Object" + std::to_string(k);
+            if (ini.ReadString(section, "name", "") == line && ini.ReadString(section, "effect", "") == "anim") {
+                item.PatternWidth = ini.ReadInteger(section, "PatternWidth", 0);
+                item.PatternHeight = ini.ReadInteger(section, "PatternHeight", 0);
+            }
+        }
+    }
+    Log("GameInit -> Images loaded");
+
+    if (DebugMode && FirstLoad) {
+        World.Critters.clear();
+        World.Critters.push_back(std::make_unique<tCritter>(*this, 0));
+        tCritter& player = *World.Critters[0];
+        player.SetDirection(5);
+        player.SetSkin("metal");
+        player.SetAnimation(csIdle);
+        player.StartX = 30;
+        player.StartY = 50;
+        player.SetPosition(30, 50);
+        player.Ammo = 300;
+        player.DmgMin = 3;
+        player.DmgMax = 6;
+        player.Accuracy = 90;
+        ControlForm.CritterListBox.Clear();
+        ControlForm.CritterListBox.Items.push_back("Игрок");
+        ControlForm.CritterListBox.ItemIndex = 0;
+        ControlForm.CritterListBoxClick();
+        World.DrawList = std::make_unique<tObjHandler>(*this);
+        World.DrawList->Rebuild();
+    }
+
+    FirstLoad = false;
+    Log("GameInit -> All is done");
+}

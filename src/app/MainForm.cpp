@@ -1,0 +1,200 @@
+#include "app/MainForm.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "base/Errors.h"
+#include "base/Text.h"
+#include "critters/Critter.h"
+#include "world/Obj.h"
+
+namespace {
+// The list files: one picture name per line, CR LF, a lone CR or LF also
+// ends a line; lines are taken whole, without trimming.
+std::vector<std::string> ReadListFile(const TFileSystem& files, const std::string& path) {
+    std::string text = Cp1251ToUtf8(files.ReadFile(path));
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return lines;
+}
+}  // namespace
+
+TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
+    : Options(options),
+      Platform(platform),
+      Files(options.DataDir.empty() ? std::filesystem::current_path() : std::filesystem::path(options.DataDir)),
+      DXDraw(Fonts),
+      DXWL(platform.SoundOutput()),
+      Scripts(Files, *this),
+      ControlForm(*this) {}
+
+TMainForm::~TMainForm() {
+    // Records go before the services their destructors talk to.
+    World.DrawList.reset();
+    World.Critters.clear();
+    World.Objects.clear();
+    World.MapScript.reset();
+}
+
+bool TMainForm::Start() {
+    bool ok = true;
+    auto step = [&](const std::function<void()>& f) {
+        if (!ok) return;
+        try {
+            f();
+        } catch (const std::exception& e) {
+            ReportError(e);
+            ok = false;
+        }
+    };
+    step([&] { FormCreate(); });
+    step([&] { ControlForm.FormCreate(); });
+    step([&] { InitializeSurface(); });
+    if (ok && !Options.MapFile.empty()) Guard([&] { LoadMap(Options.MapFile); });
+    return ok;
+}
+
+void TMainForm::FormCreate() {
+    Log("TMainForm.FormCreate -> start logging...");
+    Rand.SetSeed(Options.Seed ? *Options.Seed : Platform.Clock().Now());
+    ConsoleLines.clear();
+    CritterImages = ReadListFile(Files, "data\\Images\\Critters\\Critters.lst");
+    ObjectImages = ReadListFile(Files, "data\\Images\\Objects\\Objects.lst");
+    LocationImages = ReadListFile(Files, "data\\Images\\Locations\\Locations.lst");
+    Log("TMainForm.FormCreate -> lists loaded");
+    Dialog = TDialogState{};
+    FirstLoad = true;
+    if (!IsDebugParam(Options.GameParams)) {
+        ScreenMode = smMainMenu;
+        Log("TMainForm.FormCreate -> normal mode");
+    } else {
+        Log("TMainForm.FormCreate -> debug mode");
+        ScreenMode = smGame;
+        DebugMode = true;
+    }
+}
+
+void TMainForm::DXDrawInitialize() {
+    if (ScreenMode == smGame)
+        GameInit();
+    else if (ScreenMode == smMainMenu)
+        MMInit();
+    Platform.HideSystemCursor();
+}
+
+void TMainForm::FinalizeSurface() { SurfaceReady = false; }
+
+void TMainForm::InitializeSurface() {
+    SurfaceReady = true;
+    DXDrawInitialize();
+}
+
+void TMainForm::ReloadGraphics() {
+    DXT.Enabled = false;
+    DXIL.Clear();
+    FinalizeSurface();
+    try {
+        InitializeSurface();
+    } catch (...) {
+        // The game goes on with what did load; a stopped timer would freeze it.
+        DXT.Enabled = true;
+        throw;
+    }
+    DXT.Enabled = true;
+}
+
+void TMainForm::Render() {
+    DXI.Poll();
+    if (ScreenMode == smGame || ScreenMode == smDialog)
+        GameRender();
+    else if (ScreenMode == smMainMenu)
+        MMRender();
+}
+
+bool TMainForm::Tick() {
+    uint32_t now = Now();
+    for (const auto& script : Scripts.TakeDueTimers(now)) {
+        if (Closed) return false;
+        if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
+    }
+    if (Closed || !DXT.Due(now)) return false;
+    DXT.CountTick(now);
+    ++FrameCount;
+    Guard([&] { Render(); });
+    return true;
+}
+
+void TMainForm::DXDrawMouseDown(int button, int x, int y) {
+    Guard([&] {
+        if (ScreenMode == smGame)
+            GameMouseDown(button, x, y);
+        else if (ScreenMode == smDialog)
+            DialogMouseDown(button, x, y);
+        else if (ScreenMode == smMainMenu)
+            MMMouseDown(button, x, y);
+    });
+}
+
+void TMainForm::DXDrawMouseMove(int x, int y) {
+    Guard([&] {
+        if (ScreenMode == smGame)
+            GameMouseMove(x, y);
+        else if (ScreenMode == smDialog)
+            DialogMouseMove(x, y);
+        else if (ScreenMode == smMainMenu)
+            MMMouseMove(x, y);
+    });
+}
+
+void TMainForm::DXDrawMouseUp(int button, int x, int y) {
+    Guard([&] {
+        if (ScreenMode == smGame)
+            GameMouseUp(button, x, y);
+        else if (ScreenMode == smDialog)
+            DialogMouseUp(button, x, y);
+        else if (ScreenMode == smMainMenu)
+            MMMouseUp(button, x, y);
+    });
+}
+
+void TMainForm::FormDestroy() {
+    World.Critters.clear();
+    if (MusicOn && !Platform.MusicPlayer().FileName.empty()) {
+        Platform.MusicPlayer().Stop();
+        Platform.MusicPlayer().Close();
+    }
+    if (Files.Exists("temp.mp3")) Files.DeleteFile("temp.mp3");
+}
+
+void TMainForm::Log(const std::string& message) {
+    if (Options.Verbose) std::cerr << message << '\n';
+}
+
+void TMainForm::PlayerDead() {
+    if (!DebugMode) PlayerDeadFlag = true;
+    DeathTime = Now();
+}
+
+void TMainForm::Guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportError(e);
+    }
+}
+
+void TMainForm::ReportError(const std::exception& error) {
+    std::string text = error.what();
+    if (const auto* se = dynamic_cast<const EScriptError*>(&error))
+        text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
+    Errors.push_back(text);
+    std::cerr << "Rustwake: " << text << '\n';
+    Platform.ShowError(text);
+}

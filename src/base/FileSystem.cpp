@@ -1,0 +1,129 @@
+#include "base/FileSystem.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "base/Errors.h"
+#include "base/Text.h"
+
+namespace fs = std::filesystem;
+
+std::string SlashPath(std::string_view gamePath) {
+    std::string s(gamePath);
+    for (char& c : s)
+        if (c == '\\') c = '/';
+    return s;
+}
+
+TFileSystem::TFileSystem(fs::path root) : RootDir(std::move(root)) {}
+
+const std::vector<std::string>* TFileSystem::Listing(const fs::path& dir) const {
+    std::error_code ec;
+    auto stamp = fs::last_write_time(dir, ec);
+    if (ec) return nullptr;
+    auto& entry = Cache[dir.string()];
+    if (entry.Names.empty() || entry.Stamp != stamp) {
+        entry.Names.clear();
+        entry.Stamp = stamp;
+        for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+            entry.Names.push_back(it->path().filename().string());
+    }
+    return &entry.Names;
+}
+
+fs::path TFileSystem::Resolve(std::string_view gamePath) const {
+    fs::path p(SlashPath(gamePath));
+    fs::path cur = p.is_absolute() ? p.root_path() : RootDir;
+    bool matching = true;
+    for (const auto& part : p.relative_path()) {
+        std::string name = part.string();
+        if (name.empty() || name == ".") continue;
+        if (matching && name != "..") {
+            std::error_code ec;
+            if (!fs::exists(cur / name, ec)) {
+                const auto* names = Listing(cur);
+                bool found = false;
+                if (names)
+                    for (const auto& n : *names)
+                        if (SameText(n, name)) {
+                            name = n;
+                            found = true;
+                            break;
+                        }
+                if (!found) matching = false;
+            }
+        }
+        cur /= name;
+    }
+    return cur;
+}
+
+bool TFileSystem::Exists(std::string_view gamePath) const {
+    std::error_code ec;
+    return fs::is_regular_file(Resolve(gamePath), ec);
+}
+
+std::string TFileSystem::ReadFile(std::string_view gamePath) const {
+    fs::path real = Resolve(gamePath);
+    std::error_code ec;
+    if (!fs::is_regular_file(real, ec))
+        throw EFileError("Cannot open file \"" + std::string(gamePath) + "\". No such file");
+    std::ifstream in(real, std::ios::binary);
+    if (!in) throw EFileError("Cannot open file \"" + std::string(gamePath) + "\". Access denied");
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    if (in.bad()) throw EFileError("Cannot read file \"" + std::string(gamePath) + "\"");
+    return ss.str();
+}
+
+void TFileSystem::WriteFileAtomic(std::string_view gamePath, std::string_view data) const {
+    fs::path real = Resolve(gamePath);
+    fs::path tmp = real;
+    tmp += ".tmp~";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        if (!out) throw EFileError("Cannot create file \"" + std::string(gamePath) + "\"");
+        out.write(data.data(), std::streamsize(data.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ec;
+            fs::remove(tmp, ec);
+            throw EFileError("Cannot write file \"" + std::string(gamePath) + "\"");
+        }
+    }
+    std::error_code ec;
+    fs::rename(tmp, real, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        throw EFileError("Cannot write file \"" + std::string(gamePath) + "\"");
+    }
+}
+
+bool TFileSystem::CopyFile(std::string_view from, std::string_view to) const {
+    std::error_code ec;
+    fs::path src = Resolve(from);
+    if (!fs::is_regular_file(src, ec)) return false;
+    return fs::copy_file(src, Resolve(to), fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+bool TFileSystem::DeleteFile(std::string_view gamePath) const {
+    std::error_code ec;
+    return fs::remove(Resolve(gamePath), ec);
+}
+
+std::vector<std::string> TFileSystem::ListFiles(std::string_view gameDir, std::string_view extension) const {
+    std::vector<std::string> out;
+    std::error_code ec;
+    fs::path dir = Resolve(gameDir);
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.size() >= extension.size() &&
+            SameText(std::string_view(name).substr(name.size() - extension.size()), extension))
+            out.push_back(name);
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}

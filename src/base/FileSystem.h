@@ -1,0 +1,47 @@
+#pragma once
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The one place that turns a game path ("data\Images\Main.bmp") into a real
+// file. Backslashes become '/', relative paths are taken from the game's root
+// folder (program and working directory alike), and every component is
+// matched against the directory listing without regard to letter case, so
+// data made on a case-insensitive system loads here as it is.
+class TFileSystem {
+public:
+    explicit TFileSystem(std::filesystem::path root);
+
+    const std::filesystem::path& Root() const { return RootDir; }
+
+    // The real path for a game path. Components that do not exist yet are
+    // kept as written, so the result also serves for creating files.
+    std::filesystem::path Resolve(std::string_view gamePath) const;
+    bool Exists(std::string_view gamePath) const;
+
+    // Whole-file read; throws EFileError naming the path when it cannot.
+    std::string ReadFile(std::string_view gamePath) const;
+    // Writes a temporary file beside the target and renames it into place,
+    // so a failed write never destroys the old file. Throws EFileError.
+    void WriteFileAtomic(std::string_view gamePath, std::string_view data) const;
+    // Copy over an existing file / delete; both report success only.
+    bool CopyFile(std::string_view from, std::string_view to) const;
+    bool DeleteFile(std::string_view gamePath) const;
+    // Files of a folder whose names end with the extension (any case).
+    std::vector<std::string> ListFiles(std::string_view gameDir, std::string_view extension) const;
+
+private:
+    struct DirCache {
+        std::filesystem::file_time_type Stamp;
+        std::vector<std::string> Names;
+    };
+    const std::vector<std::string>* Listing(const std::filesystem::path& dir) const;
+
+    std::filesystem::path RootDir;
+    mutable std::map<std::string, DirCache> Cache;
+};
+
+// "data\Images\Main.bmp" -> "data/Images/Main.bmp".
+std::string SlashPath(std::string_view gamePath);

@@ -1,0 +1,46 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+
+#include "app/Options.h"
+#include "platform/Headless.h"
+#include "platform/SdlPlatform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Without --data the game looks for data/ beside the executable, then in
+// the current folder.
+std::string DefaultDataDir() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        for (fs::path dir : {exe.parent_path(), exe.parent_path() / "demo"})
+            if (fs::is_directory(dir / "data", ec)) return dir.string();
+    }
+    return fs::current_path().string();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    TGameOptions options;
+    try {
+        options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        std::cerr << "rustwake: " << e.what() << "\n\n" << UsageText();
+        return 2;
+    }
+    if (options.ShowHelp) {
+        std::cout << UsageText();
+        return 0;
+    }
+    if (options.DataDir.empty()) options.DataDir = DefaultDataDir();
+    std::error_code ec;
+    if (!fs::is_directory(fs::path(options.DataDir) / "data", ec)) {
+        std::cerr << "rustwake: no data folder in \"" << options.DataDir << "\" (give one with --data DIR)\n";
+        return 1;
+    }
+    return options.Headless ? RunHeadless(options) : RunWindowed(options);
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Colours are $00BBGGRR: red in the low byte. Surfaces and bitmaps keep their
+// pixels in that same order, so a pixel read is a game colour as it stands.
+using TColor = uint32_t;
+
+constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) { return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16); }
+
+struct TRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;  // right and bottom exclusive
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+};
+
+struct TSize {
+    int Cx = 0, Cy = 0;
+};
+
+// An in-memory picture.
+class TBitmap {
+public:
+    TBitmap() = default;
+    TBitmap(int width, int height, TColor fill = 0);
+
+    int Width() const { return W; }
+    int Height() const { return H; }
+    bool Empty() const { return W == 0 || H == 0; }
+    void SetSize(int width, int height, TColor fill = 0);
+
+    // 0 outside the picture.
+    TColor Pixel(int x, int y) const {
+        return (x < 0 || y < 0 || x >= W || y >= H) ? 0 : Pixels[size_t(y) * W + x];
+    }
+    void SetPixel(int x, int y, TColor c) {
+        if (x >= 0 && y >= 0 && x < W && y < H) Pixels[size_t(y) * W + x] = c;
+    }
+    TColor* Row(int y) { return Pixels.data() + size_t(y) * W; }
+    const TColor* Row(int y) const { return Pixels.data() + size_t(y) * W; }
+    std::vector<TColor>& Data() { return Pixels; }
+    const std::vector<TColor>& Data() const { return Pixels; }
+
+    // Copies src's rectangle to (x, y) of this bitmap, clipped on both sides.
+    void CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect);
+
+private:
+    int W = 0, H = 0;
+    std::vector<TColor> Pixels;
+};
+
+// Reads a Windows bitmap file (1, 4, 8, 24 and 32 bits; uncompressed or RLE).
+// Throws EGameError naming `fileName` and what is wrong when it is not one.
+TBitmap LoadBmp(std::string_view bytes, const std::string& fileName);
+// Writes a 24-bit uncompressed bitmap file.
+std::string SaveBmp(const TBitmap& bmp);
+// Writes a PNG file image (used by screenshots).
+std::string SavePng(const TBitmap& bmp);

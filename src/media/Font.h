@@ -1,0 +1,33 @@
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "media/Bitmap.h"
+
+struct TFontSpec;
+
+// TrueType text with the faces the game names ("Tahoma" with its bold face,
+// "Small Fonts", "MS Sans Serif"), sizes in points at 96 DPI. The same font
+// object measures and draws, so extents always agree with what is drawn.
+class TFontEngine {
+public:
+    // fontDir: where tahoma.ttf, tahomabd.ttf, small_fonts.ttf and
+    // ms_sans_serif.ttf are; empty = the system's fonts-wine folder.
+    explicit TFontEngine(std::string fontDir = "");
+    ~TFontEngine();
+    TFontEngine(const TFontEngine&) = delete;
+    TFontEngine& operator=(const TFontEngine&) = delete;
+
+    TSize TextExtent(const TFontSpec& font, std::string_view utf8);
+    // Draws with its top-left corner at (x, y), clipped to the bitmap; with
+    // `background`, the extent rectangle is filled first (solid brush).
+    void TextOut(TBitmap& target, const TFontSpec& font, int x, int y, std::string_view utf8,
+                 const TColor* background = nullptr);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> P;
+};

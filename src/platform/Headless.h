@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/Options.h"
+#include "app/Platform.h"
+#include "media/Sound.h"
+
+// The platform without a window or an audio device: a virtual clock the
+// runner advances, sounds and music only recorded, errors on stderr.
+class THeadlessPlatform : public IPlatform {
+public:
+    class TMusic : public IMusicPlayer {
+    public:
+        bool Open(const std::string& realPath) override;
+        bool Play() override { return IsOpen; }
+        void Stop() override {}
+        void Close() override { IsOpen = false; }
+        bool IsOpen = false;
+    };
+
+    const IClock& Clock() override { return VirtualClock; }
+    ISoundOutput& SoundOutput() override { return Sound; }
+    IMusicPlayer& MusicPlayer() override { return Music; }
+    void ShowError(const std::string&) override {}
+    void CloseMainWindow() override { WindowClosed = true; }
+    void SetPanelVisible(bool visible) override { Panel = visible; }
+    bool PanelVisible() const override { return Panel; }
+
+    TManualClock VirtualClock;
+    TSilentOutput Sound;
+    TMusic Music;
+    bool WindowClosed = false;
+    bool Panel = false;
+};
+
+// One line of a headless input file.
+struct TInputEvent {
+    int Frame = 0;
+    enum TKind { Move, Down, Up, KeyDown, KeyUp, Panel } Kind = Move;
+    int X = 0, Y = 0;       // move
+    int Button = 0;         // down / up
+    int Key = 0;            // keydown / keyup
+    std::string PanelArgs;  // panel: the rest of the line
+    int Line = 0;
+};
+
+// Reads an input file; throws EGameError naming the file and line of a
+// line it cannot understand.
+std::vector<TInputEvent> ParseInputFile(const std::string& text, const std::string& fileName);
+
+// Runs the real game loop for options.Frames frames and writes the
+// screenshot and dump. Returns the process exit code.
+int RunHeadless(const TGameOptions& options);

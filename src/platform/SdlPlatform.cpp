@@ -1,0 +1,254 @@
+#include "platform/SdlPlatform.h"
+
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_mixer.h>
+
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "media/Input.h"
+#include "media/Sound.h"
+
+namespace {
+
+class TSdlClock : public IClock {
+public:
+    uint32_t Now() const override { return SDL_GetTicks(); }
+};
+
+// Waves through SDL_mixer; any number of instances of one wave sound at once.
+class TMixerOutput : public ISoundOutput {
+public:
+    ~TMixerOutput() override { Release(); }
+    int Prepare(const TWaveData& wave) override {
+        // Rebuild a wave file in memory so the mixer converts it to the device format.
+        std::vector<uint8_t> file(44 + wave.Samples.size());
+        auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&file[at], &v, 4); };
+        auto put16 = [&](size_t at, uint16_t v) { std::memcpy(&file[at], &v, 2); };
+        std::memcpy(&file[0], "RIFF", 4);
+        put32(4, uint32_t(36 + wave.Samples.size()));
+        std::memcpy(&file[8], "WAVEfmt ", 8);
+        put32(16, 16);
+        put16(20, 1);
+        put16(22, uint16_t(wave.Channels));
+        put32(24, uint32_t(wave.SampleRate));
+        put32(28, uint32_t(wave.SampleRate * wave.Channels * wave.BitsPerSample / 8));
+        put16(32, uint16_t(wave.Channels * wave.BitsPerSample / 8));
+        put16(34, uint16_t(wave.BitsPerSample));
+        std::memcpy(&file[36], "data", 4);
+        put32(40, uint32_t(wave.Samples.size()));
+        if (!wave.Samples.empty()) std::memcpy(&file[44], wave.Samples.data(), wave.Samples.size());
+        Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(file.data(), int(file.size())), 1);
+        Chunks.push_back(chunk);
+        return int(Chunks.size());
+    }
+    void Play(int handle) override {
+        if (handle <= 0 || size_t(handle) > Chunks.size() || !Chunks[size_t(handle) - 1]) return;
+        Mix_Chunk* chunk = Chunks[size_t(handle) - 1];
+        if (Mix_PlayChannel(-1, chunk, 0) < 0) {
+            Mix_AllocateChannels(Mix_AllocateChannels(-1) * 2);
+            Mix_PlayChannel(-1, chunk, 0);
+        }
+    }
+    void Release() override {
+        Mix_HaltChannel(-1);
+        for (Mix_Chunk* c : Chunks)
+            if (c) Mix_FreeChunk(c);
+        Chunks.clear();
+    }
+
+private:
+    std::vector<Mix_Chunk*> Chunks;
+};
+
+class TMixerMusic : public IMusicPlayer {
+public:
+    ~TMixerMusic() override { Close(); }
+    bool Open(const std::string& realPath) override {
+        Close();
+        FileName = realPath;
+        if (!Enabled) return false;
+        Music = Mix_LoadMUS(realPath.c_str());
+        return Music != nullptr;
+    }
+    bool Play() override { return Music && Mix_PlayMusic(Music, 1) == 0; }
+    void Stop() override {
+        if (Enabled) Mix_HaltMusic();
+    }
+    void Close() override {
+        if (Music) {
+            Mix_HaltMusic();
+            Mix_FreeMusic(Music);
+            Music = nullptr;
+        }
+    }
+    bool Enabled = false;
+
+private:
+    Mix_Music* Music = nullptr;
+};
+
+class TSdlPlatform : public IPlatform {
+public:
+    const IClock& Clock() override { return SysClock; }
+    ISoundOutput& SoundOutput() override {
+        return AudioOpen ? static_cast<ISoundOutput&>(Mixer) : static_cast<ISoundOutput&>(Silent);
+    }
+    IMusicPlayer& MusicPlayer() override { return Music; }
+    void ShowError(const std::string& text) override {
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rustwake", text.c_str(), Window);
+    }
+    void CloseMainWindow() override { Quit = true; }
+    void SetPanelVisible(bool visible) override { Panel = visible; }
+    bool PanelVisible() const override { return Panel; }
+    void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
+
+    TSdlClock SysClock;
+    TMixerOutput Mixer;
+    TSilentOutput Silent;
+    TMixerMusic Music;
+    bool AudioOpen = false;
+    bool Quit = false;
+    bool Panel = false;
+    SDL_Window* Window = nullptr;
+};
+
+int VirtualKey(SDL_Keycode key) {
+    if (key >= SDLK_a && key <= SDLK_z) return 'A' + int(key - SDLK_a);
+    if (key >= SDLK_0 && key <= SDLK_9) return '0' + int(key - SDLK_0);
+    if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + int(key - SDLK_F1);
+    switch (key) {
+        case SDLK_LSHIFT:
+        case SDLK_RSHIFT: return VK_SHIFT;
+        case SDLK_LCTRL:
+        case SDLK_RCTRL: return 17;
+        case SDLK_LALT:
+        case SDLK_RALT: return 18;
+        case SDLK_ESCAPE: return VK_ESCAPE;
+        case SDLK_SPACE: return VK_SPACE;
+        case SDLK_RETURN: return 13;
+        case SDLK_BACKSPACE: return 8;
+        case SDLK_TAB: return 9;
+        case SDLK_LEFT: return VK_LEFT;
+        case SDLK_UP: return VK_UP;
+        case SDLK_RIGHT: return VK_RIGHT;
+        case SDLK_DOWN: return VK_DOWN;
+        case SDLK_DELETE: return VK_DELETE;
+        case SDLK_INSERT: return 45;
+        case SDLK_HOME: return 36;
+        case SDLK_END: return 35;
+        case SDLK_PAGEUP: return 33;
+        case SDLK_PAGEDOWN: return 34;
+        case SDLK_KP_2: return VK_NUMPAD2;
+        case SDLK_KP_4: return VK_NUMPAD4;
+        case SDLK_KP_6: return VK_NUMPAD6;
+        case SDLK_KP_8: return VK_NUMPAD8;
+        default: return 0;
+    }
+}
+
+int MouseButton(uint8_t b) {
+    if (b == SDL_BUTTON_LEFT) return mbLeft;
+    if (b == SDL_BUTTON_RIGHT) return mbRight;
+    if (b == SDL_BUTTON_MIDDLE) return mbMiddle;
+    return -1;
+}
+
+}  // namespace
+
+int RunWindowed(const TGameOptions& options) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+        std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
+                  << "\n(without a display, use --headless; see --help)\n";
+        return 1;
+    }
+    TSdlPlatform platform;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0) {
+        Mix_Init(MIX_INIT_MP3);
+        Mix_AllocateChannels(32);
+        platform.AudioOpen = true;
+        platform.Music.Enabled = true;
+    } else {
+        std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
+    }
+
+    bool debug = IsDebugParam(options.GameParams);
+    bool fullScreen = !debug && !options.Windowed;
+    Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED;
+    SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, 800, 600, flags);
+    if (!window) {
+        std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
+        SDL_Quit();
+        return 1;
+    }
+    platform.Window = window;
+    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    SDL_RenderSetLogicalSize(renderer, 800, 600);
+    SDL_Texture* texture =
+        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
+
+    int code = 0;
+    {
+        TMainForm game(options, platform);
+        if (!game.Start()) code = 1;
+        while (code == 0 && !game.Closed && !platform.Quit) {
+            SDL_Event ev;
+            while (SDL_PollEvent(&ev)) {
+                switch (ev.type) {
+                    case SDL_QUIT: platform.Quit = true; break;
+                    case SDL_KEYDOWN:
+                    case SDL_KEYUP: {
+                        if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
+                            fullScreen = !fullScreen;
+                            SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+                            break;
+                        }
+                        int vk = VirtualKey(ev.key.keysym.sym);
+                        if (vk > 0) game.DXI.Live[size_t(vk)] = ev.type == SDL_KEYDOWN;
+                        break;
+                    }
+                    case SDL_MOUSEMOTION: game.DXDrawMouseMove(ev.motion.x, ev.motion.y); break;
+                    case SDL_MOUSEBUTTONDOWN:
+                    case SDL_MOUSEBUTTONUP: {
+                        int b = MouseButton(ev.button.button);
+                        if (b < 0) break;
+                        if (ev.type == SDL_MOUSEBUTTONDOWN)
+                            game.DXDrawMouseDown(b, ev.button.x, ev.button.y);
+                        else
+                            game.DXDrawMouseUp(b, ev.button.x, ev.button.y);
+                        break;
+                    }
+                    case SDL_WINDOWEVENT:
+                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) game.DXI.Live.fill(false);
+                        break;
+                    default: break;
+                }
+            }
+            if (platform.Quit) break;
+            if (game.Tick()) {
+                SDL_UpdateTexture(texture, nullptr, game.DXDraw.Pixels().Data().data(), 800 * 4);
+                SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+                SDL_RenderClear(renderer);
+                SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+                SDL_RenderPresent(renderer);
+            } else {
+                SDL_Delay(1);
+            }
+            if (platform.Quit) game.Closed = true;
+        }
+        game.FormDestroy();
+    }
+    platform.Music.Close();
+    platform.Mixer.Release();
+    if (platform.AudioOpen) Mix_CloseAudio();
+    SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return code;
+}

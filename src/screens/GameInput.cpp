@@ -1,0 +1,163 @@
+// The player's mouse on the game screen, and the editor's tools on it.
+#include <algorithm>
+
+#include "app/MainForm.h"
+#include "critters/Critter.h"
+#include "world/Obj.h"
+
+namespace {
+bool OnPanel(int x, int y) { return x <= 252 && y >= 433 && x < y - 212; }
+bool OnInventoryButton(int x, int y) { return x >= 124 && x <= 163 && y >= 443 && y <= 462; }
+bool OnMenuButton(int x, int y) { return x >= 172 && x <= 221 && y >= 443 && y <= 462 && x <= y - 230; }
+}  // namespace
+
+bool TMainForm::HoverValid() const {
+    if (View.HoverIndex < 0) return false;
+    return View.HoverKind == KindCritter ? View.HoverIndex < World.CritterCount()
+                                         : View.HoverKind == KindObject && View.HoverIndex < World.ObjectCount();
+}
+
+void TMainForm::PaintTile(int button, int x, int y) {
+    if (!TGrid::Inside(x, y)) return;
+    TCell& cell = World.Grid.At(x, y);
+    const TControlForm& p = ControlForm;
+    if (p.MoveBlockRadioButton) {
+        if (button == mbLeft) cell.WalkBlock = 1;
+        else if (button == mbRight) cell.WalkBlock = 0;
+    } else if (p.ShootBlockRadioButton) {
+        if (button == mbLeft) cell.ShootBlock = 1;
+        else if (button == mbRight) cell.ShootBlock = 0;
+    } else if (p.ShootAnimRadioButton) {
+        if (button == mbLeft && p.ShootAnimComboBox.ItemIndex >= 0) cell.HitType = uint8_t(p.ShootAnimComboBox.ItemIndex);
+    } else if (p.MoveAnimRadioButton && p.PaintWalkAnim) {
+        if (button == mbLeft && p.MoveAnimComboBox.ItemIndex >= 0) cell.WalkAnim = uint8_t(p.MoveAnimComboBox.ItemIndex + 1);
+        else if (button == mbRight) cell.WalkAnim = 0;
+    }
+}
+
+void TMainForm::GameMouseMove(int x, int y) {
+    TViewState& v = View;
+    if (PlayerDeadFlag) return;
+    v.HoverRequest = true;
+    if (v.MiddleDrag) {
+        v.ScrollX = std::clamp(v.ScrollX + x - v.MouseX, -800, 0);
+        v.ScrollY = std::clamp(v.ScrollY + y - v.MouseY, -600, 0);
+    }
+    if (v.InventoryCaptured) {
+        bool on = OnInventoryButton(v.MouseX, v.MouseY);
+        if (on && !v.InventoryPressed) DXWL.Play("ButIn");
+        if (!on && v.InventoryPressed) DXWL.Play("ButOut");
+        v.InventoryPressed = on;
+    }
+    if (v.MenuCaptured) {
+        bool on = OnMenuButton(v.MouseX, v.MouseY);
+        if (on && !v.MenuPressed) DXWL.Play("ButIn");
+        if (!on && v.MenuPressed) DXWL.Play("ButOut");
+        v.MenuPressed = on;
+    }
+    v.MouseX = x;
+    v.MouseY = y;
+    v.HoverTileX = (x - v.ScrollX) / 20;
+    v.HoverTileY = (y - v.ScrollY) / 10;
+
+    if (ControlForm.ActivePage == PageBrush) {
+        if (v.LeftHeld)
+            PaintTile(mbLeft, v.HoverTileX, v.HoverTileY);
+        else if (v.RightHeld)
+            PaintTile(mbRight, v.HoverTileX, v.HoverTileY);
+    }
+
+    tCritter* player = World.Critter(0);
+    if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && v.LeftHeld && player &&
+        player->State != csDying && player->State != csDead) {
+        bool valid = HoverValid();
+        if (valid && v.HoverKind == KindCritter && v.HoverIndex != 0) {
+            tCritter* target = World.Critter(v.HoverIndex);
+            player->Fire(target->X, target->Y);
+        } else if (!(valid && v.HoverKind == KindCritter && v.HoverIndex == 0)) {
+            player->Fire(v.HoverTileX, v.HoverTileY);
+        }
+    }
+}
+
+void TMainForm::GameMouseDown(int button, int, int) {
+    TViewState& v = View;
+    if (PlayerDeadFlag) return;
+    if (!DebugMode && OnPanel(v.MouseX, v.MouseY)) {
+        if (button == mbLeft && OnInventoryButton(v.MouseX, v.MouseY)) {
+            v.InventoryCaptured = v.InventoryPressed = true;
+            DXWL.Play("ButIn");
+        } else if (button == mbLeft && OnMenuButton(v.MouseX, v.MouseY)) {
+            v.MenuCaptured = v.MenuPressed = true;
+            DXWL.Play("ButIn");
+        }
+        return;
+    }
+    if (button == mbLeft) v.LeftHeld = true;
+    if (button == mbRight) v.RightHeld = true;
+    if (button == mbMiddle && DebugMode) v.MiddleDrag = true;
+
+    int tx = (v.MouseX - v.ScrollX) / 20, ty = (v.MouseY - v.ScrollY) / 10;
+    int page = ControlForm.ActivePage;
+    if (page == PageBrush) PaintTile(button, tx, ty);
+
+    if (page == PageGeneral) {
+        tCritter* player = World.Critter(0);
+        bool valid = HoverValid();
+        int32_t index = valid ? v.HoverIndex : -1;
+        int32_t kind = valid ? v.HoverKind : -1;
+        if (button == mbLeft && !v.AttackCursor) {
+            if (index == -1) {
+                if (player) player->WalkTo(tx, ty);
+            } else if (kind == KindCritter && index == 0) {
+                if (player && player->State == csIdle) player->SetDirection(player->Direction + 1);
+            } else if (kind == KindCritter) {
+                World.Critter(index)->Click();
+            } else {
+                v.LeftHeld = false;
+                World.Object(index)->Click();
+            }
+        } else if (button == mbLeft && player && player->State != csDying && player->State != csDead) {
+            if (kind == KindCritter && index > 0) {
+                tCritter* target = World.Critter(index);
+                player->Fire(target->X, target->Y);
+            } else if (!(kind == KindCritter && index == 0)) {
+                player->Stop();
+                player->Fire(tx, ty);
+            }
+        } else if (button == mbRight) {
+            v.AttackCursor = !v.AttackCursor;
+        }
+    } else if (page == PageCritter && DebugMode) {
+        if (World.Grid.At(tx, ty).WalkBlock == 0) {
+            if (button == mbRight) ControlForm.AddCritterAt(tx, ty);
+            else if (button == mbLeft) ControlForm.MoveCritterTo(tx, ty);
+        }
+    } else if (page == PageObjects && DebugMode) {
+        if (button == mbRight) ControlForm.AddObjectAt(tx, ty);
+        else if (button == mbLeft) ControlForm.MoveObjectTo(tx, ty);
+    }
+}
+
+void TMainForm::GameMouseUp(int button, int, int) {
+    TViewState& v = View;
+    if (PlayerDeadFlag) return;
+    if (button == mbLeft) v.LeftHeld = false;
+    if (button == mbRight) v.RightHeld = false;
+    if (button == mbMiddle) v.MiddleDrag = false;
+    if (v.InventoryCaptured) {
+        DXWL.Play("ButOut");
+        if (OnInventoryButton(v.MouseX, v.MouseY)) AddConsole("Grimdust еще жив, но инвентарь уже нет.");
+        v.InventoryCaptured = v.InventoryPressed = false;
+    }
+    if (v.MenuCaptured) {
+        DXWL.Play("ButOut");
+        v.MenuCaptured = v.MenuPressed = false;
+        if (OnMenuButton(v.MouseX, v.MouseY)) {
+            StartMainMenu();
+            return;
+        }
+    }
+    if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && button == mbLeft)
+        if (tCritter* player = World.Critter(0)) player->StopFiring();
+}

@@ -1,0 +1,167 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/Errors.h"
+
+class TFileSystem;
+class TScript;
+class TScriptSystem;
+using TScriptPtr = std::shared_ptr<TScript>;
+
+// Owner kinds as SELFTYPE pushes them.
+enum : int32_t { OwnerMap = -1, OwnerCritter = 0, OwnerObject = 1 };
+
+// The commands that act on the world and the screens; the language core
+// hands them to the host, which pops its operands from the running script.
+enum class TWorldCommand {
+    GOTOXY, MOVETO, FIRE, STOPFIRE, STOP, ADDCONSOLE, STARTDIALOG, QUESTION, ANSWER, ENDDIALOG, PLAYSOUND,
+    CHANGEHEAD, GETX, GETY, GETHP, SETHP, GETAMMO, SETAMMO, LOADMAP, SETSCROLL, SETDIR, GETDIR, DISABLE,
+    SETVICTIM, GETVICTIM, GETVIS, SETVIS, MAKEDEAD, SHOWCREDITS
+};
+
+// A run-time error of a script: the message the player sees ("Division by
+// zero", ...) and where it happened, so authors can find their mistake.
+class EScriptError : public EGameError {
+public:
+    EScriptError(const std::string& message, std::string file, std::string node, std::string key);
+    const std::string& Message() const { return Text; }
+    std::string File, Node, Key;
+
+private:
+    std::string Text;
+};
+
+// What scripts need from the game.
+class IScriptHost {
+public:
+    virtual ~IScriptHost() = default;
+    virtual void Log(const std::string& message) = 0;
+    virtual uint32_t Now() = 0;
+    virtual int32_t Random(int32_t n) = 0;
+    // Runs a world command for `self`; it pops its operands with PopText /
+    // PopInt and pushes its results. Returns true when the run must end
+    // there (SHOWCREDITS).
+    virtual bool RunWorldCommand(TScript& self, TWorldCommand command) = 0;
+};
+
+// One node of a script file: its steps (key = label, value = token) in
+// file order. A repeated key reads the value of its first occurrence.
+struct TScriptNode {
+    std::vector<std::string> Keys;
+    std::vector<std::string> Values;
+    // Position of the first step with that label (letter case ignored), -1 for none.
+    int FindLabel(std::string_view label) const;
+};
+
+// A parsed .sc file. Node names ignore letter case.
+class TScriptFile {
+public:
+    static TScriptFile Parse(std::string_view cp1251Text);
+    const TScriptNode* FindNode(std::string_view name) const;
+    std::vector<std::pair<std::string, TScriptNode>> Nodes;
+};
+
+// A script object: its value stack, 32 locals and its timer, owned by a
+// critter, a map object or the location.
+class TScript : public std::enable_shared_from_this<TScript> {
+public:
+    TScript(TScriptSystem& system, std::string path, int32_t ownerIndex, int32_t ownerKind);
+
+    // Runs one node (a missing node or file runs nothing); throws
+    // EScriptError on a run-time error, ending every run that called it.
+    void Execute(std::string_view nodeName);
+
+    // Operands for world commands.
+    std::string PopText();
+    int32_t PopInt();
+    void Push(std::string value) { Stack.push_back(std::move(value)); }
+    void PushInt(int32_t v) { Stack.push_back(std::to_string(v)); }
+
+    // False once destroyed or once its owner is gone: it gets no events.
+    bool Alive() const { return !Destroyed && !Orphaned; }
+
+    const std::string Path;
+    const int32_t OwnerIndex;
+    const int32_t OwnerKind;
+    std::vector<std::string> Stack;
+    std::array<int32_t, 32> Locals{};
+
+    bool TimerEnabled = false;
+    uint32_t TimerInterval = 0;
+    uint32_t TimerNext = 0;
+
+    bool Destroyed = false;
+    bool Orphaned = false;
+
+private:
+    friend class TScriptSystem;
+    // One run of a node; CALL uses it directly, so a script whose owner went
+    // away during the run still finishes the node it is in.
+    void Run(std::string_view nodeName);
+    // Returns true when the run must end at once.
+    bool Step(const TScriptNode& node, int& position);
+
+    TScriptSystem& System;
+    // Set while "OnDestroy" runs, so a destroy raised from it does not start another.
+    bool Destroying = false;
+};
+
+// Every script of the game: creation and destruction with their events,
+// the parsed-file cache, the global variables and the timers.
+class TScriptSystem {
+public:
+    TScriptSystem(TFileSystem& files, IScriptHost& host);
+
+    // Creates a script on a game path ("data\scripts\x.sc") and runs its
+    // "OnCreate". The script exists even if OnCreate fails (the error is
+    // thrown after it has been registered).
+    TScriptPtr Create(const std::string& path, int32_t ownerIndex, int32_t ownerKind);
+    // Creates and registers a script without running "OnCreate"; for owners
+    // that must keep the script even when its "OnCreate" fails.
+    TScriptPtr Register(const std::string& path, int32_t ownerIndex, int32_t ownerKind);
+    // Runs "OnDestroy", then stops the timer; the script gets no further events.
+    void Destroy(const TScriptPtr& script);
+    // The owner is gone without destroying the script: no further events,
+    // timer stopped, no OnDestroy.
+    void Orphan(const TScriptPtr& script);
+
+    // Scripts whose timers are due at `now`, each at most once, their next
+    // tick already scheduled. The caller runs "ONTIMER" for each.
+    std::vector<TScriptPtr> TakeDueTimers(uint32_t now);
+
+    // The node list of a script file, read afresh when the file changed.
+    std::shared_ptr<const TScriptFile> File(const std::string& path);
+
+    std::array<int32_t, 256> GlobalVars{};
+
+    // Runaway protection: steps per event chain and CALL nesting depth.
+    static constexpr long MaxSteps = 5'000'000;
+    static constexpr int MaxDepth = 1000;
+    // The limits in force; tests and the fuzzer lower them to stay quick.
+    long StepLimit = MaxSteps;
+    int DepthLimit = MaxDepth;
+
+    IScriptHost& Host;
+    TFileSystem& Files;
+
+    // Live scripts (for timers and the dump).
+    std::vector<std::weak_ptr<TScript>> Registry;
+    // Nesting bookkeeping for the runaway limits.
+    int Depth = 0;
+    long StepsThisEvent = 0;
+
+private:
+    friend class TScript;
+    void PruneRegistry();
+
+    struct CacheEntry;
+    std::vector<std::pair<std::string, std::shared_ptr<CacheEntry>>> Cache;
+    // Counts event chains, so a file is checked on disk once per event, not on every CALL.
+    uint64_t Chain = 0;
+    size_t PruneAt = 64;
+};

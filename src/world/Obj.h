@@ -1,0 +1,46 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "script/Script.h"
+
+class TMainForm;
+
+// A picture placed on the location: optionally animated, optionally
+// blended, with its own script.
+class tObj : public std::enable_shared_from_this<tObj> {
+public:
+    tObj(TMainForm& game, int32_t index);  // Create(index)
+    ~tObj();
+    tObj(const tObj&) = delete;
+    tObj& operator=(const tObj&) = delete;
+
+    void SetImage(const std::string& name);
+    void SetScript(const std::string& name);
+    void Click();
+    void Animate();
+    // Taken out of the world (map load, removal): its script gets no more
+    // events and the record touches the world no more.
+    void Release();
+
+    int32_t X = 0, Y = 0;
+    int32_t OffsetX = 0, OffsetY = 0;
+    int32_t ImageIndex = -1;
+    std::string ImageName;
+    bool PlayOnce = false;
+    int32_t Frame = 0;
+    bool PendingRemoval = false;
+    uint32_t LastFrameTime = 0;
+    int32_t Alpha = 255;
+    int32_t FrameWidth = 0, FrameHeight = 0;
+    TScriptPtr Script;
+    int32_t Index = 0;
+    std::string ScriptName = "obj_def";
+    bool Invisible = false;
+    bool Disabled = false;
+    bool Released = false;
+
+private:
+    TMainForm& Game;
+};
