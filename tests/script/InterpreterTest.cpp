@@ -1,0 +1,293 @@
+#include <set>
+
+#include "ScriptTestKit.h"
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// A node of one step per token, keys 1, 2, 3 ...
+std::string Node(const std::string& name, const Strings& tokens) {
+    std::string text = "[" + name + "]\r\n";
+    for (size_t i = 0; i < tokens.size(); ++i) text += std::to_string(i + 1) + "=" + tokens[i] + "\r\n";
+    return text;
+}
+
+class Interpreter : public ScriptTest {
+protected:
+    // Runs the tokens as node "Run" of a fresh script and returns the stack it leaves.
+    Strings RunTokens(const Strings& tokens) {
+        Script = Make(Node("Run", tokens));
+        Script->Execute("Run");
+        return Script->Stack;
+    }
+    EScriptError FailTokens(const Strings& tokens) {
+        Script = Make(Node("Run", tokens));
+        try {
+            Script->Execute("Run");
+        } catch (const EScriptError& e) {
+            return e;
+        }
+        ADD_FAILURE() << "no error";
+        return EScriptError("", "", "", "");
+    }
+    TScriptPtr Script;
+};
+
+TEST_F(Interpreter, RunIsFramedByLogLinesEvenWithoutNodeOrFile) {
+    auto script = Make(Node("OnClick", {"1"}));
+    Host.Logs.clear();
+    script->Execute("OnClick");
+    script->Execute("Nowhere");
+    EXPECT_EQ(Host.Logs, (Strings{StartLine("OnClick"), EndLine("OnClick"), StartLine("Nowhere"), EndLine("Nowhere")}));
+
+    auto missing = Scripts.Create("data\\scripts\\.sc", 0, OwnerCritter);
+    EXPECT_EQ(Host.Logs.back(), "TScript.Execute -> Script data\\scripts\\.sc executing node OnCreate done");
+}
+
+TEST_F(Interpreter, LiteralsLoseOnlyLatinLowerCase) {
+    // "Привет" in Windows-1251 stays as written; Latin letters are upper-cased.
+    EXPECT_EQ(RunTokens({"Hello", "ADDCONSOLE", "\xCF\xF0\xE8\xE2\xE5\xF2, world!", "mixed-Case_9"}),
+              (Strings{"Привет, WORLD!", "MIXED-CASE_9"}));
+    EXPECT_EQ(Host.Console, Strings{"HELLO"});
+}
+
+TEST_F(Interpreter, CommandWordsAreRecognisedInAnyCase) {
+    EXPECT_EQ(RunTokens({"7", "2", "sub", "3", "Add"}), Strings{"8"});
+}
+
+TEST_F(Interpreter, EmptyValuePushesEmptyText) {
+    EXPECT_EQ(RunTokens({"", "''", "x"}), (Strings{"", "", "X"}));
+}
+
+struct ArithmeticCase {
+    Strings Tokens;
+    std::string Result;
+};
+
+class Arithmetic : public Interpreter, public ::testing::WithParamInterface<ArithmeticCase> {};
+
+TEST_P(Arithmetic, GivesTheTableResult) { EXPECT_EQ(RunTokens(GetParam().Tokens), Strings{GetParam().Result}); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Arithmetic,
+    ::testing::Values(ArithmeticCase{{"7", "2", "SUB"}, "5"}, ArithmeticCase{{"7", "2", "DIV"}, "3"},
+                      ArithmeticCase{{"-7", "2", "DIV"}, "-3"}, ArithmeticCase{{"-7", "2", "MOD"}, "-1"},
+                      ArithmeticCase{{"7", "-2", "MOD"}, "1"}, ArithmeticCase{{"2", "7", "G"}, "0"},
+                      ArithmeticCase{{"7", "2", "G"}, "1"}, ArithmeticCase{{"2", "7", "L"}, "1"},
+                      ArithmeticCase{{"7", "7", "GE"}, "1"}, ArithmeticCase{{"8", "7", "LE"}, "0"},
+                      ArithmeticCase{{"6", "7", "MUL"}, "42"}, ArithmeticCase{{"$10", "0x10", "EQU"}, "1"},
+                      ArithmeticCase{{"0", "NOT"}, "1"}, ArithmeticCase{{"-3", "NOT"}, "0"},
+                      ArithmeticCase{{"' 5'", "+5", "EQU"}, "1"},
+                      // 32-bit wrap-around, never a trap.
+                      ArithmeticCase{{"2147483647", "1", "ADD"}, "-2147483648"},
+                      ArithmeticCase{{"-2147483648", "1", "SUB"}, "2147483647"},
+                      ArithmeticCase{{"65536", "65537", "MUL"}, "65536"},
+                      ArithmeticCase{{"-2147483648", "-1", "DIV"}, "-2147483648"},
+                      ArithmeticCase{{"-2147483648", "-1", "MOD"}, "0"},
+                      ArithmeticCase{{"0", "0", "3", "4", "DIST"}, "5"},
+                      ArithmeticCase{{"1", "1", "3", "2", "DIST"}, "2"},
+                      ArithmeticCase{{"-2147483648", "0", "2147483647", "0", "DIST"}, "-1"}));
+
+TEST_F(Interpreter, ConditionsAreFalseOnlyForTheTextZero) {
+    for (const std::string& condition : Strings{"0", "00", "-0", "''", "1", "x"}) {
+        SCOPED_TRACE(condition);
+        bool expectTaken = condition != "0";
+        Script = Make(Node("Run", {condition, "SKIP", "IFGOTO", "not skipped"}) + "SKIP=landed\r\n");
+        Script->Execute("Run");
+        EXPECT_EQ(Script->Stack, expectTaken ? Strings{"LANDED"} : (Strings{"NOT SKIPPED", "LANDED"}));
+
+        Script = Make(Node("Run", {condition, "Helper", "IFCALL"}) + Node("HELPER", {"called"}));
+        Script->Execute("Run");
+        EXPECT_EQ(Script->Stack, expectTaken ? Strings{"CALLED"} : Strings{});
+    }
+}
+
+TEST_F(Interpreter, JumpsFindLabelsInAnyCaseAndLoopBackwards) {
+    // Counts local 0 up to 5 with a backward jump.
+    auto script = Make("[Run]\nloop=0\n2=0\n3=GETLVAR\n4=1\n5=ADD\n6=SETLVAR\n7=0\n8=GETLVAR\n9=5\n10=L\n"
+                       "11=Loop\n12=IFGOTO\n13=end\n14=GOTO\n15=skipped\nEnd=0\n17=GETLVAR\n");
+    script->Execute("Run");
+    EXPECT_EQ(script->Stack, Strings{"5"});
+    EXPECT_EQ(script->Locals[0], 5);
+}
+
+TEST_F(Interpreter, JumpToARepeatedKeyGoesToItsFirstLine) {
+    auto script = Make("[Run]\n1=B\n2=GOTO\nA=never\nB=x\nA=y\nB=z\n");
+    script->Execute("Run");
+    // After the jump to the first B: its value, then A again (first value "never"), then B again ("x").
+    EXPECT_EQ(script->Stack, (Strings{"X", "NEVER", "X"}));
+}
+
+TEST_F(Interpreter, CallRunsAnotherNodeOnTheSameStackAndLocals) {
+    auto script = Make("[Run]\n1=2\n2=3\n3=0\n4=7\n5=SETLVAR\n6=Helper\n7=CALL\n8=after\n"
+                       "[HELPER]\n1=MUL\n2=0\n3=GETLVAR\n");
+    Host.Logs.clear();
+    script->Execute("Run");
+    EXPECT_EQ(script->Stack, (Strings{"6", "7", "AFTER"}));
+    EXPECT_EQ(Host.Logs, (Strings{StartLine("Run"), StartLine("HELPER"), EndLine("HELPER"), EndLine("Run")}));
+}
+
+TEST_F(Interpreter, ShowCreditsEndsOnlyTheNodeItIsIn) {
+    auto script = Make("[Run]\n1=Credits\n2=CALL\n3=back\n[Credits]\n1=SHOWCREDITS\n2=lost\n");
+    Host.Logs.clear();
+    script->Execute("Run");
+    EXPECT_EQ(script->Stack, Strings{"BACK"});
+    EXPECT_EQ(Host.Logs, (Strings{StartLine("Run"), StartLine("CREDITS"), EndLine("Run")}));
+
+    Host.Logs.clear();
+    script->Execute("Credits");
+    EXPECT_EQ(Host.Logs, Strings{StartLine("Credits")});
+}
+
+TEST_F(Interpreter, StackOutlivesTheRunAndIsSharedByEveryNode) {
+    auto script = Make("[OnCreate]\n1=left\n2=behind\n[OnClick]\n1=ADDCONSOLE\n");
+    EXPECT_EQ(script->Stack, (Strings{"LEFT", "BEHIND"}));
+    script->Execute("OnClick");
+    script->Execute("OnClick");
+    EXPECT_EQ(Host.Console, (Strings{"BEHIND", "LEFT"}));
+    EXPECT_TRUE(script->Stack.empty());
+}
+
+TEST_F(Interpreter, RndDrawsBelowItsOperandAndGivesZeroForNoRange) {
+    auto script = Make(Node("Run", {"5", "RND"}) + Node("Zero", {"0", "RND", "-4", "RND"}));
+    std::set<std::string> seen;
+    for (int i = 0; i < 200; ++i) {
+        script->Execute("Run");
+        seen.insert(script->PopText());
+    }
+    EXPECT_EQ(seen, (std::set<std::string>{"0", "1", "2", "3", "4"}));
+    EXPECT_EQ(Host.RandomCalls, std::vector<int32_t>(200, 5));
+
+    script->Execute("Zero");
+    EXPECT_EQ(script->Stack, (Strings{"0", "0"}));
+    EXPECT_EQ(Host.RandomCalls.size(), 200u);
+}
+
+TEST_F(Interpreter, SelfAndSelfTypeNameTheOwner) {
+    auto map = Make(Node("OnCreate", {"SELF", "SELFTYPE"}), -1, OwnerMap);
+    auto object = Scripts.Create(Path, 12, OwnerObject);
+    EXPECT_EQ(map->Stack, (Strings{"-1", "-1"}));
+    EXPECT_EQ(object->Stack, (Strings{"12", "1"}));
+}
+
+TEST_F(Interpreter, GlobalsAreSharedLocalsAreOwnAndBadIndicesTouchNothing) {
+    WriteScript("a.sc", Node("OnCreate", {"255", "42", "SETGVAR", "31", "7", "SETLVAR", "256", "9", "SETGVAR",
+                                          "-1", "9", "SETGVAR", "32", "9", "SETLVAR", "-1", "9", "SETLVAR"}));
+    WriteScript("b.sc", Node("OnCreate", {"255", "GETGVAR", "31", "GETLVAR", "256", "GETGVAR", "32", "GETLVAR",
+                                          "-1", "GETLVAR"}));
+    auto a = Scripts.Create("data\\scripts\\a.sc", 1, OwnerCritter);
+    auto b = Scripts.Create("data\\scripts\\b.sc", 2, OwnerCritter);
+    EXPECT_EQ(b->Stack, (Strings{"42", "0", "0", "0", "0"}));
+    EXPECT_EQ(a->Locals[31], 7);
+    int nonZero = 0;
+    for (int32_t v : Scripts.GlobalVars) nonZero += v != 0;
+    EXPECT_EQ(nonZero, 1);
+    for (size_t i = 0; i < 31; ++i) EXPECT_EQ(a->Locals[i], 0);
+}
+
+TEST_F(Interpreter, TimerCommandsSetAndStopTheTimer) {
+    Host.Clock = 1000;
+    auto script = Make(Node("Start", {"250", "SETTIMER"}) + Node("Zero", {"0", "SETTIMER"}) +
+                       Node("Minus", {"-5", "SETTIMER"}) + Node("Off", {"DISABLETIMER"}));
+    for (const char* stop : {"Zero", "Minus", "Off"}) {
+        script->Execute("Start");
+        EXPECT_TRUE(script->TimerEnabled);
+        EXPECT_EQ(script->TimerInterval, 250u);
+        EXPECT_EQ(script->TimerNext, 1250u);
+        script->Execute(stop);
+        EXPECT_FALSE(script->TimerEnabled) << stop;
+    }
+}
+
+TEST_F(Interpreter, EveryWorldCommandWordReachesTheHost) {
+    using W = TWorldCommand;
+    const std::vector<std::pair<std::string, W>> words = {
+        {"GOTOXY", W::GOTOXY},       {"MOVETO", W::MOVETO},         {"FIRE", W::FIRE},
+        {"STOPFIRE", W::STOPFIRE},   {"STOP", W::STOP},             {"ADDCONSOLE", W::ADDCONSOLE},
+        {"STARTDIALOG", W::STARTDIALOG}, {"QUESTION", W::QUESTION}, {"ANSWER", W::ANSWER},
+        {"ENDDIALOG", W::ENDDIALOG}, {"PLAYSOUND", W::PLAYSOUND},   {"CHANGEHEAD", W::CHANGEHEAD},
+        {"GETX", W::GETX},           {"GETY", W::GETY},             {"GETHP", W::GETHP},
+        {"SETHP", W::SETHP},         {"GETAMMO", W::GETAMMO},       {"SETAMMO", W::SETAMMO},
+        {"LOADMAP", W::LOADMAP},     {"SETSCROLL", W::SETSCROLL},   {"SETDIR", W::SETDIR},
+        {"GETDIR", W::GETDIR},       {"DISABLE", W::DISABLE},       {"SETVICTIM", W::SETVICTIM},
+        {"GETVICTIM", W::GETVICTIM}, {"GETVIS", W::GETVIS},         {"SETVIS", W::SETVIS},
+        {"MAKEDEAD", W::MAKEDEAD},   {"SHOWCREDITS", W::SHOWCREDITS}};
+    std::string text;
+    for (const auto& [word, command] : words) {
+        Host.On(command, [](TScript&) { return false; });
+        text += Node(word, {word});
+    }
+    auto script = Make(text);
+    for (const auto& [word, command] : words) {
+        Host.Commands.clear();
+        script->Execute(word);
+        EXPECT_EQ(Host.Commands, std::vector<W>{command}) << word;
+    }
+    // DIST, the variables and the arithmetic stay in the interpreter.
+    Host.Commands.clear();
+    RunTokens({"0", "0", "1", "1", "DIST", "RND", "GETGVAR", "GETLVAR", "SELF", "SELFTYPE", "NOT"});
+    EXPECT_TRUE(Host.Commands.empty());
+}
+
+TEST_F(Interpreter, WorldCommandsPopTheirOperandsLastPushedFirst) {
+    Strings popped;
+    Host.On(TWorldCommand::GOTOXY, [&](TScript& self) {
+        int32_t y = self.PopInt(), x = self.PopInt(), c = self.PopInt();
+        popped = {std::to_string(c), std::to_string(x), std::to_string(y)};
+        self.PushInt(99);
+        return false;
+    });
+    EXPECT_EQ(RunTokens({"keep", "0", "5", "7", "GOTOXY"}), (Strings{"KEEP", "99"}));
+    EXPECT_EQ(popped, (Strings{"0", "5", "7"}));
+}
+
+// Errors: the game's exact text, where it happened, and what the stack keeps.
+
+TEST_F(Interpreter, NotANumberNamesTheTextAndTheStep) {
+    auto e = FailTokens({"base", "1", "abc", "ADD", "after"});
+    EXPECT_EQ(e.Message(), "'ABC' is not a valid integer value");
+    EXPECT_STREQ(e.what(), "'ABC' is not a valid integer value");
+    EXPECT_EQ(e.File, Path);
+    EXPECT_EQ(e.Node, "Run");
+    EXPECT_EQ(e.Key, "4");
+    // The failing operand is gone; the one below it was never popped.
+    EXPECT_EQ(Script->Stack, (Strings{"BASE", "1"}));
+    EXPECT_EQ(Host.Logs.back(), StartLine("Run"));
+}
+
+TEST_F(Interpreter, RunTimeErrorsHaveTheGameTexts) {
+    EXPECT_EQ(FailTokens({"ADD"}).Message(), "List index out of bounds (-1)");
+    EXPECT_EQ(FailTokens({"1", "0", "DIV"}).Message(), "Division by zero");
+    EXPECT_EQ(FailTokens({"1", "0", "MOD"}).Message(), "Division by zero");
+    EXPECT_TRUE(Script->Stack.empty());
+    EXPECT_EQ(FailTokens({"nowhere", "GOTO"}).Message(), "List index out of bounds (-1)");
+    EXPECT_EQ(FailTokens({"1", "nowhere", "IFGOTO"}).Message(), "List index out of bounds (-1)");
+    EXPECT_EQ(FailTokens({"99999999999", "NOT"}).Message(), "'99999999999' is not a valid integer value");
+    EXPECT_EQ(FailTokens({"", "NOT"}).Message(), "'' is not a valid integer value");
+    EXPECT_EQ(FailTokens({"boom", "PLAYSOUND"}).Message(), "Wave 'BOOM' not found");
+    EXPECT_EQ(FailTokens({"boom", "PLAYSOUND"}).Key, "2");
+    // A label that is never jumped to is never looked up.
+    EXPECT_EQ(RunTokens({"0", "nowhere", "IFGOTO", "fine"}), Strings{"FINE"});
+}
+
+TEST_F(Interpreter, ErrorInACalledNodeNamesTheInnermostPlaceAndEndsEveryRun) {
+    auto script = Make("[OnClick]\n1=Inner\n2=CALL\n3=never\n[Inner]\nfirst=done\nbad=1\ndivide=0\nzero=DIV\n");
+    Host.Logs.clear();
+    try {
+        script->Execute("OnClick");
+        FAIL() << "no error";
+    } catch (const EScriptError& e) {
+        EXPECT_EQ(e.Message(), "Division by zero");
+        EXPECT_EQ(e.Node, "INNER");
+        EXPECT_EQ(e.Key, "zero");
+    }
+    EXPECT_EQ(script->Stack, Strings{"DONE"});
+    EXPECT_EQ(Host.Logs, (Strings{StartLine("OnClick"), StartLine("INNER")}));
+    // The next event starts cleanly and fails the same way.
+    EXPECT_EQ(Scripts.Depth, 0);
+    EXPECT_EQ(ErrorOf(script, "OnClick"), "Division by zero");
+    EXPECT_EQ(script->Stack, (Strings{"DONE", "DONE"}));
+}
+
+}  // namespace
