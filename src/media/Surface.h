@@ -61,6 +61,10 @@ public:
 
     TFontEngine& Fonts() { return FontEngine; }
 
+    // The pixel loops use the widest vectors the processor has; false keeps them to the narrower ones every
+    // x86-64 has (for comparing the two). Returns whether the wide ones are now in use.
+    static bool SetWideVectors(bool enable);
+
 private:
     TFontEngine& FontEngine;
     TBitmap Screen;

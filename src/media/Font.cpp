@@ -1,0 +1,258 @@
+#include "media/Font.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <vector>
+
+#include "base/Errors.h"
+#include "base/Text.h"
+#include "media/Surface.h"
+
+namespace {
+
+const char* const DefaultFontDir = "/usr/share/wine/fonts";
+
+enum : uint8_t { SynthBold = 1, SynthItalic = 2 };
+constexpr double ItalicSlant = 0.2126;  // tan 12 degrees
+
+struct TGlyph {
+    int Left = 0, Top = 0;  // bitmap origin from the pen position, Top upwards from the baseline
+    int Width = 0, Height = 0;
+    int Advance = 0;
+    std::vector<uint8_t> Coverage;
+};
+
+struct TGlyphKey {
+    FT_Face Face;
+    uint8_t Style;
+    char32_t Code;
+    bool operator==(const TGlyphKey&) const = default;
+};
+
+struct TGlyphKeyHash {
+    size_t operator()(const TGlyphKey& k) const {
+        return std::hash<const void*>()(k.Face) ^ (size_t(k.Code) * 0x9E3779B97F4A7C15ull) ^ k.Style;
+    }
+};
+
+// Malformed bytes stand for themselves, so a broken text still shows something.
+char32_t NextCodePoint(std::string_view s, size_t& i) {
+    const unsigned char c = s[i];
+    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra == 0 || i + extra >= s.size()) {
+        ++i;
+        return c;
+    }
+    char32_t cp = c & (0x3F >> extra);
+    for (int k = 1; k <= extra; ++k) {
+        const unsigned char cc = s[i + k];
+        if ((cc & 0xC0) != 0x80) {
+            ++i;
+            return c;
+        }
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    i += extra + 1;
+    return cp;
+}
+
+// Fixed-size faces have no outline to shape, so their styles are made on the pixels: bold overprints the
+// glyph one pixel to the right, italic shears the rows about the baseline.
+void StyleBitmap(TGlyph& g, uint8_t style) {
+    if (g.Width == 0 || g.Height == 0) return;
+    const int bold = (style & SynthBold) ? 1 : 0;
+    auto shift = [&](int y) {
+        return (style & SynthItalic) ? int(std::floor((g.Top - y - 0.5) * ItalicSlant + 0.5)) : 0;
+    };
+    const int lowest = shift(g.Height - 1), highest = shift(0);
+    const int width = g.Width + bold + highest - lowest;
+    std::vector<uint8_t> out(size_t(width) * g.Height, 0);
+    for (int y = 0; y < g.Height; ++y) {
+        uint8_t* o = out.data() + size_t(y) * width + (shift(y) - lowest);
+        const uint8_t* c = g.Coverage.data() + size_t(y) * g.Width;
+        for (int x = 0; x < g.Width; ++x)
+            for (int b = 0; b <= bold; ++b) o[x + b] = std::max(o[x + b], c[x]);
+    }
+    g.Coverage = std::move(out);
+    g.Width = width;
+    g.Left += lowest;
+}
+
+inline TColor Mix(TColor src, TColor dst, unsigned a) {
+    const unsigned na = 255 - a;
+    unsigned r = ((src & 0xFF) * a + (dst & 0xFF) * na + 127) / 255;
+    unsigned g = (((src >> 8) & 0xFF) * a + ((dst >> 8) & 0xFF) * na + 127) / 255;
+    unsigned b = (((src >> 16) & 0xFF) * a + ((dst >> 16) & 0xFF) * na + 127) / 255;
+    return r | (g << 8) | (b << 16);
+}
+
+}  // namespace
+
+struct TFontEngine::Impl {
+    struct TResolved {
+        FT_Face Face;
+        uint8_t Style;
+        int Ascender, Height;
+    };
+
+    std::string Dir;
+    FT_Library Library = nullptr;
+    std::map<std::pair<std::string, int>, FT_Face> Faces;
+    std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
+
+    ~Impl() {
+        Glyphs.clear();
+        for (auto& [key, face] : Faces) FT_Done_Face(face);
+        if (Library) FT_Done_FreeType(Library);
+    }
+
+    TResolved Resolve(const TFontSpec& spec) {
+        std::string file = "tahoma.ttf";
+        bool hasBoldFile = true;
+        if (SameText(spec.Face, "Small Fonts")) {
+            file = "small_fonts.ttf";
+            hasBoldFile = false;
+        } else if (SameText(spec.Face, "MS Sans Serif")) {
+            file = "ms_sans_serif.ttf";
+            hasBoldFile = false;
+        }
+        uint8_t style = 0;
+        if (spec.Bold) {
+            if (hasBoldFile)
+                file = "tahomabd.ttf";
+            else
+                style |= SynthBold;
+        }
+        if (spec.Italic) style |= SynthItalic;
+        // Points at 96 DPI; absurd sizes are held to something that still renders.
+        const int points = spec.Size > 0 ? spec.Size : 8;
+        const int pixels = std::clamp(int(std::lround(points * 96.0 / 72.0)), 1, 512);
+        FT_Face face = OpenFace(file, pixels);
+        const FT_Size_Metrics& m = face->size->metrics;
+        const int asc = int((m.ascender + 63) >> 6);
+        const int desc = int(m.descender >> 6);
+        return {face, style, asc, asc - desc};
+    }
+
+    FT_Face OpenFace(const std::string& file, int pixels) {
+        auto key = std::make_pair(file, pixels);
+        if (auto it = Faces.find(key); it != Faces.end()) return it->second;
+        if (!Library && FT_Init_FreeType(&Library) != 0) throw EGameError("Cannot start the font renderer");
+        const std::string path = (Dir.empty() ? std::string(DefaultFontDir) : Dir) + "/" + file;
+        FT_Face face = nullptr;
+        if (FT_New_Face(Library, path.c_str(), 0, &face) != 0)
+            throw EGameError("Cannot open font file \"" + path + "\"");
+        FT_Select_Charmap(face, FT_ENCODING_UNICODE);
+        FT_Error sized;
+        if (FT_IS_SCALABLE(face)) {
+            sized = FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixels));
+        } else {
+            // A bitmap-only face has a few fixed sizes; like the window system, take the nearest one.
+            int best = 0;
+            for (int i = 1; i < face->num_fixed_sizes; ++i)
+                if (std::abs(face->available_sizes[i].y_ppem / 64 - pixels) <
+                    std::abs(face->available_sizes[best].y_ppem / 64 - pixels))
+                    best = i;
+            sized = face->num_fixed_sizes > 0 ? FT_Select_Size(face, best) : 1;
+        }
+        if (sized != 0) {
+            FT_Done_Face(face);
+            throw EGameError("Font file \"" + path + "\" has no size " + std::to_string(pixels));
+        }
+        Faces.emplace(key, face);
+        return face;
+    }
+
+    const TGlyph& Glyph(const TResolved& font, char32_t code) {
+        const TGlyphKey key{font.Face, font.Style, code};
+        if (auto it = Glyphs.find(key); it != Glyphs.end()) return it->second;
+        TGlyph& g = Glyphs[key];
+        FT_Face face = font.Face;
+        // Styles made here need an outline to work on.
+        const FT_Int32 flags = FT_LOAD_DEFAULT | (font.Style && FT_IS_SCALABLE(face) ? FT_LOAD_NO_BITMAP : 0);
+        if (FT_Load_Glyph(face, FT_Get_Char_Index(face, FT_ULong(code)), flags) != 0) return g;
+        FT_GlyphSlot slot = face->glyph;
+        const int extraAdvance = (font.Style & SynthBold) ? 1 : 0;
+        if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            if (font.Style & SynthBold) FT_Outline_EmboldenXY(&slot->outline, 64, 0);
+            if (font.Style & SynthItalic) {
+                FT_Matrix shear{0x10000, FT_Fixed(ItalicSlant * 0x10000), 0, 0x10000};
+                FT_Outline_Transform(&slot->outline, &shear);
+            }
+        }
+        g.Advance = int((slot->advance.x + 32) >> 6) + extraAdvance;
+        if (slot->format != FT_GLYPH_FORMAT_BITMAP && FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return g;
+        const FT_Bitmap& bm = slot->bitmap;
+        g.Left = slot->bitmap_left;
+        g.Top = slot->bitmap_top;
+        g.Width = int(bm.width);
+        g.Height = int(bm.rows);
+        g.Coverage.assign(size_t(g.Width) * g.Height, 0);
+        for (int y = 0; y < g.Height; ++y) {
+            const unsigned char* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+            uint8_t* out = g.Coverage.data() + size_t(y) * g.Width;
+            for (int x = 0; x < g.Width; ++x) {
+                if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
+                    out[x] = (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
+                else if (bm.pixel_mode == FT_PIXEL_MODE_GRAY)
+                    out[x] = uint8_t(bm.num_grays == 256 ? row[x] : row[x] * 255 / std::max(1, bm.num_grays - 1));
+            }
+        }
+        if (slot->format == FT_GLYPH_FORMAT_BITMAP && font.Style) StyleBitmap(g, font.Style);
+        return g;
+    }
+};
+
+TFontEngine::TFontEngine(std::string fontDir) : P(std::make_unique<Impl>()) {
+    P->Dir = std::move(fontDir);
+}
+
+TFontEngine::~TFontEngine() = default;
+
+TSize TFontEngine::TextExtent(const TFontSpec& font, std::string_view utf8) {
+    const Impl::TResolved f = P->Resolve(font);
+    int width = 0;
+    for (size_t i = 0; i < utf8.size();) width += P->Glyph(f, NextCodePoint(utf8, i)).Advance;
+    return {width, f.Height};
+}
+
+void TFontEngine::TextOut(TBitmap& target, const TFontSpec& font, int x, int y, std::string_view utf8,
+                          const TColor* background) {
+    const Impl::TResolved f = P->Resolve(font);
+    // 64-bit positions: a caller may place text anywhere, far off the surface included.
+    const int64_t w = target.Width(), h = target.Height();
+    if (background) {
+        const TSize extent = TextExtent(font, utf8);
+        const int64_t left = std::max<int64_t>(x, 0), right = std::min<int64_t>(int64_t(x) + extent.Cx, w);
+        const int64_t top = std::max<int64_t>(y, 0), bottom = std::min<int64_t>(int64_t(y) + extent.Cy, h);
+        if (left < right)
+            for (int64_t row = top; row < bottom; ++row)
+                std::fill(target.Row(int(row)) + left, target.Row(int(row)) + right, *background);
+    }
+    const TColor color = font.Color & 0xFFFFFF;
+    const int64_t baseline = int64_t(y) + f.Ascender;
+    int64_t penX = x;
+    for (size_t i = 0; i < utf8.size() && penX < w + 64;) {
+        const TGlyph& g = P->Glyph(f, NextCodePoint(utf8, i));
+        const int64_t gx = penX + g.Left, gy = baseline - g.Top;
+        penX += g.Advance;
+        const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.Width, w);
+        const int64_t y0 = std::max<int64_t>(gy, 0), y1 = std::min<int64_t>(gy + g.Height, h);
+        for (int64_t row = y0; row < y1; ++row) {
+            const uint8_t* cov = g.Coverage.data() + size_t(row - gy) * g.Width + (x0 - gx);
+            TColor* d = target.Row(int(row)) + x0;
+            for (int64_t n = 0; n < x1 - x0; ++n) {
+                const unsigned a = cov[n];
+                if (a == 255)
+                    d[n] = color;
+                else if (a != 0)
+                    d[n] = Mix(color, d[n], a);
+            }
+        }
+    }
+}

@@ -1,0 +1,306 @@
+#include "media/Surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "media/Font.h"
+#include "media/ImageList.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+constexpr TColor RgbMask = 0x00FFFFFF;
+
+// Source pixels whose colour is the key leave the destination as it is.
+void KeyedRow(TColor* d, const TColor* s, int n, TColor key) {
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i mask = _mm_set1_epi32(int(RgbMask)), k = _mm_set1_epi32(int(key));
+    for (; i + 4 <= n; i += 4) {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i hole = _mm_cmpeq_epi32(_mm_and_si128(sv, mask), k);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, sv)));
+    }
+#endif
+    for (; i < n; ++i)
+        if ((s[i] & RgbMask) != key) d[i] = s[i];
+}
+
+// Per channel (s * a + d * (255 - a) + 127) / 255, computed as (t + (t >> 8)) >> 8 with t = sum + 128,
+// which is the same for every sum up to 255 * 255.
+inline TColor MixPixel(TColor s, TColor d, unsigned a) {
+    const unsigned na = 255 - a;
+    unsigned rb = (s & 0xFF00FF) * a + (d & 0xFF00FF) * na + 0x800080;
+    rb = ((rb + ((rb >> 8) & 0xFF00FF)) >> 8) & 0xFF00FF;
+    unsigned g = ((s >> 8) & 0xFF) * a + ((d >> 8) & 0xFF) * na + 0x80;
+    g = ((g + (g >> 8)) >> 8) & 0xFF;
+    return rb | (g << 8);
+}
+
+#ifdef __SSE2__
+inline __m128i Mix4(__m128i sv, __m128i dv, __m128i av, __m128i nav) {
+    const __m128i zero = _mm_setzero_si128(), bias = _mm_set1_epi16(128);
+    auto half = [&](__m128i s16, __m128i d16) {
+        __m128i t = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(s16, av), _mm_mullo_epi16(d16, nav)), bias);
+        return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    const __m128i lo = half(_mm_unpacklo_epi8(sv, zero), _mm_unpacklo_epi8(dv, zero));
+    const __m128i hi = half(_mm_unpackhi_epi8(sv, zero), _mm_unpackhi_epi8(dv, zero));
+    return _mm_packus_epi16(lo, hi);
+}
+#endif
+
+// One destination row of a translucent draw; src is indexed through map, or read straight when map is null.
+void MixRow(TColor* d, const TColor* src, const int* map, int n, unsigned a, bool keyed, TColor key) {
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i av = _mm_set1_epi16(short(a)), nav = _mm_set1_epi16(short(255 - a));
+    const __m128i mask = _mm_set1_epi32(int(RgbMask)), k = _mm_set1_epi32(int(keyed ? key : ~0u));
+    for (; i + 4 <= n; i += 4) {
+        const __m128i sv =
+            map ? _mm_set_epi32(int(src[map[i + 3]]), int(src[map[i + 2]]), int(src[map[i + 1]]), int(src[map[i]]))
+                : _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        const __m128i hole = _mm_cmpeq_epi32(_mm_and_si128(sv, mask), k);
+        const __m128i mixed = Mix4(sv, dv, av, nav);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                         _mm_or_si128(_mm_and_si128(hole, dv), _mm_andnot_si128(hole, mixed)));
+    }
+#endif
+    for (; i < n; ++i) {
+        const TColor s = map ? src[map[i]] : src[i];
+        if (!keyed || (s & RgbMask) != key) d[i] = MixPixel(s, d[i], a);
+    }
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define RW_HAVE_AVX2 1
+
+// The same loops eight pixels at a time, for processors that have the wider registers.
+__attribute__((target("avx2"))) void KeyedRowAvx2(TColor* d, const TColor* s, int n, TColor key) {
+    const __m256i mask = _mm256_set1_epi32(int(RgbMask)), k = _mm256_set1_epi32(int(key));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        const __m256i hole = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mask), k);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_blendv_epi8(sv, dv, hole));
+    }
+    if (i < n) {
+        // Masked lanes are neither read nor written, so the tail needs no scalar loop.
+        const __m256i tail = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i sv = _mm256_maskload_epi32(reinterpret_cast<const int*>(s + i), tail);
+        const __m256i hole = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mask), k);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(d + i), _mm256_andnot_si256(hole, tail), sv);
+    }
+}
+
+__attribute__((target("avx2"), always_inline)) inline __m256i Mix16Avx2(__m256i s16, __m256i d16, __m256i av,
+                                                                        __m256i nav, __m256i bias) {
+    const __m256i t =
+        _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(s16, av), _mm256_mullo_epi16(d16, nav)), bias);
+    return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+}
+
+__attribute__((target("avx2"))) void MixRowAvx2(TColor* d, const TColor* src, const int* map, int n, unsigned a,
+                                                bool keyed, TColor key) {
+    const __m256i av = _mm256_set1_epi16(short(a)), nav = _mm256_set1_epi16(short(255 - a));
+    const __m256i zero = _mm256_setzero_si256(), bias = _mm256_set1_epi16(128);
+    const __m256i mask = _mm256_set1_epi32(int(RgbMask)), k = _mm256_set1_epi32(int(keyed ? key : ~0u));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i sv =
+            map ? _mm256_i32gather_epi32(reinterpret_cast<const int*>(src),
+                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(map + i)), 4)
+                : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        const __m256i hole = _mm256_cmpeq_epi32(_mm256_and_si256(sv, mask), k);
+        // Unpacking and packing both work within each 128-bit half, so the pixels come back in order.
+        const __m256i lo = Mix16Avx2(_mm256_unpacklo_epi8(sv, zero), _mm256_unpacklo_epi8(dv, zero), av, nav, bias);
+        const __m256i hi = Mix16Avx2(_mm256_unpackhi_epi8(sv, zero), _mm256_unpackhi_epi8(dv, zero), av, nav, bias);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_blendv_epi8(_mm256_packus_epi16(lo, hi), dv, hole));
+    }
+    if (i < n) MixRow(d + i, map ? src : src + i, map ? map + i : nullptr, n - i, a, keyed, key);
+}
+#endif
+
+using TKeyedRowFn = void (*)(TColor*, const TColor*, int, TColor);
+using TMixRowFn = void (*)(TColor*, const TColor*, const int*, int, unsigned, bool, TColor);
+
+struct TRowKernels {
+    TKeyedRowFn Keyed = KeyedRow;
+    TMixRowFn Mix = MixRow;
+    bool Wide = false;
+};
+
+TRowKernels PickKernels(bool wide) {
+#ifdef RW_HAVE_AVX2
+    __builtin_cpu_init();
+    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, true};
+#endif
+    (void)wide;
+    return {};
+}
+
+// Starts as the narrow loops (fixed at compile time), so a draw made before start-up code runs still works.
+TRowKernels Kernels;
+[[maybe_unused]] const bool WideAtStart = (Kernels = PickKernels(true)).Wide;
+
+}  // namespace
+
+bool TSurface::SetWideVectors(bool enable) {
+    Kernels = PickKernels(enable);
+    return Kernels.Wide;
+}
+
+TSurface::TSurface(TFontEngine& fonts) : FontEngine(fonts), Screen(ScreenWidth, ScreenHeight) {}
+
+void TSurface::Fill(TColor c) {
+    std::fill(Screen.Data().begin(), Screen.Data().end(), c);
+}
+
+void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
+    TRect r;
+    if (!item.PatternRect(pattern, r)) return;
+    int64_t sx = r.Left, sy = r.Top, w = r.Width(), h = r.Height(), dx = x, dy = y;
+    if (dx < 0) {
+        sx -= dx;
+        w += dx;
+        dx = 0;
+    }
+    if (dy < 0) {
+        sy -= dy;
+        h += dy;
+        dy = 0;
+    }
+    w = std::min(w, Screen.Width() - dx);
+    h = std::min(h, Screen.Height() - dy);
+    if (w <= 0 || h <= 0) return;
+    const TBitmap& pic = item.Picture;
+    if (!item.Transparent) {
+        for (int64_t row = 0; row < h; ++row)
+            std::memcpy(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, size_t(w) * sizeof(TColor));
+        return;
+    }
+    const TColor key = item.TransparentColor & RgbMask;
+    for (int64_t row = 0; row < h; ++row)
+        Kernels.Keyed(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, int(w), key);
+}
+
+void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern, int alpha) {
+    if (alpha <= 0) return;
+    const unsigned a = unsigned(std::min(alpha, 255));
+    TRect r;
+    if (!item.PatternRect(pattern, r)) return;
+    const int64_t dw = int64_t(dest.Right) - dest.Left, dh = int64_t(dest.Bottom) - dest.Top;
+    if (dw <= 0 || dh <= 0) return;
+    const int x0 = std::max(dest.Left, 0), x1 = std::min(dest.Right, Screen.Width());
+    const int y0 = std::max(dest.Top, 0), y1 = std::min(dest.Bottom, Screen.Height());
+    if (x0 >= x1 || y0 >= y1) return;
+    const int64_t sw = r.Width(), sh = r.Height();
+    const int n = x1 - x0;
+    // Nearest neighbour, sampling at the centre of each destination pixel.
+    const bool straight = sw == dw;
+    if (!straight) {
+        XMap.resize(size_t(n));
+        for (int i = 0; i < n; ++i)
+            XMap[size_t(i)] = int(r.Left + ((2 * (x0 + i - int64_t(dest.Left)) + 1) * sw) / (2 * dw));
+    }
+    const bool keyed = item.Transparent;
+    const TColor key = item.TransparentColor & RgbMask;
+    const TBitmap& pic = item.Picture;
+    for (int y = y0; y < y1; ++y) {
+        const int sy = int(r.Top + ((2 * (y - int64_t(dest.Top)) + 1) * sh) / (2 * dh));
+        const TColor* src = pic.Row(sy) + (straight ? r.Left + (x0 - dest.Left) : 0);
+        TColor* d = Screen.Row(y) + x0;
+        if (a == 255 && straight && !keyed)
+            std::memcpy(d, src, size_t(n) * sizeof(TColor));
+        else if (a == 255 && straight)
+            Kernels.Keyed(d, src, n, key);
+        else
+            Kernels.Mix(d, src, straight ? nullptr : XMap.data(), n, a, keyed, key);
+    }
+}
+
+void TSurface::TextOut(int x, int y, std::string_view utf8) {
+    FontEngine.TextOut(Screen, Font, x, y, utf8, BrushStyle == TBrushStyle::Solid ? &BrushColor : nullptr);
+}
+
+TSize TSurface::TextExtent(std::string_view utf8) {
+    return FontEngine.TextExtent(Font, utf8);
+}
+
+void TSurface::FillRect(const TRect& r, TColor c) {
+    const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, Screen.Width());
+    const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, Screen.Height());
+    if (x0 >= x1) return;
+    for (int y = y0; y < y1; ++y) std::fill(Screen.Row(y) + x0, Screen.Row(y) + x1, c);
+}
+
+void TSurface::Rectangle(int left, int top, int right, int bottom) {
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    // Everything beyond a pixel outside the surface looks the same, and the +1/-1 below cannot overflow.
+    const int limit = std::max(Screen.Width(), Screen.Height()) + 2;
+    left = std::clamp(left, -2, limit), right = std::clamp(right, -2, limit);
+    top = std::clamp(top, -2, limit), bottom = std::clamp(bottom, -2, limit);
+    if (right == left || bottom == top) return;
+    if (BrushStyle == TBrushStyle::Solid) FillRect({left + 1, top + 1, right - 1, bottom - 1}, BrushColor);
+    FillRect({left, top, right, top + 1}, PenColor);
+    FillRect({left, bottom - 1, right, bottom}, PenColor);
+    FillRect({left, top, left + 1, bottom}, PenColor);
+    FillRect({right - 1, top, right, bottom}, PenColor);
+}
+
+void TSurface::Ellipse(int left, int top, int right, int bottom) {
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    const double w = double(right) - left, h = double(bottom) - top;
+    if (w < 1 || h < 1) return;
+    const double cx = left + w / 2 - 0.5, cy = top + h / 2, ra = w / 2, rb = h / 2;
+    struct TSpan {
+        int64_t L = 1, R = 0;
+    };
+    // Pixels whose centres lie inside the ellipse; a row too thin for that keeps its middle pixels so the
+    // outline still reaches the box's edges.
+    auto span = [&](int64_t y) {
+        TSpan s;
+        if (y < top || y >= bottom) return s;
+        const double dy = (y + 0.5 - cy) / rb;
+        const double hw = ra * std::sqrt(std::max(0.0, 1 - dy * dy));
+        s.L = int64_t(std::ceil(cx - hw));
+        s.R = int64_t(std::floor(cx + hw));
+        if (s.L > s.R) s.L = int64_t(std::floor(cx)), s.R = int64_t(std::ceil(cx));
+        return s;
+    };
+    const bool fill = BrushStyle == TBrushStyle::Solid;
+    const int64_t sw = Screen.Width();
+    auto paint = [&](TColor* row, int64_t from, int64_t to, TColor c) {
+        from = std::max<int64_t>(from, 0), to = std::min<int64_t>(to, sw - 1);
+        if (from <= to) std::fill(row + from, row + to + 1, c);
+    };
+    const int y0 = std::max(top, 0), y1 = std::min(bottom, Screen.Height());
+    for (int y = y0; y < y1; ++y) {
+        const TSpan s = span(y), up = span(int64_t(y) - 1), down = span(int64_t(y) + 1);
+        // A pixel is on the outline when one of its four neighbours is outside the ellipse.
+        int64_t innerL = std::max({s.L + 1, up.L, down.L}), innerR = std::min({s.R - 1, up.R, down.R});
+        TColor* row = Screen.Row(y);
+        if (innerL > innerR) {
+            paint(row, s.L, s.R, PenColor);
+            continue;
+        }
+        paint(row, s.L, innerL - 1, PenColor);
+        paint(row, innerR + 1, s.R, PenColor);
+        if (fill) paint(row, innerL, innerR, BrushColor);
+    }
+}

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/Errors.h"
+#include "media/Font.h"
+#include "media/Surface.h"
+
+namespace {
+
+constexpr TColor Black = 0, Pen = RGBColor(255, 0, 0), Brush = RGBColor(0, 0, 255), Ink = RGBColor(255, 255, 255);
+
+struct CanvasTest : ::testing::Test {
+    TFontEngine Fonts{"/usr/share/wine/fonts"};
+    TSurface Surface{Fonts};
+
+    void SetUp() override {
+        Surface.Fill(Black);
+        Surface.PenColor = Pen;
+        Surface.BrushColor = Brush;
+    }
+    TColor At(int x, int y) const { return Surface.PixelRead(x, y); }
+    // The box around everything that is not black; Left > Right when nothing was drawn.
+    TRect Drawn() const {
+        TRect r{800, 600, -1, -1};
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x)
+                if (At(x, y) != Black) {
+                    r.Left = std::min(r.Left, x), r.Top = std::min(r.Top, y);
+                    r.Right = std::max(r.Right, x + 1), r.Bottom = std::max(r.Bottom, y + 1);
+                }
+        return r;
+    }
+};
+
+TEST_F(CanvasTest, RectangleOutlineAndFill) {
+    Surface.Rectangle(10, 20, 16, 24);
+    for (int x = 10; x < 16; ++x) {
+        EXPECT_EQ(At(x, 20), Pen);
+        EXPECT_EQ(At(x, 23), Pen);
+    }
+    for (int y = 20; y < 24; ++y) {
+        EXPECT_EQ(At(10, y), Pen);
+        EXPECT_EQ(At(15, y), Pen);
+    }
+    EXPECT_EQ(At(11, 21), Brush);
+    EXPECT_EQ(At(14, 22), Brush);
+    const TRect r = Drawn();  // right and bottom are exclusive
+    EXPECT_EQ(r.Right, 16);
+    EXPECT_EQ(r.Bottom, 24);
+
+    Surface.BrushStyle = TBrushStyle::Clear;
+    Surface.Rectangle(50, 50, 54, 54);
+    EXPECT_EQ(At(51, 51), Black);
+    EXPECT_EQ(At(53, 53), Pen);
+
+    // Far outside the surface: the outline is off screen and the brush covers everything.
+    Surface.BrushStyle = TBrushStyle::Solid;
+    Surface.Rectangle(INT32_MIN, -5, INT32_MAX, 1000);
+    EXPECT_EQ(At(0, 0), Brush);
+    EXPECT_EQ(At(799, 599), Brush);
+}
+
+TEST_F(CanvasTest, EllipseTouchesItsBoxAndIsSymmetric) {
+    const int l = 100, t = 200, r = 141, b = 222;
+    Surface.Ellipse(l, t, r, b);
+    const TRect box = Drawn();
+    EXPECT_EQ(box.Left, l);
+    EXPECT_EQ(box.Top, t);
+    EXPECT_EQ(box.Right, r);
+    EXPECT_EQ(box.Bottom, b);
+    EXPECT_EQ(At(l, t), Black);  // corners stay outside
+    EXPECT_EQ(At(r - 1, b - 1), Black);
+    EXPECT_EQ(At(120, t), Pen);      // top middle
+    EXPECT_EQ(At(l, 210), Pen);      // left middle
+    EXPECT_EQ(At(120, 210), Brush);  // centre
+    for (int y = t; y < b; ++y)
+        for (int x = l; x < r; ++x) {
+            ASSERT_EQ(At(x, y), At(l + r - 1 - x, y)) << x << "," << y;
+            ASSERT_EQ(At(x, y), At(x, t + b - 1 - y)) << x << "," << y;
+            // The outline is closed: a brush pixel never touches the outside.
+            if (At(x, y) == Brush) {
+                EXPECT_NE(At(x - 1, y), Black);
+                EXPECT_NE(At(x + 1, y), Black);
+                EXPECT_NE(At(x, y - 1), Black);
+                EXPECT_NE(At(x, y + 1), Black);
+            }
+        }
+
+    Surface.Fill(Black);
+    Surface.BrushStyle = TBrushStyle::Clear;
+    Surface.Ellipse(l, t, r, b);
+    EXPECT_EQ(At(120, 210), Black);
+    EXPECT_EQ(At(120, b - 1), Pen);
+}
+
+TEST_F(CanvasTest, EllipseClippedAndDegenerate) {
+    Surface.Ellipse(-50, -50, 50, 50);
+    EXPECT_EQ(At(0, 0), Brush);
+    EXPECT_EQ(At(0, 49), Pen);
+    Surface.Fill(Black);
+    Surface.Ellipse(10, 10, 10, 30);  // no width
+    Surface.Ellipse(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    Surface.Ellipse(700, 500, 703, 501);  // one row still reaches both ends
+    EXPECT_EQ(At(700, 500), Pen);
+    EXPECT_EQ(At(702, 500), Pen);
+    EXPECT_EQ(Drawn().Left, 0);  // the huge one covers the screen
+}
+
+TEST_F(CanvasTest, TextStaysInsideItsExtentAndAdvancesByIt) {
+    struct Case {
+        const char* Face;
+        int Size;
+        bool Bold, Italic;
+    };
+    const Case cases[] = {{"Tahoma", 8, false, false},       {"Tahoma", 8, true, false},
+                          {"Tahoma", 10, true, false},       {"Tahoma", 14, false, false},
+                          {"Small Fonts", 4, false, false},  {"Small Fonts", 4, true, false},
+                          {"MS Sans Serif", 8, false, false}};
+    const std::string left = "Жизнь: 100 ", right = "Hello, мир";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.Face) + " " + std::to_string(c.Size) + (c.Bold ? " bold" : ""));
+        Surface.Font = {c.Face, c.Size, c.Bold, c.Italic, Ink};
+        Surface.BrushStyle = TBrushStyle::Clear;
+        const TSize all = Surface.TextExtent(left + right), first = Surface.TextExtent(left);
+        EXPECT_EQ(all.Cx, first.Cx + Surface.TextExtent(right).Cx);
+
+        Surface.Fill(Black);
+        Surface.TextOut(300, 200, left + right);
+        const TRect r = Drawn();
+        ASSERT_LE(r.Left, r.Right) << "nothing drawn";
+        EXPECT_GE(r.Left, 300);
+        EXPECT_GE(r.Top, 200);
+        EXPECT_LE(r.Right, 300 + all.Cx);
+        EXPECT_LE(r.Bottom, 200 + all.Cy);
+        const std::vector<TColor> whole = Surface.Pixels().Data();
+
+        Surface.Fill(Black);
+        Surface.TextOut(300, 200, left);
+        Surface.TextOut(300 + first.Cx, 200, right);
+        EXPECT_EQ(Surface.Pixels().Data(), whole);
+    }
+}
+
+TEST_F(CanvasTest, ItalicAndFallbackFace) {
+    Surface.BrushStyle = TBrushStyle::Clear;
+    Surface.Font = {"Tahoma", 10, false, false, Ink};
+    const TSize upright = Surface.TextExtent("Italic");
+    Surface.TextOut(100, 100, "Italic");
+    const std::vector<TColor> plain = Surface.Pixels().Data();
+
+    Surface.Fill(Black);
+    Surface.Font.Italic = true;
+    EXPECT_EQ(Surface.TextExtent("Italic").Cy, upright.Cy);
+    Surface.TextOut(100, 100, "Italic");
+    EXPECT_NE(Surface.Pixels().Data(), plain);
+    EXPECT_LE(Drawn().Right, 100 + upright.Cx + 4);
+
+    Surface.Font = {"No Such Face", 10, false, false, Ink};
+    EXPECT_EQ(Surface.TextExtent("Italic").Cx, upright.Cx);
+}
+
+TEST_F(CanvasTest, CyrillicRendersWithRealGlyphs) {
+    Surface.BrushStyle = TBrushStyle::Clear;
+    Surface.Font = {"Tahoma", 8, true, false, Ink};
+    const TSize s = Surface.TextExtent("Вы погибли.");
+    EXPECT_GE(s.Cx, 64);
+    EXPECT_LE(s.Cx, 78);
+    EXPECT_GE(s.Cy, 10);
+    EXPECT_LE(s.Cy, 13);
+
+    // A letter the face lacks falls back to one box glyph; the Cyrillic letters must not all look like that.
+    Surface.TextOut(10, 10, "\uE000");
+    const std::vector<TColor> missing = Surface.Pixels().Data();
+    for (const char* letter : {"Ж", "ы", "Я"}) {
+        Surface.Fill(Black);
+        Surface.TextOut(10, 10, letter);
+        EXPECT_NE(Surface.Pixels().Data(), missing) << letter;
+        EXPECT_LE(Drawn().Left, Drawn().Right) << letter;
+    }
+}
+
+TEST_F(CanvasTest, SolidBrushFillsTheExtentFirst) {
+    Surface.Font = {"Tahoma", 8, false, false, Ink};
+    Surface.BrushStyle = TBrushStyle::Solid;
+    const TSize s = Surface.TextExtent("Menu");
+    Surface.TextOut(40, 30, "Menu");
+    const TRect r = Drawn();
+    EXPECT_EQ(r.Left, 40);
+    EXPECT_EQ(r.Top, 30);
+    EXPECT_EQ(r.Right, 40 + s.Cx);
+    EXPECT_EQ(r.Bottom, 30 + s.Cy);
+    EXPECT_EQ(At(40, 30), Brush);
+    int ink = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+        for (int x = r.Left; x < r.Right; ++x) ink += At(x, y) != Brush;
+    EXPECT_GT(ink, 10);
+}
+
+TEST_F(CanvasTest, TextClippedAtTheEdgesAndEmpty) {
+    Surface.Font = {"Tahoma", 12, true, true, Ink};
+    for (auto [x, y] :
+         {std::pair{-7, -5}, {790, 595}, {-2000, 300}, {400, 650}, {INT32_MAX - 3, INT32_MAX}, {INT32_MIN, INT32_MIN}})
+        Surface.TextOut(x, y, "Wg Жй");
+    EXPECT_NE(At(0, 0), Black);
+    const TSize empty = Surface.TextExtent("");
+    EXPECT_EQ(empty.Cx, 0);
+    EXPECT_GT(empty.Cy, 0);
+}
+
+TEST(FontFiles, MissingFileNamesIt) {
+    const auto dir = std::filesystem::temp_directory_path() / "rw_no_fonts";
+    std::filesystem::create_directories(dir);
+    TFontEngine fonts(dir.string());
+    TFontSpec font;
+    try {
+        fonts.TextExtent(font, "x");
+        FAIL() << "no error";
+    } catch (const EGameError& e) {
+        EXPECT_NE(std::string(e.what()).find((dir / "tahoma.ttf").string()), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "media/Font.h"
+#include "media/ImageList.h"
+#include "media/Surface.h"
+
+namespace {
+
+constexpr TColor Key = RGBColor(255, 0, 255);
+
+// A picture of w x h whose pixels are all different, with the key colour on every third one.
+TImageItem Sprite(int w, int h) {
+    TImageItem item;
+    item.Picture.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) item.Picture.SetPixel(x, y, (x + y) % 3 == 0 ? Key : RGBColor(x * 7, y * 5, 99));
+    item.TransparentColor = Key;
+    return item;
+}
+
+// Every drawing test runs with the narrow and the wide vector loops, which must give the same pixels.
+struct DrawTest : ::testing::TestWithParam<bool> {
+    TFontEngine Fonts;
+    TSurface Surface{Fonts};
+
+    void SetUp() override {
+        if (TSurface::SetWideVectors(GetParam()) != GetParam()) GTEST_SKIP() << "no wide vectors here";
+    }
+    void TearDown() override { TSurface::SetWideVectors(true); }
+
+    void Background() {
+        for (int y = 0; y < TSurface::ScreenHeight; ++y)
+            for (int x = 0; x < TSurface::ScreenWidth; ++x)
+                Surface.Pixels().SetPixel(x, y, RGBColor(x & 0xFF, y & 0xFF, 7));
+    }
+};
+
+TEST(ImagePatterns, NumberedRowByRowWithoutPartialCells) {
+    TImageItem item;
+    item.Picture.SetSize(100, 70);
+    item.PatternWidth = 30;
+    item.PatternHeight = 20;
+    EXPECT_EQ(item.PatternCount(), 9);  // 3 whole columns by 3 whole rows
+    TRect r;
+    ASSERT_TRUE(item.PatternRect(4, r));
+    EXPECT_EQ(r.Left, 30);
+    EXPECT_EQ(r.Top, 20);
+    EXPECT_EQ(r.Right, 60);
+    EXPECT_EQ(r.Bottom, 40);
+    ASSERT_TRUE(item.PatternRect(8, r));
+    EXPECT_EQ(r.Left, 60);
+    EXPECT_EQ(r.Top, 40);
+    EXPECT_FALSE(item.PatternRect(9, r));
+    EXPECT_FALSE(item.PatternRect(-1, r));
+
+    item.PatternWidth = item.PatternHeight = 0;
+    EXPECT_EQ(item.PatternCount(), 1);
+    item.PatternWidth = 101;
+    EXPECT_EQ(item.PatternCount(), 0);
+
+    TImageItem empty;
+    EXPECT_EQ(empty.PatternCount(), 0);
+    EXPECT_FALSE(empty.PatternRect(0, r));
+}
+
+TEST(ImageListFind, IgnoresCaseAndFollowsRenames) {
+    TImageList list;
+    list.Add().Name = "Cursor";
+    TImageItem& head = list.Add();
+    EXPECT_EQ(list.Find("Игрок"), -1);
+    head.Name = "Игрок";  // named after it was added, and after a look-up
+    list.Add().Name = "CURSOR";
+    EXPECT_EQ(list.Find("cursor"), 0);
+    EXPECT_EQ(list.Find("иГРОК"), 1);
+    EXPECT_EQ(list.FindItem("ИГРОК"), &head);
+    EXPECT_EQ(list.Find("Curso"), -1);
+
+    list.Item(0).Name = "Old";
+    EXPECT_EQ(list.Find("cursor"), 2);
+    EXPECT_EQ(list.Find("old"), 0);
+
+    list.Clear();
+    EXPECT_EQ(list.Find("old"), -1);
+    EXPECT_EQ(list.FindItem("old"), nullptr);
+    list.Add().Name = "Old";
+    EXPECT_EQ(list.Find("OLD"), 0);
+}
+
+TEST_P(DrawTest, ColourKeyAndClippingAtEveryEdge) {
+    // Width 7 runs both the four-pixel steps and the single-pixel tail.
+    TImageItem item = Sprite(7, 5);
+    item.Picture.SetPixel(1, 0, Key | 0xAB000000);  // the byte above the colour is not part of it
+    const int xs[] = {-9, -7, -6, -3, -1, 0, 5, 793, 796, 799, 800};
+    const int ys[] = {-6, -5, -4, -2, 0, 300, 595, 597, 599, 600};
+    for (int x : xs)
+        for (int y : ys) {
+            Background();
+            Surface.Draw(item, x, y, 0);
+            for (int sy = -1; sy <= 5; ++sy)
+                for (int sx = -1; sx <= 7; ++sx) {
+                    const int px = x + sx, py = y + sy;
+                    if (px < 0 || py < 0 || px >= 800 || py >= 600) continue;
+                    const TColor src = item.Picture.Pixel(sx, sy);
+                    const bool inside = sx >= 0 && sy >= 0 && sx < 7 && sy < 5;
+                    const TColor want = inside && (src & 0xFFFFFF) != Key ? src : RGBColor(px & 0xFF, py & 0xFF, 7);
+                    ASSERT_EQ(Surface.PixelRead(px, py), want)
+                        << "sprite at " << x << "," << y << " pixel " << sx << "," << sy;
+                }
+        }
+    EXPECT_EQ(Surface.PixelRead(-1, 0), 0u);
+    EXPECT_EQ(Surface.PixelRead(800, 0), 0u);
+}
+
+TEST_P(DrawTest, PatternsAndOpaqueDrawing) {
+    TImageItem item = Sprite(6, 4);
+    item.PatternWidth = 3;
+    item.PatternHeight = 2;
+    Background();
+    Surface.Draw(item, 10, 10, 3);  // second row, second column
+    EXPECT_EQ(Surface.PixelRead(10, 10), item.Picture.Pixel(3, 2));
+    EXPECT_EQ(Surface.PixelRead(11, 10), RGBColor(11, 10, 7));  // a key pixel
+    EXPECT_EQ(Surface.PixelRead(12, 11), item.Picture.Pixel(5, 3));
+
+    item.Transparent = false;
+    Surface.Draw(item, 20, 20, 0);
+    EXPECT_EQ(Surface.PixelRead(20, 20), Key);
+
+    const std::vector<TColor> before = Surface.Pixels().Data();
+    Surface.Draw(item, 30, 30, 4);
+    Surface.Draw(item, 30, 30, -1);
+    Surface.Draw(TImageItem(), 30, 30, 0);
+    EXPECT_EQ(Surface.Pixels().Data(), before);
+}
+
+uint8_t Channel(TColor c, int i) {
+    return uint8_t(c >> (8 * i));
+}
+
+// Every source and destination channel value against every other, for a few alphas: the mix must be the exact
+// value src * a / 255 + dst * (255 - a) / 255 rounded to the nearest whole number.
+TEST_P(DrawTest, AlphaMixIsTheRoundedExactValue) {
+    TImageItem item;
+    item.Transparent = false;
+    item.Picture.SetSize(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) item.Picture.SetPixel(x, y, RGBColor(x, y, 255 - x));
+    auto background = [&] {
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) Surface.Pixels().SetPixel(x, y, RGBColor(y, 255 - y, x ^ 0x5A));
+    };
+    for (int alpha : {1, 120, 128, 254}) {
+        background();
+        Surface.DrawAlpha(item, {0, 0, 256, 256}, 0, alpha);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x) {
+                const TColor s = item.Picture.Pixel(x, y), d = RGBColor(y, 255 - y, x ^ 0x5A);
+                const TColor got = Surface.PixelRead(x, y);
+                for (int c = 0; c < 3; ++c) {
+                    const double exact = (Channel(s, c) * alpha + Channel(d, c) * (255.0 - alpha)) / 255.0;
+                    ASSERT_EQ(Channel(got, c), int(std::floor(exact + 0.5)))
+                        << "alpha " << alpha << " src " << int(Channel(s, c)) << " dst " << int(Channel(d, c));
+                }
+            }
+    }
+    background();
+    Surface.Pixels().SetPixel(0, 0, RGBColor(0, 128, 255));
+    item.Picture.SetPixel(0, 0, RGBColor(200, 100, 50));
+    Surface.DrawAlpha(item, {0, 0, 256, 256}, 0, 120);
+    EXPECT_EQ(Surface.PixelRead(0, 0), RGBColor(94, 115, 159));
+}
+
+TEST_P(DrawTest, AlphaLimits) {
+    TImageItem item = Sprite(5, 5);
+    for (int alpha : {0, -40}) {
+        Background();
+        const std::vector<TColor> before = Surface.Pixels().Data();
+        Surface.DrawAlpha(item, {10, 10, 15, 15}, 0, alpha);
+        EXPECT_EQ(Surface.Pixels().Data(), before) << alpha;
+    }
+    // 255 and anything above it draw the picture as it is, keyed pixels still left out.
+    for (int alpha : {255, 256, 1000}) {
+        Background();
+        Surface.DrawAlpha(item, {10, 10, 15, 15}, 0, alpha);
+        EXPECT_EQ(Surface.PixelRead(11, 10), item.Picture.Pixel(1, 0)) << alpha;
+        EXPECT_EQ(Surface.PixelRead(10, 10), RGBColor(10, 10, 7)) << alpha;
+    }
+    Background();
+    const std::vector<TColor> before = Surface.Pixels().Data();
+    Surface.DrawAlpha(item, {10, 10, 10, 20}, 0, 200);
+    Surface.DrawAlpha(item, {15, 15, 10, 10}, 0, 200);
+    Surface.DrawAlpha(item, {10, 10, 20, 20}, 1, 200);
+    Surface.DrawAlpha(item, {-50, 10, -1, 20}, 0, 200);
+    EXPECT_EQ(Surface.Pixels().Data(), before);
+}
+
+TEST_P(DrawTest, TranslucentDrawScalesIntoTheRectangle) {
+    const TColor a = RGBColor(10, 0, 0), b = RGBColor(0, 20, 0), c = RGBColor(0, 0, 30), d = RGBColor(40, 40, 0);
+    TImageItem two;
+    two.Picture.SetSize(2, 2);
+    two.Picture.Data() = {a, b, c, d};
+    two.Transparent = false;
+    Surface.Fill(0);
+    Surface.DrawAlpha(two, {100, 100, 106, 104}, 0, 255);  // each pixel becomes 3 x 2
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(Surface.PixelRead(100 + x, 100 + y), two.Picture.Pixel(x / 3, y / 2)) << x << "," << y;
+    EXPECT_EQ(Surface.PixelRead(106, 100), 0u);
+
+    // Shrinking samples the middle of each destination pixel: 8 -> 4 takes columns 1, 3, 5, 7.
+    TImageItem eight = Sprite(8, 8);
+    eight.Transparent = false;
+    Surface.DrawAlpha(eight, {200, 200, 204, 204}, 0, 255);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(Surface.PixelRead(200 + x, 200 + y), eight.Picture.Pixel(2 * x + 1, 2 * y + 1));
+
+    // Clipped on the left, the visible part still comes from the right half of the picture.
+    Surface.DrawAlpha(two, {-3, 0, 3, 4}, 0, 255);
+    EXPECT_EQ(Surface.PixelRead(0, 0), b);
+    EXPECT_EQ(Surface.PixelRead(2, 3), d);
+}
+
+TEST_P(DrawTest, TranslucentDrawSkipsTheKeyOnlyWhenTransparent) {
+    TImageItem item = Sprite(9, 9);
+    const TColor behind = RGBColor(100, 100, 100);
+    Surface.Fill(behind);
+    Surface.DrawAlpha(item, {0, 0, 18, 18}, 0, 128);  // scaled: the key test runs on sampled pixels
+    EXPECT_EQ(Surface.PixelRead(0, 0), behind);
+    EXPECT_EQ(Surface.PixelRead(17, 14), behind);
+    EXPECT_NE(Surface.PixelRead(2, 0), behind);
+
+    item.Transparent = false;
+    Surface.DrawAlpha(item, {0, 0, 9, 9}, 0, 128);
+    EXPECT_EQ(Surface.PixelRead(0, 0), RGBColor(178, 50, 178));
+}
+
+INSTANTIATE_TEST_SUITE_P(Vectors, DrawTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+
+}  // namespace
