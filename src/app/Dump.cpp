@@ -3,6 +3,7 @@
 #include "app/MainForm.h"
 #include "base/Json.h"
 #include "critters/Critter.h"
+#include "editor/model/PanelDump.h"
 #include "world/Obj.h"
 
 namespace {
@@ -99,6 +100,7 @@ std::string DumpJson(const TMainForm& g) {
     j.Field("on", g.MusicOn).Field("broken", g.MusicBroken).Field("file", g.Platform.MusicPlayer().FileName);
     j.EndObject();
     DumpStrings(j, "sounds", g.DXWL.PlayLog);
+    DumpPanel(j, g.ControlForm);
     j.EndObject();
     return j.Str();
 }

@@ -120,10 +120,13 @@ void TMainForm::Render() {
 
 bool TMainForm::Tick() {
     uint32_t now = Now();
-    for (const auto& script : Scripts.TakeDueTimers(now)) {
-        if (Closed) return false;
-        if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
-    }
+    // The scripts of a game left for the menu stay until the next map load
+    // replaces them; their timers must not act on the menu meanwhile.
+    if (ScreenMode != smMainMenu)
+        for (const auto& script : Scripts.TakeDueTimers(now)) {
+            if (Closed || ScreenMode == smMainMenu) break;
+            if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
+        }
     if (Closed || !DXT.Due(now)) return false;
     DXT.CountTick(now);
     ++FrameCount;
@@ -175,6 +178,7 @@ void TMainForm::FormDestroy() {
 
 void TMainForm::Log(const std::string& message) {
     if (Options.Verbose) std::cerr << message << '\n';
+    if (LogHook) LogHook(message);
 }
 
 void TMainForm::PlayerDead() {

@@ -191,6 +191,9 @@ public:
     TDialogState Dialog;
     TMenuState Menu;
 
+    // Where log lines go besides stderr with --verbose (tests listen here).
+    std::function<void(const std::string&)> LogHook;
+
     // Every message the error report showed, in order.
     std::vector<std::string> Errors;
     uint64_t FrameCount = 0;

@@ -19,6 +19,7 @@ bool TMainForm::HoverValid() const {
 
 void TMainForm::PaintTile(int button, int x, int y) {
     if (!TGrid::Inside(x, y)) return;
+    ControlForm.NotePaint(x, y);
     TCell& cell = World.Grid.At(x, y);
     const TControlForm& p = ControlForm;
     if (p.MoveBlockRadioButton) {
@@ -99,7 +100,10 @@ void TMainForm::GameMouseDown(int button, int, int) {
 
     int tx = (v.MouseX - v.ScrollX) / 20, ty = (v.MouseY - v.ScrollY) / 10;
     int page = ControlForm.ActivePage;
-    if (page == PageBrush) PaintTile(button, tx, ty);
+    if (page == PageBrush) {
+        ControlForm.BeginStroke();
+        PaintTile(button, tx, ty);
+    }
 
     if (page == PageGeneral) {
         tCritter* player = World.Critter(0);
@@ -145,6 +149,8 @@ void TMainForm::GameMouseUp(int button, int, int) {
     if (button == mbLeft) v.LeftHeld = false;
     if (button == mbRight) v.RightHeld = false;
     if (button == mbMiddle) v.MiddleDrag = false;
+    // A painting stroke is one step of the editor's history.
+    if (!v.LeftHeld && !v.RightHeld) ControlForm.EndStroke();
     if (v.InventoryCaptured) {
         DXWL.Play("ButOut");
         if (OnInventoryButton(v.MouseX, v.MouseY)) AddConsole("Grimdust еще жив, но инвентарь уже нет.");

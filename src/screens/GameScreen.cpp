@@ -179,7 +179,7 @@ void TMainForm::GameRender() {
                     int hit = World.Grid.At(x, y).HitType;
                     if (hit > 0) {
                         int left = x * 20 + v.ScrollX, top = y * 10 + v.ScrollY;
-                        DXDraw.Rectangle(left + 2, top + 2, left + 18, top + 8);
+                        DXDraw.Rectangle(left + 2, top + 2, left + 10, top + 8);
                         DXDraw.TextOut(left + 4, top + 2, std::to_string(hit));
                     }
                 }

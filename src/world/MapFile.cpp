@@ -1,0 +1,201 @@
+// Loading and saving locations.
+#include <algorithm>
+#include <exception>
+
+#include "app/MainForm.h"
+#include "critters/Critter.h"
+#include "world/MapFormat.h"
+#include "world/Obj.h"
+
+namespace {
+// Script errors raised while a location is being built wait until it stands
+// complete; then each is reported. A load nested in another (a script of the
+// new location loading a third) reports its own.
+class TLoadErrors {
+public:
+    explicit TLoadErrors(TMainForm& game) : Game(game), First(game.World.CollectedErrors.size()) {
+        ++Game.World.CollectingErrors;
+    }
+    ~TLoadErrors() {
+        --Game.World.CollectingErrors;
+        auto& all = Game.World.CollectedErrors;
+        std::vector<std::exception_ptr> mine(all.begin() + std::ptrdiff_t(std::min(First, all.size())), all.end());
+        all.resize(std::min(First, all.size()));
+        for (const auto& error : mine) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& e) {
+                Game.ReportError(e);
+            } catch (...) {
+            }
+        }
+    }
+    TLoadErrors(const TLoadErrors&) = delete;
+    TLoadErrors& operator=(const TLoadErrors&) = delete;
+
+private:
+    TMainForm& Game;
+    size_t First;
+};
+
+// The old location's critters and objects leave the world. Their scripts stay
+// but get no more events; records still running a method live until it ends.
+void ReleaseLocation(TMainForm& game) {
+    TWorld& world = game.World;
+    ++world.Generation;
+    auto critters = std::move(world.Critters);
+    auto objects = std::move(world.Objects);
+    world.Critters.clear();
+    world.Objects.clear();
+    for (auto& c : critters)
+        if (c) c->Release();
+    for (auto& o : objects)
+        if (o) o->Release();
+    if (world.DrawList) world.DrawList->Entries.clear();
+    game.ControlForm.CritterListBox.Clear();
+    game.ControlForm.ObjectListBox.Clear();
+}
+}  // namespace
+
+void TMainForm::LoadMap(const std::string& path) {
+    // Nothing of the current location changes unless the whole file is sound.
+    const TMapData map = ParseMap(Files.ReadFile(path), path);
+    TLoadErrors errors(*this);
+
+    World.PatternName = map.PatternName;
+    ControlForm.MapScrLabeledEdit = map.MapScript;
+    auto& cells = World.Grid.Raw();
+    std::copy(map.Grid.begin(), map.Grid.end(), cells.begin());
+    for (TCell& cell : cells) cell.Occupant = -1;
+
+    // The old critters and objects go together, before any script of the new
+    // location runs, so no script of the new one meets a record of the old.
+    ReleaseLocation(*this);
+    const uint64_t generation = World.Generation;
+    // A script of the new location loaded yet another one: that load is
+    // complete and this one must not write over it.
+    auto replaced = [&] { return World.Generation != generation; };
+
+    World.Critters.reserve(map.Critters.size());
+    for (size_t j = 0; j < map.Critters.size(); ++j) {
+        const TMapCritter& record = map.Critters[j];
+        auto critter = std::make_shared<tCritter>(*this, int32_t(j));
+        if (replaced()) {
+            critter->Release();
+            return;
+        }
+        World.Critters.push_back(critter);
+        ControlForm.CritterListBox.Items.push_back(record.Label);
+        critter->SetSkin(record.Skin);
+        critter->StartX = record.StartX;
+        critter->StartY = record.StartY;
+        critter->SetDirection(record.Direction);
+        critter->SetAnimation(csIdle);
+        critter->Invisible = record.Invisible != 0;
+        critter->Disabled = record.Disabled != 0;
+        critter->HP = record.HP;
+        critter->DmgMax = record.DmgMax;
+        critter->DmgMin = record.DmgMin;
+        critter->ScriptName = record.ScriptName;
+        critter->Accuracy = record.Accuracy;
+        critter->SetScript(critter->ScriptName);
+        if (replaced()) return;
+        critter->Placed = true;
+    }
+    // Start tiles win over whatever the scripts did meanwhile.
+    for (const auto& critter : World.Critters) critter->SetPosition(critter->StartX, critter->StartY);
+    ControlForm.CritterListBox.ItemIndex = ControlForm.CritterListBox.Items.empty() ? -1 : 0;
+
+    World.Objects.reserve(map.Objects.size());
+    for (size_t m = 0; m < map.Objects.size(); ++m) {
+        const TMapObject& record = map.Objects[m];
+        auto object = std::make_shared<tObj>(*this, int32_t(m));
+        if (replaced()) {
+            object->Release();
+            return;
+        }
+        World.Objects.push_back(object);
+        ControlForm.ObjectListBox.Items.push_back(record.Label);
+        object->SetImage(record.ImageName);
+        object->X = record.X;
+        object->Y = record.Y;
+        object->OffsetX = record.OffsetX;
+        object->OffsetY = record.OffsetY;
+        object->Invisible = record.Invisible != 0;
+        object->Disabled = record.Disabled != 0;
+        object->ScriptName = record.ScriptName;
+        object->SetScript(object->ScriptName);
+        if (replaced()) return;
+    }
+
+    // A picture that fails to load must not leave the location without its
+    // draw order and map script; its error follows once they are in place.
+    std::exception_ptr graphicsError;
+    try {
+        ReloadGraphics();
+    } catch (const std::exception&) {
+        graphicsError = std::current_exception();
+    }
+    auto finish = [&] {
+        if (graphicsError) std::rethrow_exception(graphicsError);
+    };
+    if (World.DrawList) World.DrawList->Rebuild();
+    if (!World.Critters.empty()) {
+        World.Critters[0]->DmgMin = 3;
+        World.Critters[0]->DmgMax = 6;
+    }
+
+    if (TScriptPtr old = std::move(World.MapScript)) {
+        DetachScript(*this, old);
+        if (replaced()) return finish();
+    }
+    if (!ControlForm.MapScrLabeledEdit.empty())
+        AttachScript(*this, World.MapScript, "data\\scripts\\" + ControlForm.MapScrLabeledEdit + ".sc", OwnerMap,
+                     OwnerMap);
+    finish();
+}
+
+void TMainForm::SaveMap(const std::string& path) {
+    TMapData map;
+    map.PatternName = World.PatternName;
+    map.MapScript = ControlForm.MapScrLabeledEdit;
+    map.Grid.assign(World.Grid.Raw().begin(), World.Grid.Raw().end());
+
+    auto label = [](const TListControl& list, int i) {
+        return size_t(i) < list.Items.size() ? list.Items[size_t(i)] : std::string();
+    };
+    for (int j = 0; j < World.CritterCount(); ++j) {
+        const tCritter* c = World.Critter(j);
+        if (!c) continue;
+        TMapCritter& r = map.Critters.emplace_back();
+        r.Label = label(ControlForm.CritterListBox, j);
+        r.Skin = c->Skin;
+        r.StartX = c->StartX;
+        r.StartY = c->StartY;
+        // The file holds one of the eight walking directions, also for a critter caught firing.
+        r.Direction = c->State == csFiring ? c->Direction / 2 : c->Direction;
+        r.Invisible = c->Invisible;
+        r.Disabled = c->Disabled;
+        r.HP = c->HP;
+        r.DmgMax = c->DmgMax;
+        r.DmgMin = c->DmgMin;
+        r.ScriptName = c->ScriptName;
+        r.Accuracy = c->Accuracy;
+    }
+    for (int m = 0; m < World.ObjectCount(); ++m) {
+        const tObj* o = World.Object(m);
+        // Impact effects of shots fired while editing are not part of the location.
+        if (!o || o->PlayOnce) continue;
+        TMapObject& r = map.Objects.emplace_back();
+        r.Label = label(ControlForm.ObjectListBox, m);
+        r.ImageName = o->ImageName;
+        r.X = o->X;
+        r.Y = o->Y;
+        r.OffsetX = o->OffsetX;
+        r.OffsetY = o->OffsetY;
+        r.Invisible = o->Invisible;
+        r.Disabled = o->Disabled;
+        r.ScriptName = o->ScriptName;
+    }
+    Files.WriteFileAtomic(path, SerializeMap(map));
+}

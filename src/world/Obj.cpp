@@ -1,0 +1,78 @@
+#include "world/Obj.h"
+
+#include "app/MainForm.h"
+#include "base/Text.h"
+
+namespace {
+const char* const DefaultObjectScript = "data\\scripts\\obj_def.sc";
+// 18 animation steps a second.
+constexpr double ObjectFrameMs = 1000.0 / 18;
+}  // namespace
+
+tObj::tObj(TMainForm& game, int32_t index) : Index(index), Game(game) {
+    AttachScript(Game, Script, DefaultObjectScript, Index, OwnerObject);
+}
+
+tObj::~tObj() {
+    Game.Scripts.Orphan(Script);
+}
+
+void tObj::Release() {
+    Released = true;
+    Game.Scripts.Orphan(Script);
+}
+
+void tObj::SetImage(const std::string& name) {
+    ImageName = name;
+    ImageIndex = -1;
+    int found = Game.DXIL.Find(name);
+    if (found >= 0) {
+        const TImageItem& item = Game.DXIL.Item(found);
+        ImageIndex = found;
+        FrameWidth = item.PatW();
+        FrameHeight = item.PatH();
+    }
+    // The last matching section wins; with none the previous alpha stays.
+    const TIniFile& ini = Game.ControlForm.Config;
+    int count = ini.ReadInteger("Main", "SpecialObjects", 0);
+    for (int i = 0; i < count; ++i) {
+        std::string section = "Object" + std::to_string(i);
+        if (ini.ReadString(section, "name", "") != name) continue;
+        if (ini.ReadString(section, "effect", "") == "alpha") Alpha = ini.ReadInteger(section, "Value", 0);
+    }
+}
+
+void tObj::SetScript(const std::string& name) {
+    std::shared_ptr<tObj> keep = weak_from_this().lock();
+    DetachScript(Game, Script);
+    // "OnDestroy" may have loaded another location: this object is gone then.
+    if (Released) return;
+    ScriptName = ShortString(name);
+    std::string path = ScriptName.empty() ? DefaultObjectScript : "data\\scripts\\" + ScriptName + ".sc";
+    AttachScript(Game, Script, path, Index, OwnerObject);
+}
+
+void tObj::Click() {
+    TScriptPtr script = Script;
+    if (script) script->Execute("ONCLICK");
+}
+
+void tObj::Animate() {
+    if (ImageName.empty()) {
+        PendingRemoval = true;
+        return;
+    }
+    if (!Game.DXIL.Valid(ImageIndex)) return;
+    int patterns = Game.DXIL.Item(ImageIndex).PatternCount();
+    if (patterns < 2) return;
+    uint32_t now = Game.Now();
+    if (double(now) <= double(LastFrameTime) + ObjectFrameMs) return;
+    LastFrameTime = now;
+    ++Frame;
+    if (Frame >= patterns) {
+        if (PlayOnce)
+            PendingRemoval = true;
+        else
+            Frame = 0;
+    }
+}

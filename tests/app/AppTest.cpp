@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/Dump.h"
+#include "critters/Critter.h"
+#include "support/TestGame.h"
+#include "world/MapFormat.h"
+
+namespace {
+
+void WriteMenuFiles(const TTestData& d) {
+    d.WriteBmp("data/Images/Interface/MainMenu.bmp", 800, 600, 0x102030);
+    d.WriteBmp("data/Images/Interface/Credits.bmp", 800, 600, 0);
+    d.WriteBmp("data/Images/Interface/Vorteline.bmp", 300, 120, 0x00FFFF);
+    d.WriteBmp("data/Images/Interface/MMBtn.bmp", 136, 198, 0x808080);
+    for (const char* w : {"Vorteline", "ButIn", "ButOut"}) d.WriteWav(std::string("data/sounds/") + w + ".wav");
+}
+
+void WriteFirstLocation(const TTestData& d) {
+    TMapData map;
+    TMapCritter player;
+    player.Label = "Игрок";
+    player.Skin = "metal";
+    player.StartX = 10;
+    player.StartY = 20;
+    player.HP = 50;
+    player.ScriptName = "obj_def";
+    map.Critters.push_back(player);
+    d.WriteFile("data/locations/loc01.map", SerializeMap(map));
+}
+
+void Frame(TTestGame& g, uint32_t ms = 10) {
+    g.Platform.VirtualClock.Advance(ms);
+    g->Tick();
+}
+
+}  // namespace
+
+TEST(CommandLine, DebugIsTheWholeFirstParameterInAnyCase) {
+    EXPECT_TRUE(IsDebugParam({"debug"}));
+    EXPECT_TRUE(IsDebugParam({"DEBUG"}));
+    EXPECT_TRUE(IsDebugParam({"Debug", "x"}));
+    EXPECT_FALSE(IsDebugParam({"debug2"}));
+    EXPECT_FALSE(IsDebugParam({"x", "debug"}));
+    EXPECT_FALSE(IsDebugParam({}));
+
+    TGameOptions o = ParseOptions({"--headless", "Debug", "--frames", "5", "--seed", "7", "--data", "d"});
+    EXPECT_EQ(o.GameParams, std::vector<std::string>({"Debug"}));
+    EXPECT_TRUE(o.Headless);
+    EXPECT_EQ(o.Frames, 5);
+    EXPECT_EQ(o.Seed, 7u);
+    EXPECT_THROW(ParseOptions({"--frames"}), std::invalid_argument);
+    EXPECT_THROW(ParseOptions({"--frames", "ten"}), std::invalid_argument);
+    EXPECT_THROW(ParseOptions({"--fly"}), std::invalid_argument);
+}
+
+TEST(HeadlessInput, ReadsEventsAndNamesTheBadLine) {
+    auto events = ParseInputFile("# comment\n3 move 10 20\n1 down left  # press\n\n2 keydown 112\n", "in.txt");
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Frame, 1);  // ordered by frame
+    EXPECT_EQ(events[0].Kind, TInputEvent::Down);
+    EXPECT_EQ(events[2].X, 10);
+    try {
+        ParseInputFile("0 move 1 2\n5 jump\n", "in.txt");
+        FAIL();
+    } catch (const EGameError& e) {
+        EXPECT_NE(std::string(e.what()).find("\"in.txt\", line 2"), std::string::npos) << e.what();
+    }
+}
+
+TEST(StartUp, BrokenDataIsReportedByFileNameWithoutCrashing) {
+    {
+        TTestData d;
+        d.WriteGame({});
+        std::filesystem::remove(d.Path("data/Images/Critters/Critters.lst"));
+        auto g = MakeGame(d);
+        EXPECT_FALSE(g->Started);
+        ASSERT_FALSE((*g)->Errors.empty());
+        EXPECT_NE((*g)->Errors[0].find("Critters.lst"), std::string::npos) << (*g)->Errors[0];
+    }
+    {
+        TTestData d;
+        d.WriteGame({});
+        d.WriteFile("data/Images/Interface/CursorA.bmp", "not a picture at all");
+        auto g = MakeGame(d);
+        EXPECT_FALSE(g->Started);
+        ASSERT_FALSE((*g)->Errors.empty());
+        EXPECT_NE((*g)->Errors[0].find("CursorA.bmp"), std::string::npos) << (*g)->Errors[0];
+    }
+    {
+        TTestData d;
+        d.WriteGame({});
+        std::filesystem::remove(d.Path("data/data/game.ini"));
+        auto g = MakeGame(d);
+        EXPECT_FALSE(g->Started);
+        ASSERT_FALSE((*g)->Errors.empty());
+        EXPECT_NE((*g)->Errors[0].find("game.ini"), std::string::npos);
+    }
+}
+
+TEST(StartUp, DebugStartMakesExactlyThePlayer) {
+    TTestData d;
+    d.WriteGame({});
+    auto g = MakeGame(d);
+    ASSERT_TRUE(g->Started) << ((*g)->Errors.empty() ? "" : (*g)->Errors[0]);
+    TMainForm& game = **g;
+    EXPECT_EQ(game.ScreenMode, smGame);
+    EXPECT_TRUE(game.DebugMode);
+    EXPECT_FALSE(game.FirstLoad);
+    EXPECT_TRUE(g->Platform.Panel);
+    ASSERT_EQ(game.World.CritterCount(), 1);
+    EXPECT_EQ(game.World.Critters[0]->X, 30);
+    EXPECT_EQ(game.World.Critters[0]->Y, 50);
+    EXPECT_EQ(game.ControlForm.CritterListBox.Items, std::vector<std::string>{"Игрок"});
+    // The background pieces are the first 25 images, piece (column, row) at row * 5 + column.
+    EXPECT_EQ(game.DXIL.Item(0).Name, "pattern00");
+    EXPECT_EQ(game.DXIL.Item(3).Name, "pattern30");
+    EXPECT_EQ(game.DXIL.Item(24).Name, "pattern44");
+}
+
+TEST(ScreenSwitch, LeavingTheGameStopsTheTimerAndClearsBeforeTheMenuLoads) {
+    TTestData d;
+    d.WriteGame({});
+    WriteMenuFiles(d);
+    WriteFirstLocation(d);
+    auto g = MakeGame(d, {.Debug = false});
+    ASSERT_TRUE(g->Started);
+    TMainForm& game = **g;
+    EXPECT_EQ(game.ScreenMode, smMainMenu);
+    EXPECT_EQ(game.Menu.SubState, 1);  // the splash
+    EXPECT_EQ(game.DXT.Interval, 46u);
+
+    game.NewGame();
+    ASSERT_EQ(game.ScreenMode, smGame);
+    EXPECT_EQ(game.View.ScrollX, -800);
+    ASSERT_TRUE(game.World.Critter(0));
+    game.Scripts.GlobalVars[5] = 9;
+    game.ConsoleLines.push_back("old");
+
+    struct TSeen {
+        bool TimerEnabled;
+        int Images, Waves;
+        uint8_t Mode;
+    };
+    std::vector<TSeen> seen;
+    game.LogHook = [&](const std::string& line) {
+        if (line == "TMainForm.MMInit -> Loading started...")
+            seen.push_back({game.DXT.Enabled, game.DXIL.Count(), game.DXWL.Count(), game.ScreenMode});
+    };
+    game.StartMainMenu();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_FALSE(seen[0].TimerEnabled);
+    EXPECT_EQ(seen[0].Images, 0);
+    EXPECT_EQ(seen[0].Waves, 0);
+    EXPECT_EQ(seen[0].Mode, smMainMenu);
+    EXPECT_TRUE(game.DXT.Enabled);
+    EXPECT_EQ(game.Menu.SubState, 0);  // no splash on the way back
+    EXPECT_TRUE(game.FirstLoad);
+    EXPECT_TRUE(game.ConsoleLines.empty());
+    EXPECT_EQ(game.Scripts.GlobalVars[5], 0);
+    EXPECT_EQ(game.World.Grid.At(10, 20).Occupant, -1);
+}
+
+TEST(PlayerDeath, NormalModeReturnsToTheMenuAfterFiveSecondsDebugNever) {
+    TTestData d;
+    d.WriteGame({});
+    WriteMenuFiles(d);
+    WriteFirstLocation(d);
+    {
+        auto g = MakeGame(d, {.Debug = false});
+        TMainForm& game = **g;
+        game.NewGame();
+        game.DXT.Interval = 0;  // a frame at every clock step, so the 1 ms border shows
+        game.PlayerDead();
+        EXPECT_TRUE(game.PlayerDeadFlag);
+        Frame(*g, 4999);
+        EXPECT_EQ(game.ScreenMode, smGame);
+        // Mouse events are ignored while the player lies dead.
+        game.DXDrawMouseMove(123, 45);
+        EXPECT_NE(game.View.MouseX, 123);
+        Frame(*g, 1);
+        EXPECT_EQ(game.ScreenMode, smMainMenu);
+        EXPECT_FALSE(game.PlayerDeadFlag);
+    }
+    {
+        auto g = MakeGame(d, {.Debug = true});
+        TMainForm& game = **g;
+        g->Platform.VirtualClock.Set(123456);
+        game.PlayerDead();
+        EXPECT_FALSE(game.PlayerDeadFlag);
+        EXPECT_EQ(game.DeathTime, 123456u);
+        Frame(*g, 6000);
+        EXPECT_EQ(game.ScreenMode, smGame);
+    }
+}
+
+TEST(ErrorReport, AFailingHandlerIsReportedAndTheGameGoesOn) {
+    TTestData d;
+    d.WriteGame({});
+    d.WriteScript("boom.sc", "[OnClick]\n1=1\n2=0\n3=DIV\n");
+    auto g = MakeGame(d);
+    TMainForm& game = **g;
+    game.World.Critters[0]->SetScript("boom");
+    game.Guard([&] { game.World.Critters[0]->Click(); });
+    ASSERT_EQ(game.Errors.size(), 1u);
+    // The message first, then where the author finds the faulty step.
+    EXPECT_EQ(game.Errors[0].rfind("Division by zero", 0), 0u) << game.Errors[0];
+    EXPECT_NE(game.Errors[0].find("boom.sc"), std::string::npos);
+    EXPECT_NE(game.Errors[0].find("OnClick"), std::string::npos);
+    EXPECT_NE(game.Errors[0].find("3"), std::string::npos);
+    Frame(*g);
+    EXPECT_EQ(game.FrameCount, 1u);
+}
+
+TEST(Headless, SameDataInputAndSeedGiveTheSameFrameAndDump) {
+    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
+    if (!std::filesystem::exists(demo / "data" / "locations" / "loc01.map")) GTEST_SKIP() << "no demo data built";
+    TTestData out;
+    out.WriteFile("input.txt",
+                  "0 move 790 300\n40 move 400 300\n50 down right\n51 up right\n60 move 420 310\n"
+                  "70 keydown 37\n90 keyup 37\n");
+    auto run = [&](const std::string& tag) {
+        TGameOptions o;
+        o.Headless = true;
+        o.GameParams = {"debug"};
+        o.Frames = 120;
+        o.Seed = 42;
+        o.DataDir = demo.string();
+        o.MapFile = "data\\locations\\loc01.map";
+        o.InputFile = out.Path("input.txt").string();
+        o.ScreenshotFile = out.Path(tag + ".png").string();
+        o.DumpFile = out.Path(tag + ".json").string();
+        EXPECT_EQ(RunHeadless(o), 0);
+    };
+    run("a");
+    run("b");
+    EXPECT_EQ(out.ReadFile("a.png"), out.ReadFile("b.png"));
+    std::string dump = out.ReadFile("a.json");
+    EXPECT_EQ(dump, out.ReadFile("b.json"));
+    EXPECT_NE(dump.find("\"errors\": []"), std::string::npos) << dump.substr(0, 400);
+    EXPECT_NE(dump.find("\"attack\": true"), std::string::npos);
+}

@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "critters/Critter.h"
+#include "support/TestGame.h"
+#include "world/MapFormat.h"
+
+namespace {
+
+class Menu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Data.WriteGame({});
+        Data.WriteBmp("data/Images/Interface/MainMenu.bmp", 800, 600, 0x102030);
+        Data.WriteBmp("data/Images/Interface/Credits.bmp", 800, 600, 0);
+        Data.WriteBmp("data/Images/Interface/Vorteline.bmp", 300, 120, 0x00FFFF);
+        Data.WriteBmp("data/Images/Interface/MMBtn.bmp", 136, 198, 0x808080);
+        for (const char* w : {"Vorteline", "ButIn", "ButOut"}) Data.WriteWav(std::string("data/sounds/") + w + ".wav");
+        Data.WriteFile("data/Music/MainMenu.mp3", "menu music");
+        Data.WriteFile("data/Music/loc01.mp3", "game music");
+        TMapData map;
+        TMapCritter player;
+        player.Label = "Игрок";
+        player.Skin = "metal";
+        player.StartX = 5;
+        player.StartY = 5;
+        player.ScriptName = "obj_def";
+        map.Critters.push_back(player);
+        Data.WriteFile("data/locations/loc01.map", SerializeMap(map));
+    }
+    TMainForm& Start() {
+        G = MakeGame(Data, {.Debug = false});
+        EXPECT_TRUE(G->Started);
+        return **G;
+    }
+    void Frame(uint32_t ms = 10) {
+        G->Platform.VirtualClock.Advance(ms);
+        (*G)->Tick();
+    }
+    void SkipSplash() {
+        for (int i = 0; i < 200 && (*G)->Menu.SubState == 1; ++i) Frame(46);
+        ASSERT_EQ((*G)->Menu.SubState, 0);
+    }
+    void Click(int x, int y, int button = mbLeft) {
+        (*G)->DXDrawMouseMove(x, y);
+        (*G)->DXDrawMouseDown(button, x, y);
+        (*G)->DXDrawMouseUp(button, x, y);
+    }
+    TTestData Data;
+    std::unique_ptr<TTestGame> G;
+};
+
+}  // namespace
+
+TEST_F(Menu, SplashLastsNineSecondsThenTheMusicStarts) {
+    TMainForm& g = Start();
+    EXPECT_EQ(g.Menu.SubState, 1);
+    EXPECT_FALSE(g.MusicOn);
+    Frame(8990);
+    EXPECT_EQ(g.Menu.SubState, 1);
+    Frame(46);
+    EXPECT_EQ(g.Menu.SubState, 0);
+    EXPECT_EQ(g.DXT.Interval, 10u);
+    EXPECT_TRUE(g.MusicOn);
+    EXPECT_TRUE(std::filesystem::exists(Data.Path("temp.mp3")));
+}
+
+TEST_F(Menu, ButtonRectanglesAndTheirSounds) {
+    TMainForm& g = Start();
+    SkipSplash();
+    g.DXWL.PlayLog.clear();
+    // x = 60 is inside new game but left of the credits button.
+    Click(60, 170);
+    EXPECT_EQ(g.Menu.SubState, 0);
+    EXPECT_TRUE(g.DXWL.PlayLog.empty());
+
+    // Press on credits, drag out, release outside: in, out, out and no action.
+    g.DXDrawMouseMove(100, 170);
+    g.DXDrawMouseDown(mbLeft, 100, 170);
+    g.DXDrawMouseMove(300, 300);
+    g.DXDrawMouseUp(mbLeft, 300, 300);
+    EXPECT_EQ(g.DXWL.PlayLog, (std::vector<std::string>{"ButIn", "ButOut", "ButOut"}));
+    EXPECT_EQ(g.Menu.SubState, 0);
+
+    // A right click does nothing; the right button's release still acts for a left-pressed button.
+    Click(100, 170, mbRight);
+    EXPECT_EQ(g.Menu.SubState, 0);
+    g.DXDrawMouseDown(mbLeft, 100, 170);
+    g.DXDrawMouseUp(mbRight, 100, 170);
+    EXPECT_EQ(g.Menu.SubState, 2);
+}
+
+TEST_F(Menu, NewGameAtTheEdgeOfItsButtonLoadsTheFirstLocation) {
+    TMainForm& g = Start();
+    SkipSplash();
+    Click(60, 130);
+    EXPECT_EQ(g.ScreenMode, smGame);
+    ASSERT_EQ(g.World.CritterCount(), 1);
+    EXPECT_EQ(g.View.ScrollX, -800);
+    EXPECT_EQ(g.View.ScrollY, 0);
+    EXPECT_GE(g.World.Critters[0]->ImageIndex, -1);
+    EXPECT_NE(g.Platform.MusicPlayer().FileName.find("temp.mp3"), std::string::npos);
+    EXPECT_TRUE(g.DXWL.Find("ButIn") >= 0);  // the menu's waves stay for the panel buttons
+}
+
+TEST_F(Menu, CreditsPauseWithSpaceAndEndAtTheirLastLine) {
+    TMainForm& g = Start();
+    SkipSplash();
+    Click(100, 170);
+    ASSERT_EQ(g.Menu.SubState, 2);
+    Frame(1000);
+    g.DXI.Live[VK_SPACE] = true;
+    Frame();
+    Frame();  // held: still one toggle
+    g.DXI.Live[VK_SPACE] = false;
+    EXPECT_TRUE(g.Menu.Paused);
+    uint32_t frozen = g.Menu.PausedElapsed;
+    Frame(5000);
+    EXPECT_EQ(g.Menu.PausedElapsed, frozen);
+    g.DXI.Live[VK_SPACE] = true;
+    Frame();
+    g.DXI.Live[VK_SPACE] = false;
+    Frame();
+    EXPECT_FALSE(g.Menu.Paused);
+    EXPECT_EQ(g.Now() - g.Menu.PhaseStart, frozen + 10);  // one frame since the resume
+
+    // P = 6856 (616 + 16 * 390) is the first offset with no line left.
+    G->Platform.VirtualClock.Set(g.Menu.PhaseStart + 6855 * 50);
+    (*G)->Tick();
+    EXPECT_EQ(g.Menu.SubState, 2);
+    G->Platform.VirtualClock.Set(g.Menu.PhaseStart + 6856 * 50);
+    (*G)->Tick();
+    EXPECT_EQ(g.Menu.SubState, 0);
+    EXPECT_FALSE(g.Closed);
+}
+
+TEST_F(Menu, TheMenuButtonReturnsWithEverythingReset) {
+    TMainForm& g = Start();
+    SkipSplash();
+    Click(100, 130);
+    ASSERT_EQ(g.ScreenMode, smGame);
+    g.Scripts.GlobalVars[3] = 1;
+    g.AddConsole("hello");
+    g.View.RightHeld = true;
+    Click(200, 450);  // the panel's menu button
+    EXPECT_EQ(g.ScreenMode, smMainMenu);
+    EXPECT_EQ(g.Menu.SubState, 0);
+    EXPECT_EQ(g.Scripts.GlobalVars[3], 0);
+    EXPECT_TRUE(g.ConsoleLines.empty());
+    EXPECT_FALSE(g.View.RightHeld);
+    EXPECT_TRUE(g.FirstLoad);
+    EXPECT_FALSE(g.World.DrawList);
+    EXPECT_TRUE(g.MusicOn);
+}
+
+TEST_F(Menu, MissingMusicSilencesTheWholeRun) {
+    std::filesystem::remove(Data.Path("data/Music/MainMenu.mp3"));
+    TMainForm& g = Start();
+    SkipSplash();
+    EXPECT_TRUE(g.MusicBroken);
+    Click(100, 130);
+    EXPECT_EQ(g.ScreenMode, smGame);
+    EXPECT_FALSE(g.MusicOn);  // loc01.mp3 exists, but music stays off once broken
+    g.FormDestroy();
+    EXPECT_FALSE(std::filesystem::exists(Data.Path("temp.mp3")));
+}
+
+TEST_F(Menu, AMissingFirstLocationLeavesTheGameInTheMenu) {
+    std::filesystem::remove(Data.Path("data/locations/loc01.map"));
+    TMainForm& g = Start();
+    SkipSplash();
+    Click(100, 130);
+    EXPECT_EQ(g.ScreenMode, smMainMenu);
+    ASSERT_EQ(g.Errors.size(), 1u);
+    EXPECT_NE(g.Errors[0].find("loc01.map"), std::string::npos);
+    Frame();
+    EXPECT_EQ(g.Errors.size(), 1u);
+}
+
+TEST_F(Menu, ShowCreditsFromAScriptEndsTheProgramAfterTheRoll) {
+    Data.WriteScript("end.sc", "[OnClick]\n1=SHOWCREDITS\n2=never\n3=ADDCONSOLE\n");
+    TMainForm& g = Start();
+    SkipSplash();
+    Click(100, 130);
+    g.World.Critters[0]->SetScript("end");
+    g.World.Critters[0]->Click();
+    EXPECT_EQ(g.ScreenMode, smMainMenu);
+    EXPECT_EQ(g.Menu.SubState, 2);
+    EXPECT_TRUE(g.Menu.CreditsOnly);
+    EXPECT_TRUE(g.ConsoleLines.empty());
+    Frame();
+    g.DXI.Live[VK_ESCAPE] = true;
+    Frame();
+    EXPECT_TRUE(g.Closed);
+    EXPECT_TRUE(G->Platform.WindowClosed);
+}

@@ -1,0 +1,98 @@
+// The draw order and the removal of finished objects.
+#include "world/WorldTestKit.h"
+
+namespace {
+struct TFigure {
+    int32_t Y;
+    bool Dead = false;
+};
+struct TOrderCase {
+    const char* Name;
+    std::vector<TFigure> Critters;
+    std::vector<int32_t> Objects;
+    std::string Expected;  // C<index> / O<index> in draw order
+};
+
+std::string Order(const tObjHandler& list) {
+    std::string s;
+    for (const TDrawEntry& e : list.Entries)
+        s += (s.empty() ? "" : " ") + std::string(e.Kind == KindCritter ? "C" : "O") + std::to_string(e.Index);
+    return s;
+}
+}  // namespace
+
+class DrawListTest : public WorldTest {
+protected:
+    void SetUp() override {
+        WorldTest::SetUp();
+        WriteMap("data/locations/empty.map", TMapData{});
+        Load("data\\locations\\empty.map");
+    }
+    void AddObjects(int count) {
+        for (int i = 0; i < count; ++i) {
+            auto o = std::make_shared<tObj>(G(), W().ObjectCount());
+            o->SetImage("crate");
+            W().Objects.push_back(o);
+            G().ControlForm.ObjectListBox.Items.push_back("o" + std::to_string(i));
+        }
+    }
+};
+
+TEST_F(DrawListTest, SortsByRowWithDeadCrittersFirstAsTheSelectionSortDoes) {
+    // Orders worked out by hand from the sort's scans and swaps.
+    const TOrderCase cases[] = {
+        {"dead critter in the last place", {{5}, {3}, {9, true}}, {1}, "C2 O0 C1 C0"},
+        {"equal rows are not kept in index order", {{5}, {5}, {3}}, {}, "C2 C1 C0"},
+        {"two dead critters in scan order", {{4}, {8, true}, {2, true}}, {}, "C1 C2 C0"},
+        {"a dead critter already in front is only sorted by row", {{9, true}}, {0}, "O0 C0"},
+        {"objects and critters interleave by row", {{7}, {2}}, {4, 2, 9}, "C1 O1 O0 C0 O2"},
+    };
+    for (const TOrderCase& k : cases) {
+        W().Critters.clear();
+        W().Objects.clear();
+        for (size_t i = 0; i < k.Critters.size(); ++i) {
+            auto c = std::make_shared<tCritter>(G(), int32_t(i));
+            c->SetPosition(int32_t(i), k.Critters[i].Y);
+            if (k.Critters[i].Dead) c->State = csDead;
+            W().Critters.push_back(c);
+        }
+        for (size_t i = 0; i < k.Objects.size(); ++i) {
+            auto o = std::make_shared<tObj>(G(), int32_t(i));
+            o->Y = k.Objects[i];
+            W().Objects.push_back(o);
+        }
+        W().DrawList->Rebuild();
+        EXPECT_EQ(Order(*W().DrawList), k.Expected) << k.Name;
+    }
+}
+
+TEST_F(DrawListTest, AdjacentFinishedObjectsAreBothRemovedAndTheRestKeepTheirIndex) {
+    AddObjects(5);
+    G().ControlForm.ObjectListBox.ItemIndex = 4;
+    TScriptPtr removedScript = O(1).Script;
+    O(1).PendingRemoval = true;
+    O(2).PendingRemoval = true;
+
+    W().DrawList->Rebuild();
+
+    ASSERT_EQ(W().ObjectCount(), 3);
+    EXPECT_EQ(O(0).Index, 0);
+    EXPECT_EQ(O(1).Index, 3);
+    EXPECT_EQ(O(2).Index, 4);
+    EXPECT_EQ(O(1).Script->OwnerIndex, 3);
+    EXPECT_FALSE(removedScript->Alive());
+    EXPECT_EQ(G().ControlForm.ObjectListBox.Items, (std::vector<std::string>{"o0", "o3", "o4"}));
+    EXPECT_EQ(G().ControlForm.ObjectListBox.Text(), "o4");
+    EXPECT_EQ(Order(*W().DrawList), "O0 O1 O2");
+}
+
+TEST_F(DrawListTest, AnObjectWithoutPictureNameGoesAtTheNextRebuild) {
+    AddObjects(2);
+    O(0).SetImage("");
+    O(0).Animate();
+    EXPECT_TRUE(O(0).PendingRemoval);
+    EXPECT_EQ(W().ObjectCount(), 2);
+    W().DrawList->Rebuild();
+    ASSERT_EQ(W().ObjectCount(), 1);
+    EXPECT_EQ(O(0).Index, 1);
+}

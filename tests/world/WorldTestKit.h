@@ -1,0 +1,102 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "critters/Critter.h"
+#include "support/TestGame.h"
+#include "world/MapFormat.h"
+#include "world/Obj.h"
+
+// The configuration the world tests run on: a metal skin with idle offsets
+// (20, 60) and a six-frame death set, a tiny skin with a two-frame death
+// set, one translucent and one animated object picture.
+inline std::string WorldIni() {
+    return TestIni("SpecialObjects=2\n",
+                   "[metal_idle]\nFrames=4\nOffX=20\nOffY=60\nWidth=40\nHeight=60\n"
+                   "[metal_death]\nFrames=6\nOffX=20\nOffY=60\nWidth=40\nHeight=60\n"
+                   "[tiny_death]\nFrames=2\n"
+                   "[Object0]\nname=lamp\neffect=alpha\nValue=120\n"
+                   "[Object1]\nname=spark\neffect=anim\nPatternWidth=10\nPatternHeight=10\n");
+}
+
+inline TTestGameFiles WorldFiles() {
+    TTestGameFiles files;
+    files.Ini = WorldIni();
+    files.Critters = {{"metal_idle", 160, 480}, {"metal_death", 240, 480}};
+    files.Objects = {{"lamp", 16, 16}, {"crate", 16, 16}, {"spark", 40, 10}};
+    return files;
+}
+
+inline TMapCritter CritterRecord(const std::string& label, int32_t x, int32_t y,
+                                 const std::string& script = "obj_def") {
+    TMapCritter c;
+    c.Label = label;
+    c.Skin = "metal";
+    c.StartX = x;
+    c.StartY = y;
+    c.Direction = 5;
+    c.HP = 20;
+    c.DmgMax = 4;
+    c.DmgMin = 2;
+    c.ScriptName = script;
+    c.Accuracy = 70;
+    return c;
+}
+
+inline TMapObject ObjectRecord(const std::string& label, int32_t x, int32_t y, const std::string& image = "crate",
+                               const std::string& script = "") {
+    TMapObject o;
+    o.Label = label;
+    o.ImageName = image;
+    o.X = x;
+    o.Y = y;
+    o.ScriptName = script;
+    return o;
+}
+
+// One script node that appends an event code to a log kept in the global
+// variables: g[0] counts the entries, g[1..] hold code * 1000 + (owner kind
+// + 1) * 100 + owner index.
+inline std::string RecordNode(const std::string& node, int code) {
+    return "[" + node + "]\n1=0\n2=GETGVAR\n3=1\n4=ADD\n5=" + std::to_string(code * 1000) +
+           "\n6=SELFTYPE\n7=1\n8=ADD\n9=100\n10=MUL\n11=ADD\n12=SELF\n13=ADD\n14=SETGVAR\n"
+           "15=0\n16=0\n17=GETGVAR\n18=1\n19=ADD\n20=SETGVAR\n";
+}
+inline int EventCode(int code, int ownerKind, int ownerIndex) {
+    return code * 1000 + (ownerKind + 1) * 100 + ownerIndex;
+}
+
+// A started debug game on the world test data, with helpers for maps and scripts.
+class WorldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Data.WriteGame(WorldFiles());
+        Game = MakeGame(Data);
+        ASSERT_TRUE(Game->Started) << (G().Errors.empty() ? "" : G().Errors[0]);
+    }
+
+    TMainForm& G() { return **Game; }
+    TWorld& W() { return G().World; }
+    tCritter& C(int i) { return *W().Critters.at(size_t(i)); }
+    tObj& O(int i) { return *W().Objects.at(size_t(i)); }
+
+    void WriteMap(const std::string& gamePath, const TMapData& map) { Data.WriteFile(gamePath, SerializeMap(map)); }
+    void Load(const std::string& gamePath) { G().LoadMap(gamePath); }
+
+    std::vector<int> EventLog() {
+        const auto& g = G().Scripts.GlobalVars;
+        return std::vector<int>(g.begin() + 1, g.begin() + 1 + g[0]);
+    }
+    void ClearEventLog() { G().Scripts.GlobalVars.fill(0); }
+    // Advances the virtual clock and runs one critter animation tick.
+    void Tick(tCritter& c, uint32_t ms = 56) {
+        Game->Platform.VirtualClock.Advance(ms);
+        c.Update();
+    }
+
+    TTestData Data;
+    std::unique_ptr<TTestGame> Game;
+};
