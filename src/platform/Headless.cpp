@@ -10,6 +10,7 @@
 #include "app/MainForm.h"
 #include "base/Errors.h"
 #include "base/Text.h"
+#include "editor/view/PanelWindow.h"
 #include "media/Bitmap.h"
 
 namespace {
@@ -142,6 +143,14 @@ int RunHeadless(const TGameOptions& options) {
     if (!options.ScreenshotFile.empty() && !WriteBinary(options.ScreenshotFile, SavePng(game.DXDraw.Pixels()))) {
         std::cerr << "rustwake: cannot write screenshot \"" << options.ScreenshotFile << "\"\n";
         code = 2;
+    }
+    if (!options.PanelScreenshotFile.empty()) {
+        std::string why;
+        if (!WritePanelScreenshot(game, options.PanelScreenshotFile, why)) {
+            std::cerr << "rustwake: cannot write panel screenshot \"" << options.PanelScreenshotFile << "\": " << why
+                      << '\n';
+            code = 2;
+        }
     }
     if (!options.DumpFile.empty() && !WriteBinary(options.DumpFile, DumpJson(game))) {
         std::cerr << "rustwake: cannot write dump \"" << options.DumpFile << "\"\n";

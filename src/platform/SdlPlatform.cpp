@@ -6,9 +6,11 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "app/MainForm.h"
+#include "editor/view/PanelWindow.h"
 #include "media/Input.h"
 #include "media/Sound.h"
 
@@ -102,7 +104,10 @@ public:
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rustwake", text.c_str(), Window);
     }
     void CloseMainWindow() override { Quit = true; }
-    void SetPanelVisible(bool visible) override { Panel = visible; }
+    void SetPanelVisible(bool visible) override {
+        Panel = visible;
+        if (PanelWindow) PanelWindow->SetVisible(visible);
+    }
     bool PanelVisible() const override { return Panel; }
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
 
@@ -114,6 +119,7 @@ public:
     bool Quit = false;
     bool Panel = false;
     SDL_Window* Window = nullptr;
+    TPanelWindow* PanelWindow = nullptr;  // debug mode only
 };
 
 int VirtualKey(SDL_Keycode key) {
@@ -196,9 +202,22 @@ int RunWindowed(const TGameOptions& options) {
     {
         TMainForm game(options, platform);
         if (!game.Start()) code = 1;
+        // The editor panel: its own window beside the game's, in debug mode.
+        std::unique_ptr<TPanelWindow> panel;
+        if (code == 0 && game.DebugMode) {
+            panel = std::make_unique<TPanelWindow>(game);
+            if (panel->Create(window)) {
+                platform.PanelWindow = panel.get();
+                panel->SetVisible(platform.Panel);
+            } else {
+                std::cerr << "rustwake: no editor panel: " << panel->Error << '\n';
+                panel.reset();
+            }
+        }
         while (code == 0 && !game.Closed && !platform.Quit) {
             SDL_Event ev;
             while (SDL_PollEvent(&ev)) {
+                if (panel && panel->Handle(ev)) continue;
                 switch (ev.type) {
                     case SDL_QUIT: platform.Quit = true; break;
                     case SDL_KEYDOWN:
@@ -208,6 +227,7 @@ int RunWindowed(const TGameOptions& options) {
                             SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
                             break;
                         }
+                        if (panel && panel->Shortcut(ev)) break;
                         int vk = VirtualKey(ev.key.keysym.sym);
                         if (vk > 0) game.DXI.Live[size_t(vk)] = ev.type == SDL_KEYDOWN;
                         break;
@@ -225,6 +245,8 @@ int RunWindowed(const TGameOptions& options) {
                     }
                     case SDL_WINDOWEVENT:
                         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) game.DXI.Live.fill(false);
+                        // With the panel open, closing the game window no longer ends SDL's last window.
+                        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) platform.Quit = true;
                         break;
                     default: break;
                 }
@@ -236,11 +258,14 @@ int RunWindowed(const TGameOptions& options) {
                 SDL_RenderClear(renderer);
                 SDL_RenderCopy(renderer, texture, nullptr, nullptr);
                 SDL_RenderPresent(renderer);
+                if (panel) panel->Frame();
             } else {
                 SDL_Delay(1);
             }
             if (platform.Quit) game.Closed = true;
         }
+        platform.PanelWindow = nullptr;
+        panel.reset();
         game.FormDestroy();
     }
     platform.Music.Close();

@@ -1,35 +1,65 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/Ini.h"
+#include "editor/model/EditCommands.h"
+#include "editor/model/EditHistory.h"
+#include "editor/model/FileDialog.h"
+#include "editor/model/PanelControls.h"
 
 class TMainForm;
-
-// A list box or pick list of the panel: its items and the selected one.
-struct TListControl {
-    std::vector<std::string> Items;
-    int ItemIndex = -1;  // -1 = nothing selected
-
-    void Clear() {
-        Items.clear();
-        ItemIndex = -1;
-    }
-    bool HasSelection() const { return ItemIndex >= 0 && size_t(ItemIndex) < Items.size(); }
-    std::string Text() const { return HasSelection() ? Items[size_t(ItemIndex)] : std::string(); }
-    // Selects the entry equal to `text` exactly; none keeps the selection.
-    bool SelectExact(const std::string& text);
-};
+class tCritter;
+class tObj;
 
 enum TPanelPage { PageGeneral = 0, PageBrush = 1, PageCritter = 2, PageObjects = 3 };
+
+// The component names of the pages, by page index.
+extern const char* const PanelPageNames[4];
+
+// What the critter parameters say, as Apply and Add use it.
+struct TCritterValues {
+    int X = 0, Y = 0;
+    int Direction = 0;
+    std::string Skin;
+    std::string Label;
+    int HP = 0;
+    bool Invisible = false, Disabled = false;
+    std::string ScriptName;
+    int DmgMin = 0, DmgMax = 0;
+    int Accuracy = 0;
+};
+
+// What the object parameters say.
+struct TObjectValues {
+    int X = 0, Y = 0;
+    int OffsetX = 0, OffsetY = 0;
+    std::string ImageName;
+    std::string Label;
+    bool Invisible = false, Disabled = false;
+    std::string ScriptName;
+};
+
+// A control of the panel by its component name, for the headless input and
+// the dump. Exactly one of the pointers is set.
+struct TControlRef {
+    const char* Name;
+    TSpinEdit* Spin = nullptr;
+    TListControl* Combo = nullptr;
+    bool* Check = nullptr;
+    bool* Radio = nullptr;
+    std::string* Edit = nullptr;
+};
 
 // The editor panel "Панель Управления" as state. It exists in every mode:
 // besides the panel's controls it holds the configuration reader, the
 // editor labels of critters and objects, the map script name and the
-// hit-type list, which the game uses everywhere.
+// hit-type list, which the game uses everywhere. Every change of the
+// location made here goes through the edit history, so it can be undone.
 class TControlForm {
 public:
-    explicit TControlForm(TMainForm& game) : Game(game) {}
+    explicit TControlForm(TMainForm& game);
 
     // Opens game.ini and fills the pick lists.
     void FormCreate();
@@ -42,38 +72,114 @@ public:
     TListControl PatternComboBox;
     std::string MapScrLabeledEdit;
 
-    // Page Brush.
+    // Page Brush: one radio group.
     bool MoveBlockRadioButton = true;
     bool ShootBlockRadioButton = false;
     bool MoveAnimRadioButton = false;
     bool ShootAnimRadioButton = false;
     TListControl MoveAnimComboBox;
-    bool PaintWalkAnim = true;  // the walk-animation radio button paints the tile byte
+    bool PaintWalkAnim = true;       // the walk-animation radio button paints the tile byte
     TListControl ShootAnimComboBox;  // the hit-type list
 
     // Page Critter.
     TListControl CritterListBox;  // entry i = editor label of critter i
+    TSpinEdit XSpinEdit, YSpinEdit;
+    TListControl DirComboBox;
     TListControl SkinComboBox;
+    TSpinEdit HPSpinEdit;
+    std::string NameLabeledEdit;
+    bool NameReadOnly = false;  // the player's label cannot be edited
+    std::string ScriptLabeledEdit = "obj_def";
+    TSpinEdit DmgMinSpinEdit, DmgMaxSpinEdit;
+    TSpinEdit AccurancySpinEdit;
+    bool InvisibleCheckBox = false;
+    bool DisabledCheckBox = false;
+    bool DelCritterButtonEnabled = false;
 
     // Page Objects.
     TListControl ObjectListBox;  // entry i = editor label of object i
+    TSpinEdit OXSpinEdit, OYSpinEdit;
+    TSpinEdit OXOSpinEdit, OYOSpinEdit;
     TListControl ImageComboBox;
+    std::string ONameLabeledEdit;
+    std::string OScriptLabeledEdit;
+    bool OInvisibleCheckBox = false;
+    bool ODisabledCheckBox = false;
+    bool ODeleteButtonEnabled = false;
 
-    // Refreshes the critter parameters from the selected critter.
+    TFileDialog OpenDialog{TFileDialogKind::Open};
+    TFileDialog SaveDialog{TFileDialogKind::Save};
+
+    TEditHistory History;
+
+    // Handlers.
     void CritterListBoxClick();
-    void ObjectListBoxClick();
+    void ApplyButtonClick();
     void DelCritterButtonClick();
+    void CritterListBoxKeyDown(int key);
+    void ObjectListBoxClick();
+    void OApplyButtonClick();
+    void ODeleteButtonClick();
+    void ObjectListBoxKeyDown(int key);
+    void LoadPatternButtonClick();
+    void ShootAnimComboBoxChange();
+    void MoveAnimComboBoxChange();
+    void LoadPatternClick();  // menu "Загрузить": shows the open dialog
+    void SaveMenuClick();     // menu "Сохранить": shows the save dialog
+    void ExitMenuClick();
+
     // The game screen's placing tools on pages Critter and Objects.
     void AddCritterAt(int x, int y);
     void MoveCritterTo(int x, int y);
     void AddObjectAt(int x, int y);
     void MoveObjectTo(int x, int y);
-    void ODeleteButtonClick();
+    // The direction keys on page Objects: the selected object's pixel offset.
+    void NudgeSelectedObject(int dx, int dy);
+
+    // A painting stroke on page Brush, from the press to the release, is one
+    // step of the history. PaintTile reports each cell before it writes it.
+    void BeginStroke();
+    void NotePaint(int x, int y);
+    void EndStroke();
+
+    // The end of the file dialogs: load or save the chosen file. The save
+    // warns about scripts and pictures the location names but the data
+    // folder lacks; the file is written all the same.
+    void OpenMapFile(const std::string& path);
+    void SaveMapFile(const std::string& path);
+    // What the save warning lists, one line each; empty when nothing is missing.
+    std::vector<std::string> MissingAssets() const;
+
+    void Undo();
+    void Redo();
+
+    // Editing a control as a person does; change handlers run.
+    void SelectItem(TListControl& combo, int index);
+    void CheckRadio(bool& radio);
+    // The map-script field was left; `before` is what it held when entered.
+    void CommitMapScript(const std::string& before);
+
+    // Every control by component name (list boxes excluded).
+    std::vector<TControlRef> Controls();
+    // Sets a control from the text of a headless input line; throws
+    // EGameError when the control or the value cannot be set.
+    void SetControl(const std::string& name, const std::string& value);
+    static std::string ControlText(const TControlRef& control);
 
     // The hit-type list by index (empty text outside it).
     std::string HitTypeName(int index) const;
     int HitTypeCount() const { return int(ShootAnimComboBox.Items.size()); }
 
-private:
+    TCritterValues CritterPanelValues() const;
+    TObjectValues ObjectPanelValues() const;
+
     TMainForm& Game;
+
+private:
+    void FillCritterFields(const tCritter& critter, int index);
+
+    bool StrokeOpen = false;
+    uint64_t StrokeGeneration = 0;
+    std::vector<TPaintedCell> StrokeCells;
+    std::vector<bool> StrokeMarked;  // by cell number, while a stroke is open
 };

@@ -1,0 +1,826 @@
+// The edits of the location and how each is taken back.
+//
+// Critters and objects are kept numbered by position: after a record is
+// removed or put back, every later one gets its new position as Index, and
+// everything that names records by index (grid occupants, victims, script
+// owners, the dialog owner, the hover) follows. Scripts of renumbered
+// records keep running as they were: no "OnDestroy" or "OnCreate" is raised
+// for a record that only changed its number.
+#include "editor/model/EditCommands.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "app/MainForm.h"
+#include "base/Errors.h"
+#include "base/Text.h"
+#include "critters/Critter.h"
+#include "editor/model/ControlForm.h"
+#include "world/Obj.h"
+
+namespace {
+
+// Everything of a critter that the editor can change or that a delete loses.
+struct TCritterSnapshot {
+    std::string Label;
+    std::string Skin;
+    int StartX = 0, StartY = 0;
+    int X = 0, Y = 0;
+    bool OnGrid = false;
+    bool Placed = false;
+    int Direction = 0;
+    bool Invisible = false, Disabled = false;
+    int HP = 0, DmgMin = 0, DmgMax = 0, Accuracy = 0, Ammo = 0;
+    int Victim = -1;
+    std::string ScriptName;
+};
+
+struct TObjectSnapshot {
+    std::string Label;
+    std::string ImageName;
+    int X = 0, Y = 0, OffsetX = 0, OffsetY = 0;
+    bool Invisible = false, Disabled = false;
+    std::string ScriptName;
+    int Alpha = 255, FrameWidth = 0, FrameHeight = 0;
+};
+
+// Whole cells as they were before an edit, to be put back after its undo:
+// two critters may share a cell, and only the cell remembers which of them
+// it named.
+class TCellMemo {
+public:
+    void Clear() { Cells.clear(); }
+    void Note(const TGrid& grid, int x, int y) {
+        if (!TGrid::Inside(x, y)) return;
+        int index = x * MapRows + y;
+        for (const auto& c : Cells)
+            if (c.first == index) return;
+        Cells.emplace_back(index, grid.At(x, y));
+    }
+    void Restore(TGrid& grid) const {
+        for (const auto& [index, cell] : Cells) grid.Raw()[size_t(index)] = cell;
+    }
+
+private:
+    std::vector<std::pair<int, TCell>> Cells;
+};
+
+std::string LabelAt(const TListControl& list, int i) {
+    return i >= 0 && size_t(i) < list.Items.size() ? list.Items[size_t(i)] : std::string();
+}
+
+void SetLabel(TListControl& list, int i, const std::string& text) {
+    if (i >= 0 && size_t(i) < list.Items.size()) list.Items[size_t(i)] = text;
+}
+
+int EightWay(const tCritter& c) {
+    return c.State == csFiring ? c.Direction / 2 : c.Direction;
+}
+
+void RebuildDrawList(TMainForm& game) {
+    if (game.World.DrawList) game.World.DrawList->Rebuild();
+}
+
+// Positions of the labelled objects; shot effects follow them.
+int LabelledObjects(const TMainForm& game) {
+    return int(std::min(game.World.Objects.size(), game.ControlForm.ObjectListBox.Items.size()));
+}
+
+// A script whose owner got a new number. The owner index is fixed at
+// creation, so the script moves into a new object that carries on with the
+// old one's stack, locals and timer, and the old one goes quiet.
+void Renumber(TMainForm& game, TScriptPtr& slot, int32_t index, int32_t kind) {
+    if (!slot || slot->OwnerIndex == index) return;
+    TScriptPtr old = slot;
+    TScriptPtr fresh = game.Scripts.Register(old->Path, index, kind);
+    fresh->Stack = old->Stack;
+    fresh->Locals = old->Locals;
+    fresh->TimerEnabled = old->TimerEnabled;
+    fresh->TimerInterval = old->TimerInterval;
+    fresh->TimerNext = old->TimerNext;
+    fresh->Destroyed = old->Destroyed;
+    fresh->Orphaned = old->Orphaned;
+    slot = fresh;
+    game.Scripts.Orphan(old);
+}
+
+// After a critter left or joined the list: every record takes its position
+// as Index, and what named critters by index follows `map`, which takes an
+// old index to the new one (-1 for the critter that left).
+void RemapCritters(TMainForm& game, const std::function<int(int)>& map) {
+    TWorld& world = game.World;
+    for (int p = 0; p < world.CritterCount(); ++p) {
+        tCritter& c = *world.Critters[size_t(p)];
+        if (c.Index != p) {
+            c.Index = p;
+            Renumber(game, c.Script, p, OwnerCritter);
+        }
+        if (c.Victim >= 0) c.Victim = map(c.Victim);
+    }
+    for (TCell& cell : world.Grid.Raw())
+        if (cell.Occupant >= 0) cell.Occupant = map(cell.Occupant);
+    if (game.Dialog.OwnerKind == OwnerCritter && game.Dialog.OwnerIndex >= 0)
+        game.Dialog.OwnerIndex = map(game.Dialog.OwnerIndex);
+    if (game.View.HoverKind == KindCritter && game.View.HoverIndex >= 0)
+        game.View.HoverIndex = map(game.View.HoverIndex);
+}
+
+void RemapObjects(TMainForm& game, const std::function<int(int)>& map) {
+    TWorld& world = game.World;
+    for (int p = 0; p < world.ObjectCount(); ++p) {
+        tObj& o = *world.Objects[size_t(p)];
+        if (o.Index != p) {
+            o.Index = p;
+            Renumber(game, o.Script, p, OwnerObject);
+        }
+    }
+    if (game.Dialog.OwnerKind == OwnerObject && game.Dialog.OwnerIndex >= 0)
+        game.Dialog.OwnerIndex = map(game.Dialog.OwnerIndex);
+    if (game.View.HoverKind == KindObject && game.View.HoverIndex >= 0)
+        game.View.HoverIndex = map(game.View.HoverIndex);
+}
+
+std::function<int(int)> Removed(int at) {
+    return [at](int k) { return k < at ? k : k == at ? -1 : k - 1; };
+}
+
+std::function<int(int)> Inserted(int at) {
+    return [at](int k) { return k < at ? k : k + 1; };
+}
+
+TCritterSnapshot TakeCritter(const TMainForm& game, int i) {
+    const tCritter& c = *game.World.Critters[size_t(i)];
+    TCritterSnapshot s;
+    s.Label = LabelAt(game.ControlForm.CritterListBox, i);
+    s.Skin = c.Skin;
+    s.StartX = c.StartX;
+    s.StartY = c.StartY;
+    s.X = c.X;
+    s.Y = c.Y;
+    s.OnGrid = c.OnGrid;
+    s.Placed = c.Placed;
+    s.Direction = EightWay(c);
+    s.Invisible = c.Invisible;
+    s.Disabled = c.Disabled;
+    s.HP = c.HP;
+    s.DmgMin = c.DmgMin;
+    s.DmgMax = c.DmgMax;
+    s.Accuracy = c.Accuracy;
+    s.Ammo = c.Ammo;
+    s.Victim = c.Victim;
+    s.ScriptName = c.ScriptName;
+    return s;
+}
+
+// Puts the critter back on its tile, or takes it off the grid.
+void Place(tCritter& c, bool onGrid, int x, int y) {
+    c.SetPosition(x, y);
+    if (!onGrid) c.ReleaseTile();
+}
+
+// Gives an existing critter the values of a snapshot. Its script is made
+// again only when the name differs.
+void RestoreCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
+    tCritter& c = *game.World.Critters[size_t(i)];
+    std::shared_ptr<tCritter> keep = c.shared_from_this();
+    c.SetDirection(s.Direction);
+    c.SetSkin(s.Skin);
+    c.SetAnimation(csIdle);
+    c.StartX = s.StartX;
+    c.StartY = s.StartY;
+    Place(c, s.OnGrid, s.X, s.Y);
+    SetLabel(game.ControlForm.CritterListBox, i, s.Label);
+    c.HP = s.HP;
+    c.Invisible = s.Invisible;
+    c.Disabled = s.Disabled;
+    if (c.ScriptName != s.ScriptName) c.SetScript(s.ScriptName);
+    c.DmgMin = s.DmgMin;
+    c.DmgMax = s.DmgMax;
+    c.Accuracy = s.Accuracy;
+}
+
+// A new record at position i, the later ones moving up. False when a script
+// of the new record loaded another location meanwhile.
+bool InsertCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
+    TWorld& world = game.World;
+    const uint64_t generation = world.Generation;
+    auto c = std::make_shared<tCritter>(game, i);
+    if (world.Generation != generation) {
+        c->Release();
+        return false;
+    }
+    world.Critters.insert(world.Critters.begin() + i, c);
+    auto& labels = game.ControlForm.CritterListBox.Items;
+    labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
+    RemapCritters(game, Inserted(i));
+    c->Placed = s.Placed;
+    c->SetDirection(s.Direction);
+    c->SetSkin(s.Skin);
+    c->SetAnimation(csIdle);
+    c->StartX = s.StartX;
+    c->StartY = s.StartY;
+    Place(*c, s.OnGrid, s.X, s.Y);
+    c->HP = s.HP;
+    c->Ammo = s.Ammo;
+    c->Victim = s.Victim;
+    c->SetScript(s.ScriptName);
+    if (world.Generation != generation) return false;
+    c->DmgMin = s.DmgMin;
+    c->DmgMax = s.DmgMax;
+    c->Invisible = s.Invisible;
+    c->Disabled = s.Disabled;
+    c->Accuracy = s.Accuracy;
+    return true;
+}
+
+TCritterSnapshot RemoveCritter(TMainForm& game, int i) {
+    TWorld& world = game.World;
+    TCritterSnapshot s = TakeCritter(game, i);
+    std::shared_ptr<tCritter> c = world.Critters[size_t(i)];
+    // A walking critter has its next cell reserved as well.
+    if (c->State == csWalking) c->Stop();
+    c->ReleaseTile();
+    c->Release();
+    world.Critters.erase(world.Critters.begin() + i);
+    auto& labels = game.ControlForm.CritterListBox.Items;
+    if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
+    RemapCritters(game, Removed(i));
+    return s;
+}
+
+TObjectSnapshot TakeObject(const TMainForm& game, int i) {
+    const tObj& o = *game.World.Objects[size_t(i)];
+    TObjectSnapshot s;
+    s.Label = LabelAt(game.ControlForm.ObjectListBox, i);
+    s.ImageName = o.ImageName;
+    s.X = o.X;
+    s.Y = o.Y;
+    s.OffsetX = o.OffsetX;
+    s.OffsetY = o.OffsetY;
+    s.Invisible = o.Invisible;
+    s.Disabled = o.Disabled;
+    s.ScriptName = o.ScriptName;
+    s.Alpha = o.Alpha;
+    s.FrameWidth = o.FrameWidth;
+    s.FrameHeight = o.FrameHeight;
+    return s;
+}
+
+// The picture and what it leaves behind: the alpha and frame size survive a
+// picture without a section or without a bitmap.
+void RestoreLook(tObj& o, const TObjectSnapshot& s) {
+    o.SetImage(s.ImageName);
+    o.Alpha = s.Alpha;
+    o.FrameWidth = s.FrameWidth;
+    o.FrameHeight = s.FrameHeight;
+}
+
+void RestoreObject(TMainForm& game, int i, const TObjectSnapshot& s) {
+    tObj& o = *game.World.Objects[size_t(i)];
+    std::shared_ptr<tObj> keep = o.shared_from_this();
+    o.X = s.X;
+    o.Y = s.Y;
+    o.OffsetX = s.OffsetX;
+    o.OffsetY = s.OffsetY;
+    RestoreLook(o, s);
+    SetLabel(game.ControlForm.ObjectListBox, i, s.Label);
+    o.Invisible = s.Invisible;
+    o.Disabled = s.Disabled;
+    if (o.ScriptName != s.ScriptName) o.SetScript(s.ScriptName);
+}
+
+bool InsertObject(TMainForm& game, int i, const TObjectSnapshot& s) {
+    TWorld& world = game.World;
+    const uint64_t generation = world.Generation;
+    auto o = std::make_shared<tObj>(game, i);
+    if (world.Generation != generation) {
+        o->Release();
+        return false;
+    }
+    world.Objects.insert(world.Objects.begin() + i, o);
+    auto& labels = game.ControlForm.ObjectListBox.Items;
+    labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
+    RemapObjects(game, Inserted(i));
+    o->X = s.X;
+    o->Y = s.Y;
+    o->OffsetX = s.OffsetX;
+    o->OffsetY = s.OffsetY;
+    RestoreLook(*o, s);
+    o->Invisible = s.Invisible;
+    o->Disabled = s.Disabled;
+    o->SetScript(s.ScriptName);
+    return world.Generation == generation;
+}
+
+TObjectSnapshot RemoveObject(TMainForm& game, int i) {
+    TWorld& world = game.World;
+    TObjectSnapshot s = TakeObject(game, i);
+    world.Objects[size_t(i)]->Release();
+    world.Objects.erase(world.Objects.begin() + i);
+    auto& labels = game.ControlForm.ObjectListBox.Items;
+    if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
+    RemapObjects(game, Removed(i));
+    return s;
+}
+
+void SelectCritter(TControlForm& form, int i) {
+    int count = form.Game.World.CritterCount();
+    form.CritterListBox.ItemIndex = count == 0 ? -1 : std::clamp(i, 0, count - 1);
+    form.CritterListBoxClick();
+}
+
+void SelectObject(TControlForm& form, int i) {
+    int count = int(form.ObjectListBox.Items.size());
+    form.ObjectListBox.ItemIndex = count == 0 ? -1 : std::clamp(i, -1, count - 1);
+    form.ObjectListBoxClick();
+}
+
+void NeedCritter(TControlForm& form, int i, int first = 0) {
+    if (i < first || i >= form.Game.World.CritterCount())
+        throw EGameError("There is no critter " + std::to_string(i) + " to edit");
+}
+
+void NeedObject(TControlForm& form, int i) {
+    if (i < 0 || i >= LabelledObjects(form.Game))
+        throw EGameError("There is no object " + std::to_string(i) + " to edit");
+}
+
+void NeedFreeTile(TControlForm& form, int x, int y) {
+    if (!TGrid::Inside(x, y))
+        throw EGameError("Tile " + std::to_string(x) + "x" + std::to_string(y) + " is off the map");
+    if (form.Game.World.Grid.At(x, y).WalkBlock != 0)
+        throw EGameError("Tile " + std::to_string(x) + "x" + std::to_string(y) + " is blocked");
+}
+
+// ---- Critters ---------------------------------------------------------------
+
+class TAddCritter : public TEditCommand {
+public:
+    TAddCritter(int x, int y, const TCritterValues& v) : X(x), Y(y), Values(v) {}
+    std::string Name() const override { return "Добавление персонажа"; }
+    void CheckDo(TControlForm& form) const override { NeedFreeTile(form, X, Y); }
+    void CheckUndo(TControlForm& form) const override {
+        if (Index != form.Game.World.CritterCount() - 1) throw EGameError("The added critter is no longer last");
+    }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        Cells.Clear();
+        Cells.Note(game.World.Grid, X, Y);
+        Selected = form.CritterListBox.ItemIndex;
+        Index = game.World.CritterCount();
+        if (Made) {
+            if (!InsertCritter(game, Index, Snapshot)) return;
+        } else if (!Create(game)) {
+            return;
+        }
+        SelectCritter(form, Index);
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        RemoveCritter(form.Game, Index);
+        Cells.Restore(form.Game.World.Grid);
+        SelectCritter(form, Selected);
+        RebuildDrawList(form.Game);
+    }
+
+private:
+    bool Create(TMainForm& game) {
+        TWorld& world = game.World;
+        const uint64_t generation = world.Generation;
+        auto c = std::make_shared<tCritter>(game, Index);
+        if (world.Generation != generation) {
+            c->Release();
+            return false;
+        }
+        auto& labels = game.ControlForm.CritterListBox.Items;
+        std::string label = "NPC" + std::to_string(labels.size());
+        world.Critters.push_back(c);
+        labels.resize(size_t(Index));
+        labels.push_back(label);
+        c->Placed = true;
+        c->SetDirection(Values.Direction);
+        c->SetSkin(Values.Skin);
+        c->SetAnimation(csIdle);
+        c->StartX = X;
+        c->StartY = Y;
+        c->SetPosition(X, Y);
+        c->HP = Values.HP;
+        c->SetScript(Values.ScriptName);
+        if (world.Generation != generation) return false;
+        c->DmgMin = Values.DmgMin;
+        c->DmgMax = Values.DmgMax;
+        c->Invisible = Values.Invisible;
+        c->Disabled = Values.Disabled;
+        c->Accuracy = Values.Accuracy;
+        Snapshot = TakeCritter(game, Index);
+        Made = true;
+        return true;
+    }
+
+    int X, Y;
+    TCritterValues Values;
+    int Index = -1;
+    int Selected = -1;
+    bool Made = false;
+    TCritterSnapshot Snapshot;
+    TCellMemo Cells;
+};
+
+class TMoveCritter : public TEditCommand {
+public:
+    TMoveCritter(int index, int x, int y) : Index(index), X(x), Y(y) {}
+    std::string Name() const override { return "Перемещение персонажа"; }
+    void CheckDo(TControlForm& form) const override {
+        NeedCritter(form, Index);
+        NeedFreeTile(form, X, Y);
+    }
+    void CheckUndo(TControlForm& form) const override { NeedCritter(form, Index); }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        tCritter& c = *game.World.Critters[size_t(Index)];
+        Before = TakeCritter(game, Index);
+        Cells.Clear();
+        Cells.Note(game.World.Grid, c.X, c.Y);
+        Cells.Note(game.World.Grid, X, Y);
+        c.StartX = X;
+        c.StartY = Y;
+        c.Stop();
+        c.SetPosition(c.StartX, c.StartY);
+        form.CritterListBoxClick();
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        tCritter& c = *form.Game.World.Critters[size_t(Index)];
+        c.StartX = Before.StartX;
+        c.StartY = Before.StartY;
+        Place(c, Before.OnGrid, Before.X, Before.Y);
+        Cells.Restore(form.Game.World.Grid);
+        RebuildDrawList(form.Game);
+    }
+    void Show(TControlForm& form) override { SelectCritter(form, Index); }
+
+private:
+    int Index, X, Y;
+    TCritterSnapshot Before;
+    TCellMemo Cells;
+};
+
+class TApplyCritter : public TEditCommand {
+public:
+    TApplyCritter(int index, const TCritterValues& v) : Index(index), Values(v) {}
+    std::string Name() const override { return "Изменение персонажа"; }
+    void CheckDo(TControlForm& form) const override { NeedCritter(form, Index); }
+    void CheckUndo(TControlForm& form) const override { NeedCritter(form, Index); }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        tCritter& c = *game.World.Critters[size_t(Index)];
+        std::shared_ptr<tCritter> keep = c.shared_from_this();
+        Before = TakeCritter(game, Index);
+        Cells.Clear();
+        Cells.Note(game.World.Grid, c.X, c.Y);
+        Cells.Note(game.World.Grid, Values.X, Values.Y);
+        c.SetDirection(Values.Direction);
+        c.SetSkin(Values.Skin);
+        c.SetAnimation(csIdle);
+        c.StartX = Values.X;
+        c.StartY = Values.Y;
+        c.SetPosition(Values.X, Values.Y);
+        // The player's label is fixed.
+        if (Index != 0) SetLabel(form.CritterListBox, Index, Values.Label);
+        c.HP = Values.HP;
+        c.Invisible = Values.Invisible;
+        c.Disabled = Values.Disabled;
+        const uint64_t generation = game.World.Generation;
+        c.SetScript(Values.ScriptName);
+        if (game.World.Generation != generation) return;
+        c.DmgMin = Values.DmgMin;
+        c.DmgMax = Values.DmgMax;
+        c.Accuracy = Values.Accuracy;
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        RestoreCritter(form.Game, Index, Before);
+        Cells.Restore(form.Game.World.Grid);
+        RebuildDrawList(form.Game);
+    }
+    void Show(TControlForm& form) override { SelectCritter(form, Index); }
+
+private:
+    int Index;
+    TCritterValues Values;
+    TCritterSnapshot Before;
+    TCellMemo Cells;
+};
+
+class TDeleteCritter : public TEditCommand {
+public:
+    explicit TDeleteCritter(int index) : Index(index) {}
+    std::string Name() const override { return "Удаление персонажа"; }
+    // The player is never deleted.
+    void CheckDo(TControlForm& form) const override { NeedCritter(form, Index, 1); }
+    void CheckUndo(TControlForm& form) const override {
+        if (Index > form.Game.World.CritterCount()) throw EGameError("The critter list is shorter than it was");
+    }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        const tCritter& c = *game.World.Critters[size_t(Index)];
+        Cells.Clear();
+        Cells.Note(game.World.Grid, c.X, c.Y);
+        Hunters.clear();
+        for (int p = 0; p < game.World.CritterCount(); ++p)
+            if (game.World.Critters[size_t(p)]->Victim == Index) Hunters.push_back(p);
+        Snapshot = RemoveCritter(game, Index);
+        SelectCritter(form, Index < game.World.CritterCount() ? Index : Index - 1);
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        if (!InsertCritter(game, Index, Snapshot)) return;
+        for (int p : Hunters)
+            if (tCritter* h = game.World.Critter(p)) h->Victim = Index;
+        Cells.Restore(game.World.Grid);
+        SelectCritter(form, Index);
+        RebuildDrawList(game);
+    }
+
+private:
+    int Index;
+    TCritterSnapshot Snapshot;
+    TCellMemo Cells;
+    std::vector<int> Hunters;  // critters whose victim it was
+};
+
+// ---- Objects ----------------------------------------------------------------
+
+class TAddObject : public TEditCommand {
+public:
+    TAddObject(int x, int y, const TObjectValues& v) : X(x), Y(y), Values(v) {}
+    std::string Name() const override { return "Добавление объекта"; }
+    void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        Selected = form.ObjectListBox.ItemIndex;
+        // New objects go before the shot effects, which have no label.
+        Index = LabelledObjects(game);
+        if (Made) {
+            if (!InsertObject(game, Index, Snapshot)) return;
+        } else if (!Create(game)) {
+            return;
+        }
+        SelectObject(form, Index);
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        RemoveObject(form.Game, Index);
+        SelectObject(form, Selected);
+        RebuildDrawList(form.Game);
+    }
+
+private:
+    bool Create(TMainForm& game) {
+        TWorld& world = game.World;
+        const uint64_t generation = world.Generation;
+        auto o = std::make_shared<tObj>(game, Index);
+        if (world.Generation != generation) {
+            o->Release();
+            return false;
+        }
+        world.Objects.insert(world.Objects.begin() + Index, o);
+        auto& labels = game.ControlForm.ObjectListBox.Items;
+        labels.insert(labels.begin() + Index, Values.Label);
+        RemapObjects(game, Inserted(Index));
+        o->X = X;
+        o->Y = Y;
+        o->OffsetX = 0;
+        o->OffsetY = 0;
+        o->SetImage(Values.ImageName);
+        o->SetScript(Values.ScriptName);
+        if (world.Generation != generation) return false;
+        o->Invisible = Values.Invisible;
+        o->Disabled = Values.Disabled;
+        Snapshot = TakeObject(game, Index);
+        Made = true;
+        return true;
+    }
+
+    int X, Y;
+    TObjectValues Values;
+    int Index = -1;
+    int Selected = -1;
+    bool Made = false;
+    TObjectSnapshot Snapshot;
+};
+
+class TMoveObject : public TEditCommand {
+public:
+    TMoveObject(int index, int x, int y) : Index(index), X(x), Y(y) {}
+    std::string Name() const override { return "Перемещение объекта"; }
+    void CheckDo(TControlForm& form) const override { NeedObject(form, Index); }
+    void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
+    void Do(TControlForm& form) override {
+        tObj& o = *form.Game.World.Objects[size_t(Index)];
+        OldX = o.X;
+        OldY = o.Y;
+        o.X = X;
+        o.Y = Y;
+        form.ObjectListBoxClick();
+        RebuildDrawList(form.Game);
+    }
+    void Undo(TControlForm& form) override {
+        tObj& o = *form.Game.World.Objects[size_t(Index)];
+        o.X = OldX;
+        o.Y = OldY;
+        RebuildDrawList(form.Game);
+    }
+    void Show(TControlForm& form) override { SelectObject(form, Index); }
+
+private:
+    int Index, X, Y;
+    int OldX = 0, OldY = 0;
+};
+
+class TNudgeObject : public TEditCommand {
+public:
+    TNudgeObject(int index, int dx, int dy, uint32_t now) : Index(index), DX(dx), DY(dy), Last(now) {}
+    std::string Name() const override { return "Сдвиг объекта"; }
+    void CheckDo(TControlForm& form) const override { NeedObject(form, Index); }
+    void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
+    void Do(TControlForm& form) override { Shift(form, DX, DY); }
+    void Undo(TControlForm& form) override { Shift(form, -DX, -DY); }
+    void Show(TControlForm& form) override { SelectObject(form, Index); }
+    bool Absorb(const TEditCommand& next) override {
+        const auto* nudge = dynamic_cast<const TNudgeObject*>(&next);
+        if (!nudge || nudge->Index != Index || nudge->Last - Last > NudgeJoinMs) return false;
+        DX += nudge->DX;
+        DY += nudge->DY;
+        Last = nudge->Last;
+        return true;
+    }
+
+private:
+    void Shift(TControlForm& form, int dx, int dy) {
+        tObj& o = *form.Game.World.Objects[size_t(Index)];
+        o.OffsetX += dx;
+        o.OffsetY += dy;
+        if (form.ObjectListBox.ItemIndex == Index) form.ObjectListBoxClick();
+    }
+
+    int Index, DX, DY;
+    uint32_t Last;
+};
+
+class TApplyObject : public TEditCommand {
+public:
+    TApplyObject(int index, const TObjectValues& v) : Index(index), Values(v) {}
+    std::string Name() const override { return "Изменение объекта"; }
+    void CheckDo(TControlForm& form) const override { NeedObject(form, Index); }
+    void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        tObj& o = *game.World.Objects[size_t(Index)];
+        std::shared_ptr<tObj> keep = o.shared_from_this();
+        Before = TakeObject(game, Index);
+        o.X = Values.X;
+        o.Y = Values.Y;
+        o.OffsetX = Values.OffsetX;
+        o.OffsetY = Values.OffsetY;
+        o.SetImage(Values.ImageName);
+        SetLabel(form.ObjectListBox, Index, Values.Label);
+        RebuildDrawList(game);
+        o.Invisible = Values.Invisible;
+        o.Disabled = Values.Disabled;
+        o.SetScript(Values.ScriptName);
+    }
+    void Undo(TControlForm& form) override {
+        RestoreObject(form.Game, Index, Before);
+        RebuildDrawList(form.Game);
+    }
+    void Show(TControlForm& form) override { SelectObject(form, Index); }
+
+private:
+    int Index;
+    TObjectValues Values;
+    TObjectSnapshot Before;
+};
+
+class TDeleteObject : public TEditCommand {
+public:
+    explicit TDeleteObject(int index) : Index(index) {}
+    std::string Name() const override { return "Удаление объекта"; }
+    void CheckDo(TControlForm& form) const override { NeedObject(form, Index); }
+    void CheckUndo(TControlForm& form) const override {
+        if (Index > LabelledObjects(form.Game)) throw EGameError("The object list is shorter than it was");
+    }
+    void Do(TControlForm& form) override {
+        TMainForm& game = form.Game;
+        Snapshot = RemoveObject(game, Index);
+        SelectObject(form, Index < LabelledObjects(game) ? Index : Index - 1);
+        RebuildDrawList(game);
+    }
+    void Undo(TControlForm& form) override {
+        if (!InsertObject(form.Game, Index, Snapshot)) return;
+        SelectObject(form, Index);
+        RebuildDrawList(form.Game);
+    }
+
+private:
+    int Index;
+    TObjectSnapshot Snapshot;
+};
+
+// ---- The location -----------------------------------------------------------
+
+class TLoadPattern : public TEditCommand {
+public:
+    TLoadPattern(const std::string& name, int combo) : NewName(name), NewCombo(combo) {}
+    std::string Name() const override { return "Смена паттерна"; }
+    void Do(TControlForm& form) override {
+        OldName = form.Game.World.PatternName;
+        OldCombo = form.PatternComboBox.ItemIndex;
+        Load(form, NewName, NewCombo);
+    }
+    void Undo(TControlForm& form) override { Load(form, OldName, OldCombo); }
+
+private:
+    static void Load(TControlForm& form, const std::string& name, int combo) {
+        form.Game.World.PatternName = name;
+        if (combo >= -1 && combo < int(form.PatternComboBox.Items.size())) form.PatternComboBox.ItemIndex = combo;
+        form.Game.ReloadGraphics();
+    }
+
+    std::string NewName, OldName;
+    int NewCombo, OldCombo = -1;
+};
+
+class TSetMapScript : public TEditCommand {
+public:
+    TSetMapScript(const std::string& before, const std::string& after) : Before(before), After(after) {}
+    std::string Name() const override { return "Скрипт карты"; }
+    void Do(TControlForm& form) override { form.MapScrLabeledEdit = After; }
+    void Undo(TControlForm& form) override { form.MapScrLabeledEdit = Before; }
+
+private:
+    std::string Before, After;
+};
+
+class TPaintStroke : public TEditCommand {
+public:
+    explicit TPaintStroke(std::vector<TPaintedCell> cells) : Cells(std::move(cells)) {}
+    std::string Name() const override { return "Рисование тайлов"; }
+    void Do(TControlForm& form) override { Write(form, &TPaintedCell::After); }
+    void Undo(TControlForm& form) override { Write(form, &TPaintedCell::Before); }
+
+private:
+    void Write(TControlForm& form, TCellBytes TPaintedCell::*bytes) {
+        auto& raw = form.Game.World.Grid.Raw();
+        for (const TPaintedCell& p : Cells) {
+            TCell& cell = raw[size_t(p.Cell)];
+            const TCellBytes& b = p.*bytes;
+            cell.WalkBlock = b[0];
+            cell.ShootBlock = b[1];
+            cell.WalkAnim = b[2];
+            cell.HitType = b[3];
+        }
+    }
+
+    std::vector<TPaintedCell> Cells;
+};
+
+}  // namespace
+
+std::unique_ptr<TEditCommand> MakeAddCritter(int x, int y, const TCritterValues& values) {
+    return std::make_unique<TAddCritter>(x, y, values);
+}
+std::unique_ptr<TEditCommand> MakeMoveCritter(int index, int x, int y) {
+    return std::make_unique<TMoveCritter>(index, x, y);
+}
+std::unique_ptr<TEditCommand> MakeApplyCritter(int index, const TCritterValues& values) {
+    return std::make_unique<TApplyCritter>(index, values);
+}
+std::unique_ptr<TEditCommand> MakeDeleteCritter(int index) {
+    return std::make_unique<TDeleteCritter>(index);
+}
+std::unique_ptr<TEditCommand> MakeAddObject(int x, int y, const TObjectValues& values) {
+    return std::make_unique<TAddObject>(x, y, values);
+}
+std::unique_ptr<TEditCommand> MakeMoveObject(int index, int x, int y) {
+    return std::make_unique<TMoveObject>(index, x, y);
+}
+std::unique_ptr<TEditCommand> MakeNudgeObject(int index, int dx, int dy, uint32_t now) {
+    return std::make_unique<TNudgeObject>(index, dx, dy, now);
+}
+std::unique_ptr<TEditCommand> MakeApplyObject(int index, const TObjectValues& values) {
+    return std::make_unique<TApplyObject>(index, values);
+}
+std::unique_ptr<TEditCommand> MakeDeleteObject(int index) {
+    return std::make_unique<TDeleteObject>(index);
+}
+std::unique_ptr<TEditCommand> MakeLoadPattern(const std::string& name, int comboIndex) {
+    return std::make_unique<TLoadPattern>(name, comboIndex);
+}
+std::unique_ptr<TEditCommand> MakeSetMapScript(const std::string& before, const std::string& after) {
+    return std::make_unique<TSetMapScript>(before, after);
+}
+std::unique_ptr<TEditCommand> MakePaintStroke(std::vector<TPaintedCell> cells) {
+    return std::make_unique<TPaintStroke>(std::move(cells));
+}

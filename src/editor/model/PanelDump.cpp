@@ -1,0 +1,31 @@
+#include "editor/model/PanelDump.h"
+
+#include "app/MainForm.h"
+#include "base/Json.h"
+
+void DumpPanel(TJsonWriter& j, const TControlForm& constForm) {
+    // Controls() hands out pointers for setting too; nothing is changed here.
+    TControlForm& form = const_cast<TControlForm&>(constForm);
+    j.Key("panel").BeginObject();
+    j.Field("visible", form.Game.Platform.PanelVisible());
+    j.Field("page", PanelPageNames[form.ActivePage >= 0 && form.ActivePage < 4 ? form.ActivePage : 0]);
+    j.Field("selectedCritter", form.CritterListBox.ItemIndex);
+    j.Field("selectedObject", form.ObjectListBox.ItemIndex);
+    auto list = [&](const char* key, const TListControl& l) {
+        j.Key(key).BeginArray();
+        for (const auto& s : l.Items) j.Value(s);
+        j.EndArray();
+    };
+    list("critters", form.CritterListBox);
+    list("objects", form.ObjectListBox);
+    j.Key("controls").BeginObject();
+    for (const TControlRef& c : form.Controls()) j.Field(c.Name, TControlForm::ControlText(c));
+    j.EndObject();
+    j.Field("nameReadOnly", form.NameReadOnly);
+    j.Field("delCritterEnabled", form.DelCritterButtonEnabled);
+    j.Field("oDeleteEnabled", form.ODeleteButtonEnabled);
+    j.Key("hoverTile").BeginArray().Value(form.Game.View.HoverTileX).Value(form.Game.View.HoverTileY).EndArray();
+    j.Field("undoSteps", uint64_t(form.History.UndoCount()));
+    j.Field("redoSteps", uint64_t(form.History.RedoCount()));
+    j.EndObject();
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include <string>
+
+class TMainForm;
+class TFileDialog;
+
+// The panel's client area: 174 x 560 pixels.
+constexpr int PanelWidth = 174;
+constexpr int PanelHeight = 560;
+
+// The editor panel drawn with Dear ImGui into the current context. Every
+// control edits the panel's state (TControlForm) and runs its handlers; the
+// view only keeps what a drawn widget needs between frames.
+class TPanelView {
+public:
+    explicit TPanelView(TMainForm& game) : Game(game) {}
+
+    // Fonts and colours of the current context; before its first frame.
+    static void SetUpContext();
+    // One frame of the panel, filling the display.
+    void Draw();
+
+private:
+    void DrawMenu();
+    void DrawPages();
+    void DrawGeneral();
+    void DrawBrush();
+    void DrawCritter();
+    void DrawObjects();
+    void DrawHoverTile();
+    void DrawFileDialog(TFileDialog& dialog, const char* id);
+    void Keys();
+    // Runs a handler at the error boundary: a failure is reported, the panel goes on.
+    template <class F>
+    void Act(F&& handler);
+
+    TMainForm& Game;
+    std::string MapScriptBefore;  // the map-script field when it was entered
+    bool ConfirmOpen = false;
+    // The list entries last scrolled into view.
+    int ShownCritter = -2, ShownObject = -2;
+};

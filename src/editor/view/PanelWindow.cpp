@@ -1,0 +1,246 @@
+#include "editor/view/PanelWindow.h"
+
+#include <SDL2/SDL.h>
+
+#include <fstream>
+
+#include "app/MainForm.h"
+#include "editor/view/PanelView.h"
+#include "media/Bitmap.h"
+
+#ifdef RW_HAVE_IMGUI
+#include <imgui.h>
+#include <imgui_impl_sdl.h>
+#include <imgui_impl_sdlrenderer.h>
+#endif
+
+namespace {
+const char* const PanelCaption = "Панель Управления";
+constexpr int PanelLeft = 27, PanelTop = 83;
+
+// The window an event belongs to; 0 for events of no window.
+Uint32 EventWindow(const SDL_Event& e) {
+    switch (e.type) {
+        case SDL_WINDOWEVENT:
+            return e.window.windowID;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            return e.key.windowID;
+        case SDL_TEXTEDITING:
+            return e.edit.windowID;
+        case SDL_TEXTINPUT:
+            return e.text.windowID;
+        case SDL_MOUSEMOTION:
+            return e.motion.windowID;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            return e.button.windowID;
+        case SDL_MOUSEWHEEL:
+            return e.wheel.windowID;
+        default:
+            return 0;
+    }
+}
+
+// Makes a context current for a while and puts the previous one back.
+#ifdef RW_HAVE_IMGUI
+class TContextScope {
+public:
+    explicit TContextScope(ImGuiContext* context) : Previous(ImGui::GetCurrentContext()) {
+        ImGui::SetCurrentContext(context);
+    }
+    ~TContextScope() { ImGui::SetCurrentContext(Previous); }
+    TContextScope(const TContextScope&) = delete;
+    TContextScope& operator=(const TContextScope&) = delete;
+
+private:
+    ImGuiContext* Previous;
+};
+#endif
+}  // namespace
+
+struct TPanelWindow::TImpl {
+    explicit TImpl(TMainForm& game) : Game(game), View(game) {}
+    TMainForm& Game;
+    TPanelView View;
+    SDL_Window* Main = nullptr;
+    SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    Uint32 Id = 0;
+    bool Visible = false;
+#ifdef RW_HAVE_IMGUI
+    ImGuiContext* Context = nullptr;
+#endif
+};
+
+TPanelWindow::TPanelWindow(TMainForm& game) : Impl(std::make_unique<TImpl>(game)) {}
+
+TPanelWindow::~TPanelWindow() {
+#ifdef RW_HAVE_IMGUI
+    if (Impl->Context) {
+        ImGuiContext* previous = ImGui::GetCurrentContext();
+        ImGui::SetCurrentContext(Impl->Context);
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui_ImplSDL2_Shutdown();
+        ImGui::DestroyContext(Impl->Context);
+        ImGui::SetCurrentContext(previous == Impl->Context ? nullptr : previous);
+    }
+#endif
+    if (Impl->Renderer) SDL_DestroyRenderer(Impl->Renderer);
+    if (Impl->Window) SDL_DestroyWindow(Impl->Window);
+}
+
+bool TPanelWindow::Exists() const {
+    return Impl->Window != nullptr;
+}
+
+bool TPanelWindow::Create(SDL_Window* mainWindow) {
+#ifdef RW_HAVE_IMGUI
+    Impl->Main = mainWindow;
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY;
+    Impl->Window = SDL_CreateWindow(PanelCaption, PanelLeft, PanelTop, PanelWidth, PanelHeight, flags);
+    if (!Impl->Window) {
+        Error = SDL_GetError();
+        return false;
+    }
+    // No vsync: the game window's present already paces the loop.
+    Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_ACCELERATED);
+    if (!Impl->Renderer) Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_SOFTWARE);
+    if (!Impl->Renderer) {
+        Error = SDL_GetError();
+        SDL_DestroyWindow(Impl->Window);
+        Impl->Window = nullptr;
+        return false;
+    }
+    Impl->Id = SDL_GetWindowID(Impl->Window);
+    ImGuiContext* previous = ImGui::GetCurrentContext();
+    Impl->Context = ImGui::CreateContext();
+    ImGui::SetCurrentContext(previous);
+    TContextScope scope(Impl->Context);
+    TPanelView::SetUpContext();
+    ImGui_ImplSDL2_InitForSDLRenderer(Impl->Window);
+    ImGui_ImplSDLRenderer_Init(Impl->Renderer);
+    return true;
+#else
+    (void)mainWindow;
+    Error = "built without Dear ImGui";
+    return false;
+#endif
+}
+
+bool TPanelWindow::Handle(const SDL_Event& event) {
+    if (!Impl->Window || EventWindow(event) != Impl->Id) return false;
+    if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        Impl->Game.Platform.SetPanelVisible(false);
+        return true;
+    }
+#ifdef RW_HAVE_IMGUI
+    TContextScope scope(Impl->Context);
+    ImGui_ImplSDL2_ProcessEvent(&event);
+#endif
+    return true;
+}
+
+bool TPanelWindow::Shortcut(const SDL_Event& event) {
+    if (!Impl->Window || event.type != SDL_KEYDOWN || !(event.key.keysym.mod & KMOD_CTRL)) return false;
+    // By key position, so a Cyrillic keyboard layout works the same.
+    TControlForm& form = Impl->Game.ControlForm;
+    if (event.key.keysym.scancode == SDL_SCANCODE_Z) {
+        Impl->Game.Guard([&] { form.Undo(); });
+        return true;
+    }
+    if (event.key.keysym.scancode == SDL_SCANCODE_Y) {
+        Impl->Game.Guard([&] { form.Redo(); });
+        return true;
+    }
+    return false;
+}
+
+void TPanelWindow::SetVisible(bool visible) {
+    Impl->Visible = visible;
+    if (!Impl->Window) return;
+    if (visible) {
+        SDL_ShowWindow(Impl->Window);
+        if (Impl->Main) SDL_RaiseWindow(Impl->Main);
+    } else {
+        SDL_HideWindow(Impl->Window);
+    }
+}
+
+void TPanelWindow::Frame() {
+#ifdef RW_HAVE_IMGUI
+    if (!Impl->Window || !Impl->Visible) return;
+    TContextScope scope(Impl->Context);
+    ImGui_ImplSDLRenderer_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    Impl->View.Draw();
+    ImGui::Render();
+    SDL_SetRenderDrawColor(Impl->Renderer, 240, 240, 240, 255);
+    SDL_RenderClear(Impl->Renderer);
+    ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+    SDL_RenderPresent(Impl->Renderer);
+#endif
+}
+
+bool WritePanelScreenshot(TMainForm& game, const std::string& path, std::string& error) {
+#ifdef RW_HAVE_IMGUI
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, PanelWidth, PanelHeight, 32, SDL_PIXELFORMAT_ABGR8888);
+    SDL_Renderer* renderer = surface ? SDL_CreateSoftwareRenderer(surface) : nullptr;
+    if (!renderer) {
+        error = SDL_GetError();
+        if (surface) SDL_FreeSurface(surface);
+        return false;
+    }
+    TBitmap picture(PanelWidth, PanelHeight);
+    {
+        // The window's context, if any, comes back afterwards.
+        ImGuiContext* previous = ImGui::GetCurrentContext();
+        ImGuiContext* context = ImGui::CreateContext();
+        ImGui::SetCurrentContext(context);
+        TPanelView::SetUpContext();
+        ImGuiIO& io = ImGui::GetIO();
+        io.DisplaySize = ImVec2(float(PanelWidth), float(PanelHeight));
+        io.DeltaTime = 1.0f / 60;
+        ImGui_ImplSDLRenderer_Init(renderer);
+        TPanelView view(game);
+        // Windows and lists settle their sizes over the first frames.
+        for (int frame = 0; frame < 3; ++frame) {
+            ImGui_ImplSDLRenderer_NewFrame();
+            ImGui::NewFrame();
+            view.Draw();
+            ImGui::Render();
+            SDL_SetRenderDrawColor(renderer, 240, 240, 240, 255);
+            SDL_RenderClear(renderer);
+            ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
+            SDL_RenderFlush(renderer);
+        }
+        ImGui_ImplSDLRenderer_Shutdown();
+        ImGui::DestroyContext(context);
+        ImGui::SetCurrentContext(previous);
+    }
+    SDL_LockSurface(surface);
+    for (int y = 0; y < PanelHeight; ++y) {
+        const auto* row =
+            reinterpret_cast<const Uint32*>(static_cast<const Uint8*>(surface->pixels) + y * surface->pitch);
+        // ABGR8888 holds red in the low byte, as the game's colours do.
+        for (int x = 0; x < PanelWidth; ++x) picture.SetPixel(x, y, row[x] & 0x00FFFFFFu);
+    }
+    SDL_UnlockSurface(surface);
+    SDL_DestroyRenderer(renderer);
+    SDL_FreeSurface(surface);
+    std::string png = SavePng(picture);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(png.data(), std::streamsize(png.size()));
+    if (!out) {
+        error = "cannot write \"" + path + "\"";
+        return false;
+    }
+    return true;
+#else
+    (void)game;
+    (void)path;
+    error = "built without Dear ImGui";
+    return false;
+#endif
+}

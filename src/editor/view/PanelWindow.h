@@ -1,0 +1,41 @@
+#pragma once
+#include <memory>
+#include <string>
+
+union SDL_Event;
+struct SDL_Window;
+class TMainForm;
+
+// The panel's own window beside the game's in debug mode: a small SDL
+// window kept above the game, drawn with Dear ImGui through an SDL_Renderer.
+class TPanelWindow {
+public:
+    explicit TPanelWindow(TMainForm& game);
+    ~TPanelWindow();
+    TPanelWindow(const TPanelWindow&) = delete;
+    TPanelWindow& operator=(const TPanelWindow&) = delete;
+
+    // Opens the window, hidden. False, with the reason in Error, when it cannot.
+    bool Create(SDL_Window* mainWindow);
+    bool Exists() const;
+    // Takes the events of the panel's window; true when `event` was one.
+    // Closing the window only hides it.
+    bool Handle(const SDL_Event& event);
+    // Undo and redo typed in the game window; true when `event` was one.
+    bool Shortcut(const SDL_Event& event);
+    // Showing gives the keyboard back to the game window.
+    void SetVisible(bool visible);
+    // Draws the panel when it is shown.
+    void Frame();
+
+    std::string Error;
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> Impl;
+};
+
+// Draws the panel as it stands into a picture without any window (SDL's
+// software renderer on a surface) and writes it as PNG. False, with the
+// reason in `error`, when it cannot.
+bool WritePanelScreenshot(TMainForm& game, const std::string& path, std::string& error);
