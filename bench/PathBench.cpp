@@ -29,12 +29,9 @@ struct TPathCase {
 // and a destination that no path reaches: the literal search then runs all
 // its waves.
 const TPathCase Cases[] = {
-    {"open corner to corner", 0, 0, 79, 119, false, false},
-    {"open corner to corner back", 79, 119, 0, 0, false, false},
-    {"open top to bottom", 40, 0, 40, 119, false, false},
-    {"open bottom to top", 40, 119, 40, 0, false, false},
-    {"walls with gaps", 2, 2, 77, 117, false, true},
-    {"destination enclosed", 0, 0, 40, 60, true, false},
+    {"open corner to corner", 0, 0, 79, 119, false, false}, {"open corner to corner back", 79, 119, 0, 0, false, false},
+    {"open top to bottom", 40, 0, 40, 119, false, false},   {"open bottom to top", 40, 119, 40, 0, false, false},
+    {"walls with gaps", 2, 2, 77, 117, false, true},        {"destination enclosed", 0, 0, 40, 60, true, false},
 };
 
 TGrid GridOf(const TPathCase& c) {
@@ -69,8 +66,12 @@ void FindPathBench(benchmark::State& state) {
     state.counters["steps"] = double(expected.size());
 }
 
-void BM_FindPath(benchmark::State& state) { FindPathBench<false>(state); }
-void BM_WaveSearchLiteral(benchmark::State& state) { FindPathBench<true>(state); }
+void BM_FindPath(benchmark::State& state) {
+    FindPathBench<false>(state);
+}
+void BM_WaveSearchLiteral(benchmark::State& state) {
+    FindPathBench<true>(state);
+}
 BENCHMARK(BM_FindPath)->DenseRange(0, std::size(Cases) - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WaveSearchLiteral)->DenseRange(0, std::size(Cases) - 1)->Unit(benchmark::kMicrosecond);
 

@@ -16,14 +16,18 @@ namespace {
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
 
 // Halves to even; the intermediate values are extended precision.
-int64_t Round(long double v) { return std::llrint(v); }
+int64_t Round(long double v) {
+    return std::llrint(v);
+}
 
 // Accuracy above 100 would make the spread negative and bias every shot;
 // it aims as well as 100 does. The upper bound only keeps the draw's range
 // an int: the error is held to a quarter of the distance anyway.
 constexpr float MaxSpread = 1e8f;
 
-int32_t Wrap(int64_t v) { return int32_t(uint32_t(uint64_t(v))); }
+int32_t Wrap(int64_t v) {
+    return int32_t(uint32_t(uint64_t(v)));
+}
 
 // The sound and the short-lived picture of a shot that ends on no critter. A
 // cell whose hit type the configuration does not list (a map made with
@@ -74,8 +78,8 @@ void tCritter::Fire(int32_t tx, int32_t ty) {
 
     const int64_t dx = int64_t(tx) - X, dy = int64_t(ty) - Y;
     const float dist = float(std::sqrt((long double)dx * dx + (long double)dy * dy));
-    const float spread = std::clamp(float(((100 - (long double)Accuracy) + ShotsFired / 1.5L) * dist / 150), 0.0f,
-                                    MaxSpread);
+    const float spread =
+        std::clamp(float(((100 - (long double)Accuracy) + ShotsFired / 1.5L) * dist / 150), 0.0f, MaxSpread);
     const int32_t n = int32_t(Round(2 * (long double)spread + 1));
     int64_t ex = Round(Game.Rand.Random(n) - (long double)spread);
     int64_t ey = Round(Game.Rand.Random(n) - (long double)spread);
@@ -155,6 +159,7 @@ void tCritter::UpdateIdle(uint32_t now) {
             AiTime = now + uint32_t(Game.Rand.Random(300));
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }

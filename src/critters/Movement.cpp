@@ -14,11 +14,11 @@ constexpr double StepPixelsX = 2.857;
 constexpr double StepPixelsY = 1.42;
 constexpr int LastStepTick = 6;
 
-// When nothing blocks the rectangle between walker and destination, every
-// cell in it lies at its Chebyshev distance from the destination, and the
-// trace-back's preferences make the path go straight along the longer axis
-// until both distances are equal, then diagonally. Far cheaper than a search
-// over open ground, which is where most walks go.
+// When nothing but the two ends blocks the rectangle between walker and
+// destination, every cell in it lies at its Chebyshev distance from the
+// destination, and the trace-back's preferences make the path go straight
+// along the longer axis until both distances are equal, then diagonally. Far
+// cheaper than a search over open ground, which is where most walks go.
 bool OpenRectangle(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
     const auto& cells = grid.Raw();
     for (int32_t x = std::min(sx, dx); x <= std::max(sx, dx); ++x) {
@@ -51,10 +51,12 @@ constexpr int PadCells = (MapCols + 2) * PadRows;
 constexpr uint16_t Unnumbered = 0xFFFE;  // free, not reached
 constexpr uint16_t Closed = 0xFFFF;      // blocked, border or walker
 // West, east, north, south, north-west, south-east, south-west, north-east.
-constexpr std::array<int, 8> Neighbours = {-PadRows, PadRows, -1, 1, -PadRows - 1, PadRows + 1, -PadRows + 1,
-                                           PadRows - 1};
+constexpr std::array<int, 8> Neighbours = {-PadRows,     PadRows,     -1,           1,
+                                           -PadRows - 1, PadRows + 1, -PadRows + 1, PadRows - 1};
 
-int PadIndex(int32_t x, int32_t y) { return (x + 1) * PadRows + y + 1; }
+int PadIndex(int32_t x, int32_t y) {
+    return (x + 1) * PadRows + y + 1;
+}
 
 TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
     std::array<uint16_t, PadCells> dist;

@@ -174,7 +174,12 @@ struct TFontEngine::Impl {
         TGlyph& g = Glyphs[key];
         FT_Face face = font.Face;
         // Styles made here need an outline to work on.
-        const FT_Int32 flags = FT_LOAD_DEFAULT | (font.Style && FT_IS_SCALABLE(face) ? FT_LOAD_NO_BITMAP : 0);
+        // Above 11 pixels the bold face's built-in pixel strikes are not bold
+        // for every script (its Latin letters come out regular), so bold is
+        // drawn from outlines there.
+        const bool boldStrikeWrong = (face->style_flags & FT_STYLE_FLAG_BOLD) && face->size->metrics.y_ppem > 11;
+        const bool outlineOnly = FT_IS_SCALABLE(face) && (font.Style || boldStrikeWrong);
+        const FT_Int32 flags = FT_LOAD_DEFAULT | (outlineOnly ? FT_LOAD_NO_BITMAP : 0);
         if (FT_Load_Glyph(face, FT_Get_Char_Index(face, FT_ULong(code)), flags) != 0) return g;
         FT_GlyphSlot slot = face->glyph;
         const int extraAdvance = (font.Style & SynthBold) ? 1 : 0;
@@ -204,6 +209,18 @@ struct TFontEngine::Impl {
             }
         }
         if (slot->format == FT_GLYPH_FORMAT_BITMAP && font.Style) StyleBitmap(g, font.Style);
+        // A smoothed outline may reach a pixel left of the pen; that fringe is
+        // dropped so text never draws outside its measured extent.
+        if (g.Left < 0 && g.Width > 0) {
+            const int cut = std::min(-g.Left, g.Width);
+            std::vector<uint8_t> kept(size_t(g.Width - cut) * g.Height);
+            for (int y = 0; y < g.Height; ++y)
+                std::copy_n(g.Coverage.begin() + ptrdiff_t(y) * g.Width + cut, g.Width - cut,
+                            kept.begin() + ptrdiff_t(y) * (g.Width - cut));
+            g.Coverage = std::move(kept);
+            g.Width -= cut;
+            g.Left = 0;
+        }
         return g;
     }
 };

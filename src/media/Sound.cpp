@@ -89,6 +89,8 @@ int TWaveList::Find(std::string_view name) const {
 void TWaveList::Play(std::string_view name) {
     int i = Find(name);
     if (i < 0) throw EGameError("Wave '" + std::string(name) + "' not found");
+    // The record is for dumps and tests; a long battle must not grow it for ever.
+    if (PlayLog.size() >= 4096) PlayLog.erase(PlayLog.begin(), PlayLog.begin() + 2048);
     PlayLog.emplace_back(name);
     if (Items[size_t(i)].Handle != 0) Output->Play(Items[size_t(i)].Handle);
 }

@@ -57,8 +57,8 @@ public:
     int Count() const { return int(Items.size()); }
     const std::string& Name(int index) const { return Items[size_t(index)].Name; }
 
-    // Every play in order, by the name that was asked for (for the headless
-    // dump and the tests).
+    // The latest plays in order (at most a few thousand), by the name that
+    // was asked for (for the headless dump and the tests).
     std::vector<std::string> PlayLog;
     void SetOutput(ISoundOutput& output) { Output = &output; }
 

@@ -58,12 +58,7 @@ void TMainForm::GameRender() {
             if (DXI.Left()) dx = -1;
             if (DXI.Up()) dy = -1;
             if (DXI.Down()) dy = 1;
-            tObj* obj = World.Object(ControlForm.ObjectListBox.ItemIndex);
-            if ((dx != 0 || dy != 0) && obj) {
-                obj->OffsetX += dx;
-                obj->OffsetY += dy;
-                ControlForm.ObjectListBoxClick();
-            }
+            if (dx != 0 || dy != 0) ControlForm.NudgeSelectedObject(dx, dy);
         }
     }
 

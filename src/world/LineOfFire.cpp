@@ -11,11 +11,12 @@ namespace {
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
 
 // Halves to even, as the FPU's default rounding does.
-int64_t Round(long double v) { return std::llrint(v); }
+int64_t Round(long double v) {
+    return std::llrint(v);
+}
 
 float AngleOf(int64_t dx, int64_t dy) {
-    const float a = dx != 0 ? float(std::atan(std::fabs((long double)dy) / std::fabs((long double)dx)))
-                            : float(Pi / 2);
+    const float a = dx != 0 ? float(std::atan(std::fabs((long double)dy) / std::fabs((long double)dx))) : float(Pi / 2);
     if (dy > 0) return dx < 0 ? float(Pi - a) : a;
     return dx < 0 ? float(Pi + a) : float(2 * Pi - a);
 }
@@ -29,15 +30,20 @@ TLine LineOf(int64_t x0, int64_t y0, int64_t tx, int64_t ty) {
     const float theta = AngleOf(tx - x0, ty - y0);
     const int64_t degrees = Round((long double)theta * 180 / Pi);
     TLine line;
-    line.Slope = degrees == 90 || degrees == 270 ? 9999999.0f : float(std::sin((long double)theta) / std::cos((long double)theta));
+    line.Slope = degrees == 90 || degrees == 270 ? 9999999.0f
+                                                 : float(std::sin((long double)theta) / std::cos((long double)theta));
     line.Steep = (degrees > 80 && degrees < 100) || (degrees > 260 && degrees < 280);
     return line;
 }
 
 // Sub-step k of a shallow walk advances a fifth of a column, of a steep walk
 // a fifth of a row; the other coordinate follows the slope.
-int64_t ShallowY(int64_t y0, int64_t k, float m) { return y0 + Round((long double)k / 5 * m); }
-int64_t SteepX(int64_t x0, int64_t k, float m) { return x0 + Round((long double)k / ((long double)m * 5)); }
+int64_t ShallowY(int64_t y0, int64_t k, float m) {
+    return y0 + Round((long double)k / 5 * m);
+}
+int64_t SteepX(int64_t x0, int64_t k, float m) {
+    return x0 + Round((long double)k / ((long double)m * 5));
+}
 
 const TCell& CellAt(const TGrid& grid, int64_t x, int64_t y) {
     // Anything beyond int range is outside the grid as well.
@@ -58,7 +64,9 @@ void Walk(const TLine& line, int64_t x0, int64_t y0, int64_t first, int64_t last
 }
 }  // namespace
 
-float Angle(int64_t dx, int64_t dy) { return AngleOf(dx, dy); }
+float Angle(int64_t dx, int64_t dy) {
+    return AngleOf(dx, dy);
+}
 
 std::pair<int32_t, int32_t> TraceShot(const TGrid& grid, TRandom& random, int32_t x0, int32_t y0, int32_t tx,
                                       int32_t ty) {

@@ -27,8 +27,8 @@ inline std::string CombatIni(const std::string& extraSections = "") {
 inline void WriteCombatGame(const TTestData& data, const std::string& extraSections = "") {
     TTestGameFiles files;
     files.Ini = CombatIni(extraSections);
-    files.Critters = {{"metal_idle", 160, 480}, {"metal_walk", 320, 480}, {"metal_fire", 288, 960},
-                      {"metal_death", 480, 608}};
+    files.Critters = {
+        {"metal_idle", 160, 480}, {"metal_walk", 320, 480}, {"metal_fire", 288, 960}, {"metal_death", 480, 608}};
     for (const char* wave : {"imp_sand1", "imp_sand2", "imp_sand3", "imp_metal1", "imp_metal2", "imp_metal3"})
         files.Waves.push_back(wave);
     data.WriteGame(files);

@@ -9,7 +9,9 @@
 namespace {
 using TSteps = TTilePath;
 
-void Block(TGrid& grid, int x, int y) { grid.At(x, y).WalkBlock = 1; }
+void Block(TGrid& grid, int x, int y) {
+    grid.At(x, y).WalkBlock = 1;
+}
 
 // Plain BFS distances from (x, y) without the step limit, for building
 // cases at an exact distance.
@@ -240,6 +242,25 @@ TEST_F(WalkTest, NewDestinationFinishesTheTileBeingEntered) {
     EXPECT_EQ(c.Path.back(), std::make_pair(20, 10));
     WalkOut(c);
     EXPECT_EQ(c.X, 20);
+}
+
+TEST_F(WalkTest, WalkingCritterSearchesFromItsNextTile) {
+    std::mt19937 rng(3);
+    for (auto& cell : Grid().Raw()) cell.WalkBlock = rng() % 5 == 0;
+    for (int x = 39; x <= 42; ++x) Grid().At(x, 60).WalkBlock = 0;
+    tCritter& c = AddCritter(40, 60);
+    c.WalkTo(42, 60);
+    ASSERT_EQ(std::make_pair(c.NextX, c.NextY), std::make_pair(41, 60));
+    for (int round = 0; round < 40; ++round) {
+        const int dx = 40 + int(rng() % 31) - 15, dy = 60 + int(rng() % 31) - 15;
+        if (Grid().At(dx, dy).WalkBlock != 0) continue;
+        TGrid freed = Grid();
+        freed.At(40, 60).WalkBlock = freed.At(41, 60).WalkBlock = 0;
+        c.WalkTo(dx, dy);
+        EXPECT_EQ(c.Path, OraclePath(freed, 41, 60, dx, dy)) << dx << "," << dy;
+        EXPECT_EQ(Grid().At(40, 60).WalkBlock, 1);
+        EXPECT_EQ(Grid().At(41, 60).WalkBlock, 1);
+    }
 }
 
 TEST_F(WalkTest, SouthwardStepIsSortedIntoTheRowItEnters) {

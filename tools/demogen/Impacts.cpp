@@ -73,8 +73,6 @@ TImage Strip(std::string_view kind, uint64_t seed) {
             }
         }
     }
-    AvoidKey(img, 0, 0, img.Width(), img.Height());
-    img.Set(0, 0, KeyColour);
     return img;
 }
 

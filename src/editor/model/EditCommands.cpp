@@ -395,8 +395,7 @@ private:
         auto& labels = game.ControlForm.CritterListBox.Items;
         std::string label = "NPC" + std::to_string(labels.size());
         world.Critters.push_back(c);
-        labels.resize(size_t(Index));
-        labels.push_back(label);
+        labels.insert(labels.begin() + std::min<ptrdiff_t>(Index, ptrdiff_t(labels.size())), label);
         c->Placed = true;
         c->SetDirection(Values.Direction);
         c->SetSkin(Values.Skin);

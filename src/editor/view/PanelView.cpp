@@ -284,8 +284,14 @@ void TPanelView::DrawMenu() {
         ImGui::EndMenu();
     }
     if (ImGui::BeginMenu("Правка")) {
+        // The step each entry would take back or repeat, on hovering.
+        auto step = [](const std::string& name) {
+            if (!name.empty() && ImGui::IsItemHovered()) ImGui::SetTooltip("%s", name.c_str());
+        };
         if (ImGui::MenuItem("Отменить", "Ctrl+Z", false, form.History.CanUndo(form))) Act([&] { form.Undo(); });
+        step(form.History.UndoName());
         if (ImGui::MenuItem("Повторить", "Ctrl+Y", false, form.History.CanRedo(form))) Act([&] { form.Redo(); });
+        step(form.History.RedoName());
         ImGui::EndMenu();
     }
     ImGui::EndMenuBar();

@@ -1,0 +1,81 @@
+// One whole game frame of the demo junkyard filled up to 40 critters and 60
+// objects, with and without the debug overlay of page Brush.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/MainForm.h"
+#include "critters/Critter.h"
+#include "platform/Headless.h"
+#include "world/Obj.h"
+
+namespace {
+
+std::string DemoDir() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return (exe.parent_path() / "demo").string();
+}
+
+struct TBenchGame {
+    THeadlessPlatform Platform;
+    std::unique_ptr<TMainForm> Game;
+
+    explicit TBenchGame(int page) {
+        TGameOptions o;
+        o.DataDir = DemoDir();
+        o.GameParams = {"debug"};
+        o.Seed = 1;
+        o.Headless = true;
+        Platform.VirtualClock.Set(100000);
+        Game = std::make_unique<TMainForm>(o, Platform);
+        if (!Game->Start()) return;
+        TMainForm& g = *Game;
+        g.LoadMap("data\\locations\\loc01.map");
+        const char* skins[] = {"raider", "nomad", "metal"};
+        for (int i = g.World.CritterCount(); i < 40; ++i) {
+            auto c = std::make_shared<tCritter>(g, i);
+            g.World.Critters.push_back(c);
+            g.ControlForm.CritterListBox.Items.push_back("NPC");
+            c->SetSkin(skins[i % 3]);
+            c->SetAnimation(csIdle);
+            c->SetPosition(40 + (i * 7) % 38, 5 + (i * 11) % 55);
+        }
+        const char* images[] = {"barrel", "crate", "fire_barrel", "smoke", "lamp_post", "tyres"};
+        for (int i = g.World.ObjectCount(); i < 60; ++i) {
+            auto o2 = std::make_shared<tObj>(g, i);
+            g.World.Objects.push_back(o2);
+            g.ControlForm.ObjectListBox.Items.push_back("obj");
+            o2->X = 40 + (i * 13) % 39;
+            o2->Y = 3 + (i * 17) % 57;
+            o2->SetImage(images[i % 6]);
+        }
+        g.World.DrawList->Rebuild();
+        g.View.ScrollX = -800;
+        g.ControlForm.ActivePage = page;
+        g.DXDrawMouseMove(400, 300);
+    }
+};
+
+void Frame(benchmark::State& state, int page) {
+    TBenchGame b(page);
+    if (!b.Game || b.Game->World.CritterCount() < 40) {
+        state.SkipWithError("demo data missing");
+        return;
+    }
+    for (auto _ : state) {
+        b.Platform.VirtualClock.Advance(10);
+        b.Game->View.HoverRequest = true;
+        b.Game->Render();
+        benchmark::DoNotOptimize(b.Game->DXDraw.Pixels().Data().data());
+    }
+}
+
+void BM_GameRender(benchmark::State& state) { Frame(state, PageGeneral); }
+void BM_GameRenderWithOverlay(benchmark::State& state) { Frame(state, PageBrush); }
+
+}  // namespace
+
+BENCHMARK(BM_GameRender)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GameRenderWithOverlay)->Unit(benchmark::kMicrosecond);
