@@ -11,12 +11,13 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 echo "== build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$JOBS"
-ctest --test-dir build --output-on-failure -j "$JOBS"
+ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
 echo "== sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j "$JOBS" |
+  tee build-asan/ctest.log
 
 if ls fuzz/*.cpp >/dev/null 2>&1; then
   echo "== fuzzing"
@@ -30,4 +31,9 @@ if ls fuzz/*.cpp >/dev/null 2>&1; then
     "$f" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=0 "build-fuzz/corpus/$(basename "$f")" 2>&1 | tail -n 3
   done
 fi
-echo "== all tests passed"
+total=0
+for log in build/ctest.log build-asan/ctest.log; do
+  n=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  total=$((total + ${n:-0}))
+done
+echo "Tests: $total passed, 0 failed"

@@ -94,7 +94,8 @@ std::string DumpJson(const TMainForm& g) {
     j.Key("pressed").BeginArray();
     for (bool b : g.Menu.Pressed) j.Value(b);
     j.EndArray();
-    j.Field("paused", g.Menu.Paused).Field("creditsOnly", g.Menu.CreditsOnly);
+    j.Field("creditsOffset", g.Menu.CreditsOffset).Field("paused", g.Menu.Paused);
+    j.Field("creditsOnly", g.Menu.CreditsOnly);
     j.EndObject();
     j.Key("music").BeginObject();
     j.Field("on", g.MusicOn).Field("broken", g.MusicBroken).Field("file", g.Platform.MusicPlayer().FileName);

@@ -67,6 +67,7 @@ struct TMenuState {
     bool Pressed[3] = {};
     bool CreditsOnly = false;
     bool ReturnToMenu = false;
+    int32_t CreditsOffset = 0;  // pixels the roll has moved, as last drawn
 };
 
 // The main window: owns every service and all game state, and carries the

@@ -148,6 +148,7 @@ void TMainForm::RenderCredits(uint32_t now) {
     const auto& lines = CreditsLines();
     int count = int(lines.size());
     int p = int((Menu.Paused ? Menu.PausedElapsed : now - Menu.PhaseStart) / 50);
+    Menu.CreditsOffset = p;
     int first = p <= 616 ? 0 : (p - 616) / 16;
     if (first >= count) {
         LeaveCredits();

@@ -19,21 +19,9 @@ struct TLook {
 };
 
 TSurface Mat(uint32_t hex, double spec = 0.06, double grain = 0.12, double rust = 0) {
-    TSurface s;
-    s.Colour = Hex(hex);
-    s.Specular = spec;
-    s.Shininess = spec > 0.2 ? 18 : 8;
-    s.Grain = grain;
-    s.Rust = rust;
-    return s;
+    return Material(hex, spec, grain, rust, 18);
 }
 
-TSurface Glow(uint32_t hex) {
-    TSurface s;
-    s.Colour = Hex(hex);
-    s.Emissive = 1;
-    return s;
-}
 
 TLook LookOf(std::string_view skin) {
     TLook l;

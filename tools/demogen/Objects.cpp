@@ -20,19 +20,7 @@ namespace demogen {
 namespace {
 
 TSurface Mat(uint32_t hex, double spec = 0.1, double grain = 0.15, double rust = 0) {
-    TSurface s;
-    s.Colour = Hex(hex);
-    s.Specular = spec;
-    s.Shininess = spec > 0.2 ? 16 : 8;
-    s.Grain = grain;
-    s.Rust = rust;
-    return s;
-}
-TSurface Glow(uint32_t hex) {
-    TSurface s;
-    s.Colour = Hex(hex);
-    s.Emissive = 1;
-    return s;
+    return Material(hex, spec, grain, rust, 16);
 }
 
 const TFrame Upright{};

@@ -16,12 +16,7 @@ namespace {
 constexpr int W = 309, H = 235;
 
 TSurface Mat(uint32_t hex, double spec = 0.08, double grain = 0.1, double rust = 0) {
-    TSurface s;
-    s.Colour = Hex(hex);
-    s.Specular = spec;
-    s.Shininess = spec > 0.2 ? 20 : 8;
-    s.Grain = grain;
-    s.Rust = rust;
+    TSurface s = Material(hex, spec, grain, rust, 20);
     s.Scale = 0.5;
     return s;
 }

@@ -317,4 +317,21 @@ void RenderShadow(const TScene& scene, const TView& view, const V3& towardsLight
         }
 }
 
+TSurface Material(uint32_t hex, double spec, double grain, double rust, double glossyShininess) {
+    TSurface s;
+    s.Colour = Hex(hex);
+    s.Specular = spec;
+    s.Shininess = spec > 0.2 ? glossyShininess : 8;
+    s.Grain = grain;
+    s.Rust = rust;
+    return s;
+}
+
+TSurface Glow(uint32_t hex) {
+    TSurface s;
+    s.Colour = Hex(hex);
+    s.Emissive = 1;
+    return s;
+}
+
 }  // namespace demogen

@@ -54,6 +54,11 @@ struct TSurface {
     double Scale = 0.35;  // noise frequency
 };
 
+// A lit material; glossy ones (specular above 0.2) get a tight highlight.
+TSurface Material(uint32_t hex, double spec, double grain, double rust, double glossyShininess);
+// A material drawn at its own colour, unlit (lamps, screens, flames).
+TSurface Glow(uint32_t hex);
+
 struct TPrim {
     enum TKind { Ellipsoid, Capsule, Cylinder, Box } Kind;
     V3 A, B;  // capsule, cylinder: axis ends
