@@ -96,10 +96,7 @@ void TMainForm::InitializeSurface() {
     DXDrawInitialize();
 }
 
-void TMainForm::ReloadGraphics() {
-    DXT.Enabled = false;
-    DXIL.Clear();
-    FinalizeSurface();
+void TMainForm::InitializeSurfaceAndTimer() {
     try {
         InitializeSurface();
     } catch (...) {
@@ -108,6 +105,13 @@ void TMainForm::ReloadGraphics() {
         throw;
     }
     DXT.Enabled = true;
+}
+
+void TMainForm::ReloadGraphics() {
+    DXT.Enabled = false;
+    DXIL.Clear();
+    FinalizeSurface();
+    InitializeSurfaceAndTimer();
 }
 
 void TMainForm::Render() {

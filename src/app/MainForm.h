@@ -103,6 +103,8 @@ public:
     // Surface lifecycle: the screen-switch order.
     void FinalizeSurface();
     void InitializeSurface();
+    // Initialize, then enable the frame timer (also when the loading fails).
+    void InitializeSurfaceAndTimer();
     // Disable timer, clear images, finalize, initialize, enable timer.
     void ReloadGraphics();
 

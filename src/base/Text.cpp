@@ -34,7 +34,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 // Decodes one code point at s[i], advancing i; malformed bytes decode as themselves.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
+char32_t DecodeOne(std::string_view s, size_t& i) {
     unsigned char c = s[i];
     int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
     if (extra == 0 || i + extra >= s.size()) {
@@ -63,6 +63,8 @@ char32_t FoldCase(char32_t cp) {
 
 }  // namespace
 
+char32_t DecodeUtf8(std::string_view s, size_t& i) { return DecodeOne(s, i); }
+
 std::string Cp1251ToUtf8(std::string_view in) {
     std::string out;
     out.reserve(in.size() * 2);
@@ -81,7 +83,7 @@ std::string Utf8ToCp1251(std::string_view in) {
     std::string out;
     out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {
-        char32_t cp = NextCodePoint(in, i);
+        char32_t cp = DecodeOne(in, i);
         if (cp < 0x80) {
             out += char(cp);
         } else if (cp >= 0x0410 && cp <= 0x044F) {
@@ -102,7 +104,7 @@ std::string Utf8ToCp1251(std::string_view in) {
 size_t Utf8Length(std::string_view s) {
     size_t n = 0;
     for (size_t i = 0; i < s.size();) {
-        NextCodePoint(s, i);
+        DecodeOne(s, i);
         ++n;
     }
     return n;
@@ -110,7 +112,7 @@ size_t Utf8Length(std::string_view s) {
 
 std::string Utf8Left(std::string_view s, size_t n) {
     size_t i = 0;
-    for (size_t k = 0; k < n && i < s.size(); ++k) NextCodePoint(s, i);
+    for (size_t k = 0; k < n && i < s.size(); ++k) DecodeOne(s, i);
     return std::string(s.substr(0, i));
 }
 
@@ -124,14 +126,14 @@ std::string AsciiUpper(std::string_view s) {
 std::string LowerCase(std::string_view s) {
     std::string out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) AppendUtf8(out, FoldCase(NextCodePoint(s, i)));
+    for (size_t i = 0; i < s.size();) AppendUtf8(out, FoldCase(DecodeOne(s, i)));
     return out;
 }
 
 bool SameText(std::string_view a, std::string_view b) {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size())
-        if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
+        if (FoldCase(DecodeOne(a, i)) != FoldCase(DecodeOne(b, j))) return false;
     return i == a.size() && j == b.size();
 }
 

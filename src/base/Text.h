@@ -9,6 +9,10 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // Characters with no Windows-1251 code become '?'.
 std::string Utf8ToCp1251(std::string_view utf8);
 
+// Decodes the code point at s[i] and moves i past it; a malformed byte
+// decodes as itself.
+char32_t DecodeUtf8(std::string_view s, size_t& i);
+
 // Length in characters (code points), not bytes.
 size_t Utf8Length(std::string_view utf8);
 // The first n characters of a UTF-8 text.

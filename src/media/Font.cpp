@@ -40,27 +40,6 @@ struct TGlyphKeyHash {
     }
 };
 
-// Malformed bytes stand for themselves, so a broken text still shows something.
-char32_t NextCodePoint(std::string_view s, size_t& i) {
-    const unsigned char c = s[i];
-    const int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra >= s.size()) {
-        ++i;
-        return c;
-    }
-    char32_t cp = c & (0x3F >> extra);
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char cc = s[i + k];
-        if ((cc & 0xC0) != 0x80) {
-            ++i;
-            return c;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    i += extra + 1;
-    return cp;
-}
-
 // Fixed-size faces have no outline to shape, so their styles are made on the pixels: bold overprints the
 // glyph one pixel to the right, italic shears the rows about the baseline.
 void StyleBitmap(TGlyph& g, uint8_t style) {
@@ -234,7 +213,7 @@ TFontEngine::~TFontEngine() = default;
 TSize TFontEngine::TextExtent(const TFontSpec& font, std::string_view utf8) {
     const Impl::TResolved f = P->Resolve(font);
     int width = 0;
-    for (size_t i = 0; i < utf8.size();) width += P->Glyph(f, NextCodePoint(utf8, i)).Advance;
+    for (size_t i = 0; i < utf8.size();) width += P->Glyph(f, DecodeUtf8(utf8, i)).Advance;
     return {width, f.Height};
 }
 
@@ -255,7 +234,7 @@ void TFontEngine::TextOut(TBitmap& target, const TFontSpec& font, int x, int y, 
     const int64_t baseline = int64_t(y) + f.Ascender;
     int64_t penX = x;
     for (size_t i = 0; i < utf8.size() && penX < w + 64;) {
-        const TGlyph& g = P->Glyph(f, NextCodePoint(utf8, i));
+        const TGlyph& g = P->Glyph(f, DecodeUtf8(utf8, i));
         const int64_t gx = penX + g.Left, gy = baseline - g.Top;
         penX += g.Advance;
         const int64_t x0 = std::max<int64_t>(gx, 0), x1 = std::min<int64_t>(gx + g.Width, w);

@@ -283,13 +283,7 @@ void TMainForm::BackToMenu(bool credits) {
         View.LeftHeld = View.RightHeld = View.MiddleDrag = false;
         PlayerDeadFlag = false;
     }
-    try {
-        InitializeSurface();
-    } catch (...) {
-        DXT.Enabled = true;
-        throw;
-    }
-    DXT.Enabled = true;
+    InitializeSurfaceAndTimer();
 }
 
 void TMainForm::StartMainMenu() {

@@ -243,3 +243,30 @@ TEST(Headless, SameDataInputAndSeedGiveTheSameFrameAndDump) {
     EXPECT_NE(dump.find("\"errors\": []"), std::string::npos) << dump.substr(0, 400);
     EXPECT_NE(dump.find("\"attack\": true"), std::string::npos);
 }
+
+TEST(Headless, DebugOverlayRunPaintsAndHoversACritter) {
+    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
+    if (!std::filesystem::exists(demo / "data" / "locations" / "loc01.map")) GTEST_SKIP() << "no demo data built";
+    TTestData out;
+    // Scroll right with the arrow key, paint blocks on page Brush (F2), then rest on the watchman.
+    out.WriteFile("input.txt",
+                  "0 move 400 300\n1 keydown 39\n30 keyup 39\n40 keydown 113\n41 keyup 113\n"
+                  "45 move 300 200\n46 down left\n47 move 320 200\n48 move 340 200\n49 up left\n"
+                  "60 move 728 385\n");
+    TGameOptions o;
+    o.Headless = true;
+    o.GameParams = {"debug"};
+    o.Frames = 70;
+    o.Seed = 1;
+    o.DataDir = demo.string();
+    o.MapFile = "data\\locations\\loc01.map";
+    o.InputFile = out.Path("input.txt").string();
+    o.DumpFile = out.Path("d.json").string();
+    o.ScreenshotFile = out.Path("s.png").string();
+    ASSERT_EQ(RunHeadless(o), 0);
+    std::string dump = out.ReadFile("d.json");
+    EXPECT_NE(dump.find("\"errors\": []"), std::string::npos);
+    EXPECT_NE(dump.find("\"scroll\": [\n    -122,"), std::string::npos) << dump.substr(0, 300);
+    EXPECT_NE(dump.find("\"hover\": {\n    \"index\": 5,\n    \"kind\": 0"), std::string::npos);
+    EXPECT_NE(dump.find("\"page\": \"Brush\""), std::string::npos);
+}

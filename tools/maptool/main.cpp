@@ -8,25 +8,11 @@
 #include <string>
 
 #include "base/Errors.h"
+#include "base/Json.h"
 #include "world/MapFormat.h"
 
 namespace {
-std::string Quote(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += char(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += char(c);
-        }
-    }
-    return out + "\"";
-}
+std::string Quote(const std::string& s) { return JsonEscape(s); }
 
 class TJsonObject {
 public:
