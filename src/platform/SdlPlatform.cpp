@@ -3,7 +3,9 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_mixer.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -169,6 +171,15 @@ int RunWindowed(const TGameOptions& options) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
                   << "\n(without a display, use --headless; see --help)\n";
+        return 1;
+    }
+    // Without a display SDL falls back to drawing nowhere; a game nobody can
+    // see would run for ever, so say so unless that was asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && !std::getenv("SDL_VIDEODRIVER") &&
+        (std::string(driver) == "offscreen" || std::string(driver) == "dummy")) {
+        std::cerr << "rustwake: no display to open a window on\n(without a display, use --headless; see --help)\n";
+        SDL_Quit();
         return 1;
     }
     TSdlPlatform platform;

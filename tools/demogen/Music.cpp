@@ -302,7 +302,7 @@ TMusicJob::TMusicJob(const TOutput& out) {
         const std::string path = out.PathOf(std::string("data/Music/") + tracks[k].File).string();
         Threads.emplace_back([this, k, path] {
             try {
-                if (!Encode(tracks[k].Make(), path)) Errors[k] = "-";  // lame missing
+                if (!Encode(tracks[k].Make(), path)) Errors[k].push_back('-');  // lame missing
             } catch (const std::exception& e) {
                 Errors[k] = e.what();
             }
