@@ -65,6 +65,12 @@ struct ArithmeticCase {
     std::string Result;
 };
 
+// Shown in test names and failures as "7 2 SUB -> 5".
+void PrintTo(const ArithmeticCase& c, std::ostream* os) {
+    for (const auto& t : c.Tokens) *os << t << ' ';
+    *os << "-> " << c.Result;
+}
+
 class Arithmetic : public Interpreter, public ::testing::WithParamInterface<ArithmeticCase> {};
 
 TEST_P(Arithmetic, GivesTheTableResult) { EXPECT_EQ(RunTokens(GetParam().Tokens), Strings{GetParam().Result}); }
