@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DRW_BUILD_TESTS=OFF -DRW_BUILD_BENCH=OFF >/dev/null
+# The same build folder and type as the test command, so neither rebuilds the other's work.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target rustwake demo_data
 exec build/rustwake --data build/demo "$@"

@@ -9,7 +9,7 @@ JOBS=$(nproc)
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRW_BUILD_TESTS=ON -DRW_BUILD_BENCH=ON >/dev/null
 cmake --build build -j "$JOBS"
 ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
