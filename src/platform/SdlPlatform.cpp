@@ -195,8 +195,12 @@ int RunWindowed(const TGameOptions& options) {
     bool debug = IsDebugParam(options.GameParams);
     bool fullScreen = !debug && !options.Windowed;
     Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-    int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED;
-    SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, 800, 600, flags);
+    int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED, w = 800, h = 600;
+    // Full screen starts as large as the desktop, so it fills the screen even
+    // where no window manager enlarges it.
+    SDL_DisplayMode desktop;
+    if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) x = 0, y = 0, w = desktop.w, h = desktop.h;
+    SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
     if (!window) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
         SDL_Quit();
@@ -236,6 +240,10 @@ int RunWindowed(const TGameOptions& options) {
                         if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
                             fullScreen = !fullScreen;
                             SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+                            if (!fullScreen) {
+                                SDL_SetWindowSize(window, 800, 600);
+                                SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+                            }
                             break;
                         }
                         if (panel && panel->Shortcut(ev)) break;
