@@ -57,7 +57,17 @@ bool TMainForm::Start() {
     step([&] { FormCreate(); });
     step([&] { ControlForm.FormCreate(); });
     step([&] { InitializeSurface(); });
-    if (ok && !Options.MapFile.empty()) Guard([&] { LoadMap(Options.MapFile); });
+    if (ok && !Options.MapFile.empty()) {
+        if (DebugMode)
+            Guard([&] { LoadMap(Options.MapFile); });
+        else
+            Guard([&] {
+                // Straight into the game on that location, as the new-game button does.
+                Menu.SubState = 0;
+                DXT.Interval = 10;
+                NewGame(Options.MapFile);
+            });
+    }
     return ok;
 }
 

@@ -127,7 +127,9 @@ public:
     void MMMouseMove(int x, int y);
     void MMMouseUp(int button, int x, int y);
     void StartMainMenu();
-    void NewGame();
+    // The new-game button; another location file than the first may be given
+    // (--map outside debug mode plays it straight away).
+    void NewGame(const std::string& location = "data\\locations\\loc01.map");
     // The screen switch from the game to the menu (or its credits).
     void BackToMenu(bool credits);
     void RenderCredits(uint32_t now);

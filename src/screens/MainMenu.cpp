@@ -242,12 +242,12 @@ void TMainForm::MMMouseUp(int, int, int) {
     }
 }
 
-void TMainForm::NewGame() {
+void TMainForm::NewGame(const std::string& location) {
     Log("TMainForm.MMMouseUp -> Loading started...");
     World.DrawList = std::make_unique<tObjHandler>(*this);
     ScreenMode = smGame;
     try {
-        LoadMap("data\\locations\\loc01.map");
+        LoadMap(location);
     } catch (...) {
         // Without its first location there is no game to show: back to the
         // menu, and the error report says why.

@@ -270,3 +270,21 @@ TEST(Headless, DebugOverlayRunPaintsAndHoversACritter) {
     EXPECT_NE(dump.find("\"hover\": {\n    \"index\": 5,\n    \"kind\": 0"), std::string::npos);
     EXPECT_NE(dump.find("\"page\": \"Brush\""), std::string::npos);
 }
+
+TEST(StartUp, MapOptionOutsideDebugStartsTheGameOnThatLocation) {
+    TTestData d;
+    d.WriteGame({});
+    WriteMenuFiles(d);
+    WriteFirstLocation(d);
+    std::filesystem::copy_file(d.Path("data/locations/loc01.map"), d.Path("data/locations/mine.map"));
+    THeadlessPlatform platform;
+    TGameOptions o;
+    o.DataDir = d.Root().string();
+    o.MapFile = "data\\locations\\mine.map";
+    TMainForm game(o, platform);
+    ASSERT_TRUE(game.Start());
+    EXPECT_EQ(game.ScreenMode, smGame);
+    EXPECT_EQ(game.View.ScrollX, -800);
+    ASSERT_EQ(game.World.CritterCount(), 1);
+    EXPECT_TRUE(game.Errors.empty());
+}
