@@ -33,31 +33,48 @@ const std::vector<std::string>* TFileSystem::Listing(const fs::path& dir) const 
     return &entry.Names;
 }
 
-fs::path TFileSystem::Resolve(std::string_view gamePath) const {
-    fs::path p(SlashPath(gamePath));
-    fs::path cur = p.is_absolute() ? p.root_path() : RootDir;
+namespace {
+// Walks the components of `path` from `base`, taking the on-disk spelling of
+// each one that exists only in another letter case.
+template <class TLister>
+fs::path ResolveWith(const fs::path& base, std::string_view path, TLister listing) {
+    fs::path p(SlashPath(path));
+    fs::path cur = p.is_absolute() ? p.root_path() : base;
     bool matching = true;
     for (const auto& part : p.relative_path()) {
         std::string name = part.string();
         if (name.empty() || name == ".") continue;
-        if (matching && name != "..") {
-            std::error_code ec;
-            if (!fs::exists(cur / name, ec)) {
-                const auto* names = Listing(cur);
-                bool found = false;
-                if (names)
-                    for (const auto& n : *names)
-                        if (SameText(n, name)) {
-                            name = n;
-                            found = true;
-                            break;
-                        }
-                if (!found) matching = false;
-            }
+        std::error_code ec;
+        if (matching && name != ".." && !fs::exists(cur / name, ec)) {
+            matching = false;
+            if (const std::vector<std::string>* names = listing(cur))
+                for (const auto& n : *names)
+                    if (SameText(n, name)) {
+                        name = n;
+                        matching = true;
+                        break;
+                    }
         }
         cur /= name;
     }
     return cur;
+}
+}  // namespace
+
+fs::path TFileSystem::Resolve(std::string_view gamePath) const {
+    return ResolveWith(RootDir, gamePath, [this](const fs::path& dir) { return Listing(dir); });
+}
+
+fs::path ResolveNoCase(const fs::path& base, std::string_view path) {
+    std::vector<std::string> names;
+    auto listing = [&names](const fs::path& dir) {
+        names.clear();
+        std::error_code ec;
+        for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+            names.push_back(it->path().filename().string());
+        return &names;
+    };
+    return ResolveWith(base, path, listing).lexically_normal();
 }
 
 bool TFileSystem::Exists(std::string_view gamePath) const {

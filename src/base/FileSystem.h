@@ -43,5 +43,10 @@ private:
     mutable std::map<std::string, DirCache> Cache;
 };
 
+// The real path of `path` below `base` (or of `path` itself when absolute),
+// components matched without regard to letter case, without any cache: for
+// folders outside the game's own, such as the editor's file dialogs.
+std::filesystem::path ResolveNoCase(const std::filesystem::path& base, std::string_view path);
+
 // "data\Images\Main.bmp" -> "data/Images/Main.bmp".
 std::string SlashPath(std::string_view gamePath);

@@ -27,6 +27,20 @@ void TBitmap::SetSize(int width, int height, TColor fill) {
     Pixels.assign(size_t(W) * H, fill);
 }
 
+bool ClipBlit(const TRect& src, int srcW, int srcH, int destX, int destY, int destW, int destH, TBlit& out) {
+    int64_t sx = src.Left, sy = src.Top, dx = destX, dy = destY;
+    int64_t w = int64_t(src.Right) - sx, h = int64_t(src.Bottom) - sy;
+    // Whichever side starts further outside decides how much is cut.
+    int64_t cutX = std::max<int64_t>({0, -sx, -dx}), cutY = std::max<int64_t>({0, -sy, -dy});
+    sx += cutX, dx += cutX, w -= cutX;
+    sy += cutY, dy += cutY, h -= cutY;
+    w = std::min({w, int64_t(srcW) - sx, int64_t(destW) - dx});
+    h = std::min({h, int64_t(srcH) - sy, int64_t(destH) - dy});
+    if (w <= 0 || h <= 0) return false;
+    out = {sx, sy, dx, dy, w, h};
+    return true;
+}
+
 void TBitmap::CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect) {
     if (&src == this) {
         // Overlapping rows of one picture would be read after they were written.
@@ -34,34 +48,10 @@ void TBitmap::CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect) {
         CopyRect(x, y, copy, srcRect);
         return;
     }
-    int64_t sx = srcRect.Left, sy = srcRect.Top;
-    int64_t w = int64_t(srcRect.Right) - sx, h = int64_t(srcRect.Bottom) - sy;
-    int64_t dx = x, dy = y;
-    if (sx < 0) {
-        dx -= sx;
-        w += sx;
-        sx = 0;
-    }
-    if (sy < 0) {
-        dy -= sy;
-        h += sy;
-        sy = 0;
-    }
-    if (dx < 0) {
-        sx -= dx;
-        w += dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        h += dy;
-        dy = 0;
-    }
-    w = std::min({w, int64_t(src.W) - sx, int64_t(W) - dx});
-    h = std::min({h, int64_t(src.H) - sy, int64_t(H) - dy});
-    if (w <= 0 || h <= 0) return;
-    for (int64_t r = 0; r < h; ++r)
-        std::memcpy(Row(int(dy + r)) + dx, src.Row(int(sy + r)) + sx, size_t(w) * sizeof(TColor));
+    TBlit b;
+    if (!ClipBlit(srcRect, src.W, src.H, x, y, W, H, b)) return;
+    for (int64_t r = 0; r < b.Height; ++r)
+        std::memcpy(Row(int(b.DestY + r)) + b.DestX, src.Row(int(b.SrcY + r)) + b.SrcX, size_t(b.Width) * sizeof(TColor));
 }
 
 namespace {

@@ -20,6 +20,14 @@ struct TSize {
     int Cx = 0, Cy = 0;
 };
 
+// A copy of a source rectangle to (DestX, DestY), clipped so that both the
+// source picture and the destination hold every pixel of it.
+struct TBlit {
+    int64_t SrcX = 0, SrcY = 0, DestX = 0, DestY = 0, Width = 0, Height = 0;
+};
+// False when nothing of it is left to copy.
+bool ClipBlit(const TRect& src, int srcW, int srcH, int destX, int destY, int destW, int destH, TBlit& out);
+
 // An in-memory picture.
 class TBitmap {
 public:

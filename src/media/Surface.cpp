@@ -172,20 +172,9 @@ void TSurface::Fill(TColor c) {
 void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
     TRect r;
     if (!item.PatternRect(pattern, r)) return;
-    int64_t sx = r.Left, sy = r.Top, w = r.Width(), h = r.Height(), dx = x, dy = y;
-    if (dx < 0) {
-        sx -= dx;
-        w += dx;
-        dx = 0;
-    }
-    if (dy < 0) {
-        sy -= dy;
-        h += dy;
-        dy = 0;
-    }
-    w = std::min(w, Screen.Width() - dx);
-    h = std::min(h, Screen.Height() - dy);
-    if (w <= 0 || h <= 0) return;
+    TBlit b;
+    if (!ClipBlit(r, item.Picture.Width(), item.Picture.Height(), x, y, Screen.Width(), Screen.Height(), b)) return;
+    const int64_t sx = b.SrcX, sy = b.SrcY, dx = b.DestX, dy = b.DestY, w = b.Width, h = b.Height;
     const TBitmap& pic = item.Picture;
     if (!item.Transparent) {
         for (int64_t row = 0; row < h; ++row)

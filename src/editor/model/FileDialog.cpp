@@ -8,30 +8,6 @@
 
 namespace fs = std::filesystem;
 
-fs::path ResolveNoCase(const fs::path& base, const std::string& name) {
-    fs::path typed(SlashPath(name));
-    fs::path cur = typed.is_absolute() ? typed.root_path() : base;
-    bool matching = true;
-    for (const auto& part : typed.relative_path()) {
-        std::string piece = part.string();
-        if (piece.empty() || piece == ".") continue;
-        std::error_code ec;
-        if (matching && piece != ".." && !fs::exists(cur / piece, ec)) {
-            matching = false;
-            for (auto it = fs::directory_iterator(cur, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-                std::string found = it->path().filename().string();
-                if (SameText(found, piece)) {
-                    piece = found;
-                    matching = true;
-                    break;
-                }
-            }
-        }
-        cur /= piece;
-    }
-    return cur.lexically_normal();
-}
-
 std::string TFileDialog::Pattern() const {
     size_t bar = Filter.find('|');
     return bar == std::string::npos ? Filter : Filter.substr(bar + 1);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "base/FileSystem.h"
+
 enum class TFileDialogKind { Open, Save };
 
 struct TFileEntry {
@@ -61,6 +63,3 @@ public:
     std::string Title() const;
 };
 
-// The real path of `name` below `base`, each component matched without
-// regard to letter case where the exact one does not exist.
-std::filesystem::path ResolveNoCase(const std::filesystem::path& base, const std::string& name);
