@@ -11,27 +11,6 @@
 
 namespace {
 
-void WriteMenuFiles(const TTestData& d) {
-    d.WriteBmp("data/Images/Interface/MainMenu.bmp", 800, 600, 0x102030);
-    d.WriteBmp("data/Images/Interface/Credits.bmp", 800, 600, 0);
-    d.WriteBmp("data/Images/Interface/Vorteline.bmp", 300, 120, 0x00FFFF);
-    d.WriteBmp("data/Images/Interface/MMBtn.bmp", 136, 198, 0x808080);
-    for (const char* w : {"Vorteline", "ButIn", "ButOut"}) d.WriteWav(std::string("data/sounds/") + w + ".wav");
-}
-
-void WriteFirstLocation(const TTestData& d) {
-    TMapData map;
-    TMapCritter player;
-    player.Label = "Игрок";
-    player.Skin = "metal";
-    player.StartX = 10;
-    player.StartY = 20;
-    player.HP = 50;
-    player.ScriptName = "obj_def";
-    map.Critters.push_back(player);
-    d.WriteFile("data/locations/loc01.map", SerializeMap(map));
-}
-
 void Frame(TTestGame& g, uint32_t ms = 10) {
     g.Platform.VirtualClock.Advance(ms);
     g->Tick();
@@ -216,19 +195,13 @@ TEST(ErrorReport, AFailingHandlerIsReportedAndTheGameGoesOn) {
 }
 
 TEST(Headless, SameDataInputAndSeedGiveTheSameFrameAndDump) {
-    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
-    if (!std::filesystem::exists(demo / "data" / "locations" / "loc01.map")) GTEST_SKIP() << "no demo data built";
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
     TTestData out;
     out.WriteFile("input.txt",
                   "0 move 790 300\n40 move 400 300\n50 down right\n51 up right\n60 move 420 310\n"
                   "70 keydown 37\n90 keyup 37\n");
     auto run = [&](const std::string& tag) {
-        TGameOptions o;
-        o.Headless = true;
-        o.GameParams = {"debug"};
-        o.Frames = 120;
-        o.Seed = 42;
-        o.DataDir = demo.string();
+        TGameOptions o = DemoRun(120, 42);
         o.MapFile = "data\\locations\\loc01.map";
         o.InputFile = out.Path("input.txt").string();
         o.ScreenshotFile = out.Path(tag + ".png").string();
@@ -245,20 +218,14 @@ TEST(Headless, SameDataInputAndSeedGiveTheSameFrameAndDump) {
 }
 
 TEST(Headless, DebugOverlayRunPaintsAndHoversACritter) {
-    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
-    if (!std::filesystem::exists(demo / "data" / "locations" / "loc01.map")) GTEST_SKIP() << "no demo data built";
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
     TTestData out;
     // Scroll right with the arrow key, paint blocks on page Brush (F2), then rest on the watchman.
     out.WriteFile("input.txt",
                   "0 move 400 300\n1 keydown 39\n30 keyup 39\n40 keydown 113\n41 keyup 113\n"
                   "45 move 300 200\n46 down left\n47 move 320 200\n48 move 340 200\n49 up left\n"
                   "60 move 728 385\n");
-    TGameOptions o;
-    o.Headless = true;
-    o.GameParams = {"debug"};
-    o.Frames = 70;
-    o.Seed = 1;
-    o.DataDir = demo.string();
+    TGameOptions o = DemoRun(70, 1);
     o.MapFile = "data\\locations\\loc01.map";
     o.InputFile = out.Path("input.txt").string();
     o.DumpFile = out.Path("d.json").string();

@@ -5,12 +5,11 @@
 #include <filesystem>
 
 #include "platform/Headless.h"
-#include "support/TestData.h"
+#include "support/TestGame.h"
 #include "world/MapFormat.h"
 
 TEST(HeadlessEditing, AnInputFileBuildsSavesAndReloadsALocation) {
-    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
-    if (!std::filesystem::exists(demo / "data" / "data" / "game.ini")) GTEST_SKIP() << "no demo data built";
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
     TTestData out;
     std::string saved = out.Path("built.map").string();
     out.WriteFile("build.txt",
@@ -31,12 +30,7 @@ TEST(HeadlessEditing, AnInputFileBuildsSavesAndReloadsALocation) {
                   "25 panel page General\n"
                   "26 panel set MapScrLabeledEdit loc01\n"
                   "27 panel save " + saved + "\n");
-    TGameOptions o;
-    o.Headless = true;
-    o.GameParams = {"debug"};
-    o.Frames = 30;
-    o.Seed = 3;
-    o.DataDir = demo.string();
+    TGameOptions o = DemoRun(30, 3);
     o.InputFile = out.Path("build.txt").string();
     o.DumpFile = out.Path("build.json").string();
     ASSERT_EQ(RunHeadless(o), 0);

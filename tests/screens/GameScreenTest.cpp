@@ -6,18 +6,8 @@
 
 namespace {
 
-class GameScreen : public ::testing::Test {
+class GameScreen : public TDebugGameTest {
 protected:
-    void SetUp() override {
-        Data.WriteGame({});
-        G = MakeGame(Data);
-        ASSERT_TRUE(G->Started);
-    }
-    TMainForm& Game() { return **G; }
-    void Frame(uint32_t ms = 10) {
-        G->Platform.VirtualClock.Advance(ms);
-        Game().Tick();
-    }
     // A picture held only in memory: a filled square with a colour-key hole.
     int AddPicture(const std::string& name, int size, TColor fill, int holeX, int holeY) {
         TImageItem& item = Game().DXIL.Add();
@@ -37,8 +27,6 @@ protected:
         Game().World.DrawList->Rebuild();
         return o;
     }
-    TTestData Data;
-    std::unique_ptr<TTestGame> G;
 };
 
 }  // namespace

@@ -12,22 +12,8 @@ class Menu : public ::testing::Test {
 protected:
     void SetUp() override {
         Data.WriteGame({});
-        Data.WriteBmp("data/Images/Interface/MainMenu.bmp", 800, 600, 0x102030);
-        Data.WriteBmp("data/Images/Interface/Credits.bmp", 800, 600, 0);
-        Data.WriteBmp("data/Images/Interface/Vorteline.bmp", 300, 120, 0x00FFFF);
-        Data.WriteBmp("data/Images/Interface/MMBtn.bmp", 136, 198, 0x808080);
-        for (const char* w : {"Vorteline", "ButIn", "ButOut"}) Data.WriteWav(std::string("data/sounds/") + w + ".wav");
-        Data.WriteFile("data/Music/MainMenu.mp3", "menu music");
-        Data.WriteFile("data/Music/loc01.mp3", "game music");
-        TMapData map;
-        TMapCritter player;
-        player.Label = "Игрок";
-        player.Skin = "metal";
-        player.StartX = 5;
-        player.StartY = 5;
-        player.ScriptName = "obj_def";
-        map.Critters.push_back(player);
-        Data.WriteFile("data/locations/loc01.map", SerializeMap(map));
+        WriteMenuFiles(Data);
+        WriteFirstLocation(Data, 5, 5);
     }
     TMainForm& Start() {
         G = MakeGame(Data, {.Debug = false});

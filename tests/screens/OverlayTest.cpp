@@ -5,19 +5,11 @@
 
 namespace {
 
-class Overlays : public ::testing::Test {
+class Overlays : public TDebugGameTest {
 protected:
-    void SetUp() override {
-        Data.WriteGame({});
-        G = MakeGame(Data);
-        ASSERT_TRUE(G->Started);
-    }
-    TMainForm& Game() { return **G; }
     int Width(const std::string& text, int size) {
         return Game().Fonts.TextExtent(TFontSpec{"Tahoma", size, true, false, 0}, text).Cx;
     }
-    TTestData Data;
-    std::unique_ptr<TTestGame> G;
 };
 
 }  // namespace

@@ -2,7 +2,10 @@
 // A whole game for tests, started on a TTestData folder with the headless
 // platform. Header only: the low-level test programs that compile the
 // support files do not link the game.
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +13,7 @@
 #include "app/MainForm.h"
 #include "platform/Headless.h"
 #include "support/TestData.h"
+#include "world/MapFormat.h"
 
 struct TTestGameOptions {
     bool Debug = true;
@@ -43,3 +47,62 @@ inline std::unique_ptr<TTestGame> MakeGame(const TTestData& data, const TTestGam
     game->Started = game->Game->Start();
     return game;
 }
+
+// The main menu's pictures, waves and both music tracks.
+inline void WriteMenuFiles(const TTestData& d) {
+    d.WriteBmp("data/Images/Interface/MainMenu.bmp", 800, 600, 0x102030);
+    d.WriteBmp("data/Images/Interface/Credits.bmp", 800, 600, 0);
+    d.WriteBmp("data/Images/Interface/Vorteline.bmp", 300, 120, 0x00FFFF);
+    d.WriteBmp("data/Images/Interface/MMBtn.bmp", 136, 198, 0x808080);
+    for (const char* w : {"Vorteline", "ButIn", "ButOut"}) d.WriteWav(std::string("data/sounds/") + w + ".wav");
+    d.WriteFile("data/Music/MainMenu.mp3", "menu music");
+    d.WriteFile("data/Music/loc01.mp3", "game music");
+}
+
+// data\locations\loc01.map holding only the player, on (x, y).
+inline void WriteFirstLocation(const TTestData& d, int32_t x = 10, int32_t y = 20) {
+    TMapData map;
+    TMapCritter player;
+    player.Label = "Игрок";
+    player.Skin = "metal";
+    player.StartX = x;
+    player.StartY = y;
+    player.HP = 50;
+    player.ScriptName = "obj_def";
+    map.Critters.push_back(player);
+    d.WriteFile("data/locations/loc01.map", SerializeMap(map));
+}
+
+// The demo data the build generates, or empty when it is not there.
+inline std::string DemoDataDir() {
+    std::filesystem::path demo = std::filesystem::path(RW_BINARY_DIR) / "demo";
+    return std::filesystem::exists(demo / "data" / "locations" / "loc01.map") ? demo.string() : std::string();
+}
+
+// A headless debug run of `frames` frames on the demo data.
+inline TGameOptions DemoRun(int frames, uint32_t seed) {
+    TGameOptions o;
+    o.Headless = true;
+    o.GameParams = {"debug"};
+    o.Frames = frames;
+    o.Seed = seed;
+    o.DataDir = DemoDataDir();
+    return o;
+}
+
+// A started debug game on a minimal data folder, for screen tests.
+class TDebugGameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Data.WriteGame({});
+        G = MakeGame(Data);
+        ASSERT_TRUE(G->Started);
+    }
+    TMainForm& Game() { return **G; }
+    void Frame(uint32_t ms = 10) {
+        G->Platform.VirtualClock.Advance(ms);
+        Game().Tick();
+    }
+    TTestData Data;
+    std::unique_ptr<TTestGame> G;
+};
