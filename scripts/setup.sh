@@ -8,7 +8,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libimgui-dev libfreetype-dev libstb-dev
   fonts-wine lame
   libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
   xvfb imagemagick
 )
 
