@@ -1,6 +1,7 @@
 // rustwake-map: looks into location files without starting the game.
 //   rustwake-map info FILE    a JSON summary of the location
 //   rustwake-map check FILE   exit 0 for a sound file, 1 with the reason otherwise
+// Anything else prints the usage and exits with status 2.
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -83,14 +84,22 @@ std::string Info(const TMapData& map) {
         .Str();
 }
 
+const char UsageText[] =
+    "usage: rustwake-map info FILE    print a JSON summary of a location file\n"
+    "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n"
+    "       rustwake-map --help       show this text\n";
+
 int Usage() {
-    std::cerr << "usage: rustwake-map info FILE    print a JSON summary of a location file\n"
-                 "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n";
+    std::cerr << UsageText;
     return 2;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << UsageText;
+        return 0;
+    }
     if (argc != 3) return Usage();
     const std::string command = argv[1], path = argv[2];
     if (command != "info" && command != "check") return Usage();
