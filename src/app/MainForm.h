@@ -188,7 +188,8 @@ public:
     uint32_t DeathTime = 0;
     bool MusicOn = false;
     bool MusicBroken = false;
-    std::string MusicFile = "temp.mp3";  // what PlayMusic plays for the current screen
+    // What PlayMusic plays for the current screen: the working copy, or the track (see CopyMusic).
+    std::string MusicFile = "temp.mp3";
     bool Closed = false;  // the main window has closed: the program ends
     bool SurfaceReady = false;
 
