@@ -21,8 +21,8 @@ public:
 
 // Local 0 counts from 0 to `passes`; each pass is 12 steps.
 std::string CountingLoop(int passes) {
-    const char* tokens[] = {"0", "0", "SETLVAR", "0", "0", "GETLVAR", "1", "ADD", "SETLVAR",
-                            "0", "GETLVAR", nullptr, "L", "LOOP", "IFGOTO"};
+    const char* tokens[] = {"0",       "0", "SETLVAR", "0",     "0", "GETLVAR", "1",     "ADD",
+                            "SETLVAR", "0", "GETLVAR", nullptr, "L", "LOOP",    "IFGOTO"};
     std::string text = "[Run]\r\n";
     for (int i = 0; i < 15; ++i) {
         std::string key = i == 3 ? "LOOP" : std::to_string(i + 1);
