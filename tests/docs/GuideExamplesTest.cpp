@@ -43,8 +43,7 @@ std::vector<TExample> ReadExamples(const std::string& document) {
                 std::istringstream events(head.substr(after + 7));
                 for (std::string ev; std::getline(events, ev, ',');) e.Events.push_back(Trim(ev));
             }
-            for (size_t open = result.find('`', colon); open != std::string::npos;
-                 open = result.find('`', open + 1)) {
+            for (size_t open = result.find('`', colon); open != std::string::npos; open = result.find('`', open + 1)) {
                 const size_t close = result.find('`', open + 1);
                 if (close == std::string::npos) break;
                 e.Checks.push_back(result.substr(open + 1, close - open - 1));
@@ -111,10 +110,14 @@ public:
 };
 
 int32_t CritterField(const tCritter& c, const std::string& field) {
-    static const std::vector<std::pair<std::string, int32_t tCritter::*>> ints = {
-        {"x", &tCritter::X},           {"y", &tCritter::Y},         {"hp", &tCritter::HP},
-        {"ammo", &tCritter::Ammo},     {"direction", &tCritter::Direction}, {"victim", &tCritter::Victim},
-        {"destx", &tCritter::DestX},   {"desty", &tCritter::DestY}};
+    static const std::vector<std::pair<std::string, int32_t tCritter::*>> ints = {{"x", &tCritter::X},
+                                                                                  {"y", &tCritter::Y},
+                                                                                  {"hp", &tCritter::HP},
+                                                                                  {"ammo", &tCritter::Ammo},
+                                                                                  {"direction", &tCritter::Direction},
+                                                                                  {"victim", &tCritter::Victim},
+                                                                                  {"destx", &tCritter::DestX},
+                                                                                  {"desty", &tCritter::DestY}};
     for (const auto& [name, member] : ints)
         if (name == field) return c.*member;
     if (field == "state") return c.State;
@@ -176,8 +179,7 @@ std::string Failure(TMainForm& g, const TScript& script, const std::string& chec
         return assignment(field == "x" ? o.X : field == "y" ? o.Y : field == "disabled" ? o.Disabled : o.Invisible);
     }
     if (what == "critters") return expect(std::to_string(g.World.CritterCount()), rest);
-    if (what == "timer")
-        return expect(script.TimerEnabled ? std::to_string(script.TimerInterval) : "off", rest);
+    if (what == "timer") return expect(script.TimerEnabled ? std::to_string(script.TimerInterval) : "off", rest);
     if (what == "mode") {
         const char* mode = g.ScreenMode == smGame ? "game" : g.ScreenMode == smDialog ? "dialog" : "menu";
         return expect(mode, rest);
@@ -241,13 +243,15 @@ TEST(GuideReference, NamesEveryCommand) {
     std::ifstream in(fs::path(RW_SOURCE_DIR) / "docs/scripting.md");
     std::stringstream text;
     text << in.rdbuf();
-    const char* commands[] = {
-        "SETTIMER", "DISABLETIMER", "ADD", "SUB", "MUL", "DIV", "MOD", "EQU", "NOT", "G", "L", "GE", "LE", "SELF",
-        "SELFTYPE", "GOTO", "IFGOTO", "CALL", "IFCALL", "RND", "DIST", "GETGVAR", "SETGVAR", "GETLVAR", "SETLVAR",
-        "GOTOXY", "MOVETO", "FIRE", "STOPFIRE", "STOP", "ADDCONSOLE", "STARTDIALOG", "QUESTION", "ANSWER",
-        "ENDDIALOG", "PLAYSOUND", "CHANGEHEAD", "GETX", "GETY", "GETHP", "SETHP", "GETAMMO", "SETAMMO", "LOADMAP",
-        "SETSCROLL", "SETDIR", "GETDIR", "DISABLE", "SETVICTIM", "GETVICTIM", "GETVIS", "SETVIS", "MAKEDEAD",
-        "SHOWCREDITS"};
+    const char* commands[] = {"SETTIMER",   "DISABLETIMER", "ADD",       "SUB",     "MUL",       "DIV",
+                              "MOD",        "EQU",          "NOT",       "G",       "L",         "GE",
+                              "LE",         "SELF",         "SELFTYPE",  "GOTO",    "IFGOTO",    "CALL",
+                              "IFCALL",     "RND",          "DIST",      "GETGVAR", "SETGVAR",   "GETLVAR",
+                              "SETLVAR",    "GOTOXY",       "MOVETO",    "FIRE",    "STOPFIRE",  "STOP",
+                              "ADDCONSOLE", "STARTDIALOG",  "QUESTION",  "ANSWER",  "ENDDIALOG", "PLAYSOUND",
+                              "CHANGEHEAD", "GETX",         "GETY",      "GETHP",   "SETHP",     "GETAMMO",
+                              "SETAMMO",    "LOADMAP",      "SETSCROLL", "SETDIR",  "GETDIR",    "DISABLE",
+                              "SETVICTIM",  "GETVICTIM",    "GETVIS",    "SETVIS",  "MAKEDEAD",  "SHOWCREDITS"};
     EXPECT_EQ(std::size(commands), 54u);
     // ... with an example of its own.
     const std::string guide = text.str();
