@@ -18,9 +18,7 @@
 #include "world/MapFormat.h"
 
 namespace {
-std::string Quote(const std::string& s) {
-    return JsonEscape(s);
-}
+std::string Quote(const std::string& s) { return JsonEscape(s); }
 
 class TJsonObject {
 public:

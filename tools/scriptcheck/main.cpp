@@ -139,24 +139,7 @@ private:
     void CheckEncoding(const std::string& file, const std::string& bytes) {
         if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
             Report(file, "", "", false, "starts with a UTF-8 byte-order mark; save it as Windows-1251 text");
-        // Windows-1251 text is rarely valid UTF-8; letters beyond ASCII that decode are a UTF-8 file.
-        bool letters = false;
-        for (size_t i = 0; i < bytes.size();) {
-            const unsigned char lead = (unsigned char)bytes[i];
-            if (lead < 0x80) {
-                ++i;
-                continue;
-            }
-            const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-            if (length == 0 || i + length > bytes.size()) return;
-            for (size_t k = 1; k < length; ++k)
-                if (((unsigned char)bytes[i + k] & 0xC0) != 0x80) return;
-            size_t at = i;
-            const char32_t c = DecodeUtf8(bytes, at);
-            letters |= c >= 0xC0 && c != 0xFEFF;
-            i += length;
-        }
-        if (letters)
+        if (LooksLikeUtf8Letters(bytes))
             Report(file, "", "", true,
                    "is UTF-8 text; the game reads Windows-1251, so its letters would show garbled "
                    "(save it as Windows-1251)");
