@@ -9,6 +9,7 @@
 
 #include "base/Text.h"
 #include "critters/Critter.h"
+#include "script/Script.h"
 #include "support/TestGame.h"
 #include "world/Obj.h"
 
@@ -253,6 +254,17 @@ TEST(GuideReference, NamesEveryCommand) {
                               "SETAMMO",    "LOADMAP",      "SETSCROLL", "SETDIR",  "GETDIR",    "DISABLE",
                               "SETVICTIM",  "GETVICTIM",    "GETVIS",    "SETVIS",  "MAKEDEAD",  "SHOWCREDITS"};
     EXPECT_EQ(std::size(commands), 54u);
+    // ... and the game's reader takes each of them, and nothing like them, as a command.
+    std::string script = "[All]\n";
+    for (const char* c : commands) script += std::string(c) + "=" + c + "\n";
+    script += "near=ADDCONSOL\n";
+    const TScriptFile file = TScriptFile::Parse(script);
+    const TScriptNode* all = file.FindNode("All");
+    ASSERT_TRUE(all);
+    ASSERT_EQ(all->Steps.size(), std::size(commands) + 1);
+    for (size_t i = 0; i < std::size(commands); ++i)
+        EXPECT_NE(all->Steps[i].Op, TScriptOp::Literal) << commands[i];
+    EXPECT_EQ(all->Steps.back().Op, TScriptOp::Literal);
     // ... with an example of its own.
     const std::string guide = text.str();
     for (const char* c : commands) {
