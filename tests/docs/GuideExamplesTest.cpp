@@ -237,7 +237,7 @@ TEST_P(GuideExamples, RunAsStated) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Docs, GuideExamples, ::testing::Values("docs/scripting.md", "README.md"),
-                         [](const auto& info) { return info.param == "README.md" ? "Readme" : "ScriptingGuide"; });
+                         [](const auto& test) { return test.param == "README.md" ? "Readme" : "ScriptingGuide"; });
 
 // Every command word of the language has its own heading in the guide ...
 TEST(GuideReference, NamesEveryCommand) {

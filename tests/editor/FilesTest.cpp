@@ -239,8 +239,8 @@ TEST_P(DataFolderForms, EditorOpensEditsAndSavesALocation) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editor, DataFolderForms, ::testing::Values("relative", "trailing slash", "dot dot", "absolute"),
-                         [](const auto& info) {
-                             std::string name = info.param;
+                         [](const auto& test) {
+                             std::string name = test.param;
                              std::erase(name, ' ');
                              return name;
                          });

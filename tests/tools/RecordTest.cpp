@@ -52,6 +52,6 @@ TEST_P(Recording, ReplaysHeadlessToTheSameDump) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Windowed, Recording, ::testing::ValuesIn(Sessions),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_P(ScriptCheck, FindsThePlantedFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Planted, ScriptCheck, ::testing::ValuesIn(Faults),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 // A data folder: its scripts, and what its locations name.
 TEST(ScriptCheckData, LocationsNameOnlyWhatExists) {
