@@ -26,6 +26,8 @@ public:
 // Waves through SDL_mixer; any number of instances of one wave sound at once.
 class TMixerOutput : public ISoundOutput {
 public:
+    // The chunks are freed while the device is still open (see TSdlPlatform::CloseAudio); the mixer's channel
+    // table is gone once it is closed.
     ~TMixerOutput() override { Release(); }
     int Prepare(const TWaveData& wave) override {
         // Rebuild a wave file in memory so the mixer converts it to the device format.
@@ -58,6 +60,7 @@ public:
         }
     }
     void Release() override {
+        if (Chunks.empty()) return;
         Mix_HaltChannel(-1);
         for (Mix_Chunk* c : Chunks)
             if (c) Mix_FreeChunk(c);
@@ -113,6 +116,30 @@ public:
     bool PanelVisible() const override { return Panel; }
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
 
+    bool OpenAudio() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return false;
+        }
+        Mix_Init(MIX_INIT_MP3);
+        Mix_AllocateChannels(32);
+        AudioOpen = true;
+        Music.Enabled = true;
+        return true;
+    }
+    // Music and chunks go before the device they play on; every exit path calls this, so it runs once.
+    void CloseAudio() {
+        if (!AudioOpen) return;
+        Music.Close();
+        Music.Enabled = false;
+        Mixer.Release();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        AudioOpen = false;
+    }
+
     TSdlClock SysClock;
     TMixerOutput Mixer;
     TSilentOutput Silent;
@@ -122,6 +149,23 @@ public:
     bool Panel = false;
     SDL_Window* Window = nullptr;
     TPanelWindow* PanelWindow = nullptr;  // debug mode only
+};
+
+// Everything SDL hands out, given back once in reverse order of creation, whichever way the run ends.
+struct TSdlSession {
+    TSdlPlatform Platform;
+    SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    SDL_Texture* Texture = nullptr;
+
+    ~TSdlSession() {
+        Platform.CloseAudio();
+        Platform.Window = nullptr;
+        if (Texture) SDL_DestroyTexture(Texture);
+        if (Renderer) SDL_DestroyRenderer(Renderer);
+        if (Window) SDL_DestroyWindow(Window);
+        SDL_Quit();
+    }
 };
 
 int VirtualKey(SDL_Keycode key) {
@@ -167,7 +211,7 @@ int MouseButton(uint8_t b) {
 
 }  // namespace
 
-int RunWindowed(const TGameOptions& options) {
+int RunWindowed(const TGameOptions& options, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
                   << "\n(without a display, use --headless; see --help)\n";
@@ -182,15 +226,9 @@ int RunWindowed(const TGameOptions& options) {
         SDL_Quit();
         return 1;
     }
-    TSdlPlatform platform;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0) {
-        Mix_Init(MIX_INIT_MP3);
-        Mix_AllocateChannels(32);
-        platform.AudioOpen = true;
-        platform.Music.Enabled = true;
-    } else {
-        std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
-    }
+    TSdlSession session;
+    TSdlPlatform& platform = session.Platform;
+    if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
 
     bool debug = IsDebugParam(options.GameParams);
     bool fullScreen = !debug && !options.Windowed;
@@ -200,17 +238,17 @@ int RunWindowed(const TGameOptions& options) {
     // where no window manager enlarges it.
     SDL_DisplayMode desktop;
     if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) x = 0, y = 0, w = desktop.w, h = desktop.h;
-    SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
+    SDL_Window* window = session.Window =
+        SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
     if (!window) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
-        SDL_Quit();
         return 1;
     }
     platform.Window = window;
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     SDL_RenderSetLogicalSize(renderer, 800, 600);
-    SDL_Texture* texture =
+    SDL_Texture* texture = session.Texture =
         SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
 
     int code = 0;
@@ -278,6 +316,18 @@ int RunWindowed(const TGameOptions& options) {
                 SDL_RenderCopy(renderer, texture, nullptr, nullptr);
                 SDL_RenderPresent(renderer);
                 if (panel) panel->Frame();
+                TWindowRequest request = afterFrame ? afterFrame(game) : TWindowRequest::None;
+                if (request != TWindowRequest::None) {
+                    SDL_Event ev{};
+                    if (request == TWindowRequest::Quit) {
+                        ev.type = SDL_QUIT;
+                    } else {
+                        ev.type = SDL_WINDOWEVENT;
+                        ev.window.event = SDL_WINDOWEVENT_CLOSE;
+                        ev.window.windowID = SDL_GetWindowID(window);
+                    }
+                    SDL_PushEvent(&ev);
+                }
             } else {
                 SDL_Delay(1);
             }
@@ -287,12 +337,5 @@ int RunWindowed(const TGameOptions& options) {
         panel.reset();
         game.FormDestroy();
     }
-    platform.Music.Close();
-    platform.Mixer.Release();
-    if (platform.AudioOpen) Mix_CloseAudio();
-    SDL_DestroyTexture(texture);
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     return code;
 }
