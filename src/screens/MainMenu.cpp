@@ -54,7 +54,8 @@ void TMainForm::MMInit() {
 
     Menu.PhaseStart = Now();
     Log("TMainForm.MMInit -> trying to load music...");
-    Files.CopyFile("data\\Music\\MainMenu.mp3", "temp.mp3");
+    if (!Files.CopyFile("data\\Music\\MainMenu.mp3", "temp.mp3"))
+        Log("TMainForm.MMInit -> cannot copy data\\Music\\MainMenu.mp3 to temp.mp3");
     if (Menu.CreditsOnly) {
         PlayMusic("temp.mp3");
         Menu.SubState = SubCredits;

@@ -52,6 +52,20 @@ TEST_F(Menu, SplashLastsNineSecondsThenTheMusicStarts) {
     EXPECT_TRUE(std::filesystem::exists(Data.Path("temp.mp3")));
 }
 
+TEST_F(Menu, MusicCopyLeavesAPlantedLinkAndItsVictimAlone) {
+    Data.WriteFile("victim.txt", "precious");
+    std::filesystem::create_symlink(Data.Path("victim.txt"), Data.Path("temp.mp3"));
+    G = MakeGame(Data, {.Debug = false});
+    SkipSplash();
+    EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
+    // A new game first removes the working copy (the link itself), then copies afresh.
+    Click(100, 130);
+    ASSERT_EQ((*G)->ScreenMode, smGame);
+    EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(Data.Path("temp.mp3")));
+    EXPECT_EQ(Data.ReadFile("temp.mp3"), "game music");
+}
+
 TEST_F(Menu, ButtonRectanglesAndTheirSounds) {
     TMainForm& g = Start();
     SkipSplash();
