@@ -1,8 +1,10 @@
 // Loading and saving locations.
 #include <algorithm>
 #include <exception>
+#include <string>
 
 #include "app/MainForm.h"
+#include "base/Errors.h"
 #include "critters/Critter.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"
@@ -58,6 +60,13 @@ void ReleaseLocation(TMainForm& game) {
 }  // namespace
 
 void TMainForm::LoadMap(const std::string& path) {
+    if (World.LoadDepth >= TWorld::MaxLoadDepth)
+        throw EGameError("Location loads nested deeper than " + std::to_string(TWorld::MaxLoadDepth));
+    struct TDepth {
+        int& Depth;
+        explicit TDepth(int& depth) : Depth(depth) { ++Depth; }
+        ~TDepth() { --Depth; }
+    } depth(World.LoadDepth);
     // Nothing of the current location changes unless the whole file is sound.
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);

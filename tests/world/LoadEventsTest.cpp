@@ -176,3 +176,31 @@ TEST_F(LoadEventsTest, AMapScriptLoadingAnotherMapLeavesTheNewOnesScript) {
     EXPECT_TRUE(W().MapScript->Alive());
     EXPECT_EQ(C(0).X, 12);
 }
+
+// A location whose script loads that same location again, from the map
+// script and from a critter's: a bounded chain, one error naming the place,
+// and the game stands on the last location that loaded.
+TEST_F(LoadEventsTest, ASelfLoadingLocationStopsAtTheNestingLimit) {
+    Data.WriteScript("again.sc", "[OnCreate]\n1=200\n2=200\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n7=SELF\n8=LOC09\nload=LOADMAP\n");
+    for (bool fromMapScript : {true, false}) {
+        SCOPED_TRACE(fromMapScript ? "map script" : "critter script");
+        WriteMap("data/locations/loc09.map",
+                 fromMapScript ? MapWith({CritterRecord("p", 1, 1)}, {}, "again")
+                               : MapWith({CritterRecord("p", 1, 1), CritterRecord("r", 2, 2, "again")}, {}, ""));
+        ClearEventLog();
+        G().Errors.clear();
+        Load("data\\locations\\loc09.map");
+        EXPECT_EQ(G().Scripts.GlobalVars[200], TWorld::MaxLoadDepth);
+        ASSERT_EQ(G().Errors.size(), 1u);
+        EXPECT_EQ(G().Errors[0],
+                  "Location loads nested deeper than 16\n\nScript \"data\\scripts\\again.sc\", node [OnCreate], step load");
+        EXPECT_EQ(W().LoadDepth, 0);
+        ASSERT_EQ(W().CritterCount(), fromMapScript ? 1 : 2);
+        EXPECT_EQ(C(0).X, 1);
+        EXPECT_EQ(W().Grid.At(1, 1).Occupant, 0);
+        if (fromMapScript) {
+            ASSERT_TRUE(W().MapScript);
+            EXPECT_TRUE(W().MapScript->Alive());
+        }
+    }
+}
