@@ -102,7 +102,13 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
     }
     std::shared_ptr<const TScriptFile> parsed = noNodes;
     try {
-        parsed = std::make_shared<const TScriptFile>(TScriptFile::Parse(Files.ReadFile(path)));
+        std::string text = Files.ReadFile(path);
+        // Editors that save UTF-8 put a byte-order mark first; read as it stands it would swallow the first node.
+        if (text.starts_with("\xEF\xBB\xBF")) {
+            Host.Log("TScript -> warning: " + path + " starts with a UTF-8 byte-order mark; it is skipped");
+            text.erase(0, 3);
+        }
+        parsed = std::make_shared<const TScriptFile>(TScriptFile::Parse(text));
     } catch (const EGameError& e) {
         // An unreadable file runs like a missing one; the log still says why.
         Host.Log(std::string("TScript -> ") + e.what());
