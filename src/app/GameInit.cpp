@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "base/FileSystem.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
 #include "media/Sound.h"
@@ -6,6 +7,7 @@
 namespace {
 // Every picture of one load draws on one budget, so a folder of forged files cannot add up to gigabytes.
 TBitmap LoadPicture(const TFileSystem& files, const std::string& path, int64_t& pixelBudget) {
+    CheckDataPath(path);
     return LoadBmp(files.ReadFile(path), path, &pixelBudget);
 }
 
@@ -27,6 +29,7 @@ void TMainForm::GameInit() {
     if (FirstLoad) {
         Log("GameInit -> loading sounds...");
         auto addWave = [&](const std::string& name, const std::string& file) {
+            CheckDataPath(file);
             TWaveData wave = LoadWav(Files.ReadFile(file), file);
             DXWL.Add(name, &wave);
         };

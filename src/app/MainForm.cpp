@@ -212,6 +212,7 @@ void TMainForm::ReportError(const std::exception& error) {
     std::string text = error.what();
     if (const auto* se = dynamic_cast<const EScriptError*>(&error))
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
+    text = EscapeControlBytes(text);
     Errors.push_back(text);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);

@@ -26,6 +26,13 @@ std::string SlashPath(std::string_view gamePath) {
     return s;
 }
 
+void CheckDataPath(std::string_view gamePath) {
+    fs::path p = fs::path(SlashPath(gamePath)).lexically_normal();
+    auto first = p.begin();
+    if (p.is_absolute() || first == p.end() || !SameText(first->string(), "data") || ++first == p.end())
+        throw EFileError("Path \"" + std::string(gamePath) + "\" leaves the data folder");
+}
+
 TFileSystem::TFileSystem(fs::path root) : RootDir(std::move(root)) {}
 
 const std::vector<std::string>* TFileSystem::Listing(const fs::path& dir) const {

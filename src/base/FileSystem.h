@@ -54,5 +54,9 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& base, std::stri
 // replaced file's mode. Throws EFileError naming `shownName`.
 void WriteRealFileAtomic(const std::filesystem::path& file, std::string_view data, const std::string& shownName);
 
+// Throws EFileError naming the path when a game path built from data (a
+// script name, a list line, a location to travel to) leads out of data/.
+void CheckDataPath(std::string_view gamePath);
+
 // "data\Images\Main.bmp" -> "data/Images/Main.bmp".
 std::string SlashPath(std::string_view gamePath);

@@ -110,6 +110,18 @@ TEST(StartUp, ForgedPictureSizesAreRefusedNamingTheFile) {
     }
 }
 
+TEST(StartUp, ListLineLeavingTheDataFolderIsRefused) {
+    TTestData d;
+    TTestGameFiles files;
+    files.Critters.push_back({"metal"});
+    d.WriteGame(files);
+    d.WriteFile("data/Images/Critters/Critters.lst", "metal\r\n..\\..\\..\\x\r\n");
+    d.WriteBmp("x.bmp", 8, 8, 0);
+    auto g = MakeGame(d);
+    EXPECT_FALSE(g->Started);
+    EXPECT_EQ((*g)->Errors, std::vector<std::string>{"Path \"data\\Images\\Critters\\..\\..\\..\\x.bmp\" leaves the data folder"});
+}
+
 TEST(StartUp, DebugStartMakesExactlyThePlayer) {
     TTestData d;
     d.WriteGame({});

@@ -163,3 +163,11 @@ TEST_F(FileSystemTest, MusicCopyRefusesAPlantedLink) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "precious");
     EXPECT_TRUE(fs::is_symlink(Root / "temp.mp3"));
 }
+
+TEST(DataPaths, StayInsideTheDataFolder) {
+    for (const char* inside : {"data\\scripts\\a.sc", "DATA/x/../y.map", "data\\scripts\\..\\sounds\\s.wav"})
+        EXPECT_NO_THROW(CheckDataPath(inside)) << inside;
+    for (const char* outside : {"data\\..\\x", "data\\scripts\\..\\..\\..\\etc\\passwd", "/etc/passwd", "data",
+                                "data\\a\\..\\..", "temp.mp3"})
+        EXPECT_THROW(CheckDataPath(outside), EFileError) << outside;
+}

@@ -204,3 +204,29 @@ TEST_F(LoadEventsTest, ASelfLoadingLocationStopsAtTheNestingLimit) {
         }
     }
 }
+
+// Names from data that climb out of the data folder are refused by name; the
+// location still loads around them.
+TEST_F(LoadEventsTest, PathsLeavingTheDataFolderAreErrors) {
+    Data.WriteFile("secret.sc", "[OnCreate]\n1=250\n2=77\n3=SETGVAR\n");
+    Data.WriteScript("travel.sc", "[OnCreate]\n1=..\\..\\..\\x\ngo=LOADMAP\n");
+    struct TCase {
+        std::string MapScript, CritterScript, Error;
+    } cases[] = {
+        {"", "..\\..\\secret", "Path \"data\\scripts\\..\\..\\secret.sc\" leaves the data folder"},
+        {"../../secret", "obj_def", "Path \"data\\scripts\\../../secret.sc\" leaves the data folder"},
+        {"travel", "obj_def",
+         "Path \"data\\locations\\..\\..\\..\\X.map\" leaves the data folder\n\nScript "
+         "\"data\\scripts\\travel.sc\", node [OnCreate], step go"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Error);
+        WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1, c.CritterScript)}, {}, c.MapScript));
+        G().Errors.clear();
+        ClearEventLog();
+        Load("data\\locations\\a.map");
+        EXPECT_EQ(G().Errors, std::vector<std::string>{c.Error});
+        EXPECT_EQ(G().Scripts.GlobalVars[250], 0);
+        EXPECT_EQ(W().CritterCount(), 1);
+    }
+}
