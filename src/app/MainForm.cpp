@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 #include "base/Errors.h"
 #include "base/Text.h"
@@ -216,4 +217,11 @@ void TMainForm::ReportError(const std::exception& error) {
     Errors.push_back(text);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);
+    for (const std::exception_ptr& consequence : std::exchange(World.DeferredErrors, {})) {
+        try {
+            std::rethrow_exception(consequence);
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+    }
 }

@@ -15,7 +15,8 @@ namespace {
 // new location loading a third) reports its own.
 class TLoadErrors {
 public:
-    explicit TLoadErrors(TMainForm& game) : Game(game), First(game.World.CollectedErrors.size()) {
+    explicit TLoadErrors(TMainForm& game)
+        : Game(game), First(game.World.CollectedErrors.size()), Uncaught(std::uncaught_exceptions()) {
         ++Game.World.CollectingErrors;
     }
     ~TLoadErrors() {
@@ -23,6 +24,12 @@ public:
         auto& all = Game.World.CollectedErrors;
         std::vector<std::exception_ptr> mine(all.begin() + std::ptrdiff_t(std::min(First, all.size())), all.end());
         all.resize(std::min(First, all.size()));
+        // The load is failing (a picture or wave did not load): what went wrong because of that follows the cause.
+        if (std::uncaught_exceptions() > Uncaught) {
+            auto& deferred = Game.World.DeferredErrors;
+            deferred.insert(deferred.end(), mine.begin(), mine.end());
+            return;
+        }
         for (const auto& error : mine) {
             try {
                 std::rethrow_exception(error);
@@ -38,6 +45,7 @@ public:
 private:
     TMainForm& Game;
     size_t First;
+    int Uncaught;
 };
 
 // The old location's critters and objects leave the world. Their scripts stay

@@ -98,6 +98,9 @@ struct TWorld {
     // thousand picture reloads.
     int LoadDepth = 0;
     static constexpr int MaxLoadDepth = 16;
+    // Errors of a load that failed as a whole: its cause is reported first,
+    // where it is caught, and these right after it.
+    std::vector<std::exception_ptr> DeferredErrors;
 
     int CritterCount() const { return int(Critters.size()); }
     int ObjectCount() const { return int(Objects.size()); }

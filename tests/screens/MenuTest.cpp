@@ -66,6 +66,23 @@ TEST_F(Menu, MusicCopyLeavesAPlantedLinkAndItsVictimAlone) {
     EXPECT_EQ(Data.ReadFile("temp.mp3"), "game music");
 }
 
+TEST_F(Menu, AFailedWaveIsReportedBeforeWhatItCauses) {
+    Data.WriteFile("data/sounds/player_fire.wav", "not a wave");
+    TMapData map;
+    map.Critters.resize(1);
+    map.Critters[0].StartX = map.Critters[0].StartY = 5;
+    map.MapScript = "town";
+    Data.WriteFile("data/locations/loc01.map", SerializeMap(map));
+    Data.WriteScript("town.sc", "[OnCreate]\n1=hello\n2=ADDCONSOLE\n");
+    G = MakeGame(Data, {.Debug = false});
+    SkipSplash();
+    Click(100, 130);
+    const auto& errors = (*G)->Errors;
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find("player_fire.wav"), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1].substr(0, 25), "Wave 'Console' not found\n") << errors[1];
+}
+
 TEST_F(Menu, ButtonRectanglesAndTheirSounds) {
     TMainForm& g = Start();
     SkipSplash();
