@@ -29,9 +29,19 @@ if ls fuzz/*.cpp >/dev/null 2>&1; then
   cmake --build build-fuzz -j "$JOBS"
   for f in build-fuzz/fuzz_*; do
     [ -x "$f" ] || continue
-    echo "-- $(basename "$f")"
-    mkdir -p "build-fuzz/corpus/$(basename "$f")"
-    "$f" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=0 "build-fuzz/corpus/$(basename "$f")" 2>&1 | tail -n 3
+    name=$(basename "$f")
+    corpus="build-fuzz/corpus/$name"
+    echo "-- $name"
+    mkdir -p "$corpus"
+    # Seeds: the demo's real files of the kind the target reads (fuzz/seeds.txt), and a length limit
+    # that holds them.
+    maxlen=()
+    while read -r target len folder ext; do
+      [ "$target" = "${name#fuzz_}" ] || continue
+      maxlen=(-max_len="$len")
+      find "build/demo/$folder" -type f -iname "*$ext" -size -"$((len + 1))"c -exec cp -t "$corpus" {} +
+    done < <(grep -v '^#' fuzz/seeds.txt)
+    "$f" -max_total_time="${FUZZ_SECONDS:-30}" "${maxlen[@]}" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
   done
 fi
 total=0

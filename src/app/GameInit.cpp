@@ -1,11 +1,14 @@
 #include "app/MainForm.h"
+#include "base/FileSystem.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
 #include "media/Sound.h"
 
 namespace {
-TBitmap LoadPicture(const TFileSystem& files, const std::string& path) {
-    return LoadBmp(files.ReadFile(path), path);
+// Every picture of one load draws on one budget, so a folder of forged files cannot add up to gigabytes.
+TBitmap LoadPicture(const TFileSystem& files, const std::string& path, int64_t& pixelBudget) {
+    CheckDataPath(path);
+    return LoadBmp(files.ReadFile(path), path, &pixelBudget);
 }
 
 // The section of a critter picture: its name cut before the second
@@ -26,6 +29,7 @@ void TMainForm::GameInit() {
     if (FirstLoad) {
         Log("GameInit -> loading sounds...");
         auto addWave = [&](const std::string& name, const std::string& file) {
+            CheckDataPath(file);
             TWaveData wave = LoadWav(Files.ReadFile(file), file);
             DXWL.Add(name, &wave);
         };
@@ -51,9 +55,10 @@ void TMainForm::GameInit() {
     }
 
     Log("GameInit -> Loading images...");
+    int64_t pixelBudget = MaxTotalPicturePixels;
     {
         std::string path = "data\\Images\\Locations\\" + World.PatternName + ".bmp";
-        TBitmap scratch = LoadPicture(Files, path);
+        TBitmap scratch = LoadPicture(Files, path, pixelBudget);
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 5; ++col) {
                 TImageItem& item = DXIL.Add();
@@ -67,7 +72,7 @@ void TMainForm::GameInit() {
 
     auto addInterface = [&](const std::string& name, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Interface\\" + name + ".bmp");
+        item.Picture = LoadPicture(Files, "data\\Images\\Interface\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.PatternWidth = patW;
         item.PatternHeight = patH;
@@ -84,7 +89,7 @@ void TMainForm::GameInit() {
     for (int k = 0; k < heads; ++k) {
         std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Portraits\\" + name + ".bmp");
+        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Portraits\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.Transparent = false;
         item.TransparentColor = 0xFF00FF;
@@ -93,7 +98,7 @@ void TMainForm::GameInit() {
     for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
         std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp");
+        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.PatternWidth = 20;
         item.PatternHeight = 40;
@@ -103,7 +108,7 @@ void TMainForm::GameInit() {
 
     for (const std::string& line : CritterImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Critters\\" + line + ".bmp");
+        item.Picture = LoadPicture(Files, "data\\Images\\Critters\\" + line + ".bmp", pixelBudget);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
@@ -115,7 +120,7 @@ void TMainForm::GameInit() {
     int special = ini.ReadInteger("Main", "SpecialObjects", 0);
     for (const std::string& line : ObjectImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Objects\\" + line + ".bmp");
+        item.Picture = LoadPicture(Files, "data\\Images\\Objects\\" + line + ".bmp", pixelBudget);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 #include "base/Errors.h"
 #include "base/Text.h"
@@ -221,7 +222,15 @@ void TMainForm::ReportError(const std::exception& error) {
     std::string text = error.what();
     if (const auto* se = dynamic_cast<const EScriptError*>(&error))
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
+    text = EscapeControlBytes(text);
     Errors.push_back(text);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);
+    for (const std::exception_ptr& consequence : std::exchange(World.DeferredErrors, {})) {
+        try {
+            std::rethrow_exception(consequence);
+        } catch (const std::exception& e) {
+            ReportError(e);
+        }
+    }
 }

@@ -53,6 +53,8 @@ struct TDialogState {
     std::string PreviousHead, NewHead;
     int32_t FadeDuration = 1000;
     uint32_t FadeStart = 0;
+    // A portrait fade lasts as the script says, but never longer than this.
+    static constexpr int32_t MaxFadeMs = 10000;
 };
 
 // The main menu's state.

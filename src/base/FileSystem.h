@@ -23,10 +23,10 @@ public:
 
     // Whole-file read; throws EFileError naming the path when it cannot.
     std::string ReadFile(std::string_view gamePath) const;
-    // Writes a temporary file beside the target and renames it into place,
-    // so a failed write never destroys the old file. Throws EFileError.
+    // WriteRealFileAtomic on the resolved game path.
     void WriteFileAtomic(std::string_view gamePath, std::string_view data) const;
-    // Copy over an existing file / delete; both report success only.
+    // Copy over an existing file (as WriteFileAtomic, so never through a
+    // link) / delete; both report success only.
     bool CopyFile(std::string_view from, std::string_view to) const;
     bool DeleteFile(std::string_view gamePath) const;
     // Files of a folder whose names end with the extension (any case).
@@ -47,6 +47,16 @@ private:
 // components matched without regard to letter case, without any cache: for
 // folders outside the game's own, such as the editor's file dialogs.
 std::filesystem::path ResolveNoCase(const std::filesystem::path& base, std::string_view path);
+
+// Writes a fresh temporary file beside `file` and renames it into place, so a
+// failed write never destroys the old file and nothing but `file` is written.
+// Refuses a symbolic link, a non-regular file and a read-only file; keeps the
+// replaced file's mode. Throws EFileError naming `shownName`.
+void WriteRealFileAtomic(const std::filesystem::path& file, std::string_view data, const std::string& shownName);
+
+// Throws EFileError naming the path when a game path built from data (a
+// script name, a list line, a location to travel to) leads out of data/.
+void CheckDataPath(std::string_view gamePath);
 
 // "data\Images\Main.bmp" -> "data/Images/Main.bmp".
 std::string SlashPath(std::string_view gamePath);

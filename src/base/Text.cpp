@@ -214,3 +214,20 @@ bool LooksLikeUtf8Letters(std::string_view bytes) {
     }
     return letters;
 }
+
+std::string EscapeControlBytes(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char c : s) {
+        auto b = uint8_t(c);
+        if ((b < 0x20 && c != '\n') || b == 0x7F) {
+            static const char hex[] = "0123456789ABCDEF";
+            out += "\\x";
+            out += hex[b >> 4];
+            out += hex[b & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

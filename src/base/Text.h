@@ -40,6 +40,8 @@ std::optional<int32_t> TryStrToInt(std::string_view s);
 int32_t StrToInt(std::string_view s);
 
 std::string Trim(std::string_view s);
+// Control bytes other than line ends as \xNN, so a name holding one is shown whole.
+std::string EscapeControlBytes(std::string_view s);
 
 // Nearest integer, halves to the even neighbour.
 int32_t RoundEven(double v);

@@ -56,13 +56,10 @@ void TBitmap::CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect) {
 
 namespace {
 
-constexpr int MaxBitmapSide = 16384;
-// A picture of the game is at most a few megapixels; this keeps a forged header from asking for gigabytes.
-constexpr int64_t MaxBitmapPixels = int64_t(MaxBitmapSide) * 4096;
-
 class TBmpReader {
 public:
-    TBmpReader(std::string_view bytes, const std::string& fileName) : Bytes(bytes), FileName(fileName) {}
+    TBmpReader(std::string_view bytes, const std::string& fileName, int64_t* pixelBudget)
+        : Bytes(bytes), FileName(fileName), PixelBudget(pixelBudget) {}
 
     TBitmap Read();
 
@@ -112,6 +109,7 @@ private:
 
     std::string_view Bytes;
     const std::string& FileName;
+    int64_t* PixelBudget;
     int64_t Width = 0, Height = 0;
     bool TopDown = false;
     int Bpp = 0;
@@ -205,6 +203,16 @@ TBitmap TBmpReader::Read() {
 
     const bool rle = Compression == BiRle8 || Compression == BiRle4;
     if (!rle && !Has(pixelOffset, UncompressedSize())) Fail("truncated pixel data");
+    // A few bytes of runs must not stand for a huge picture.
+    if (rle && Width * Height > MaxRlePixelsPerByte * int64_t(Bytes.size()))
+        Fail(std::to_string(Width) + " x " + std::to_string(Height) + " pixels in a compressed file of " +
+             std::to_string(Bytes.size()) + " bytes");
+    if (PixelBudget) {
+        if (Width * Height > *PixelBudget)
+            throw EGameError("Bitmap \"" + FileName + "\" does not fit: all pictures together may hold at most " +
+                             std::to_string(MaxTotalPicturePixels) + " pixels");
+        *PixelBudget -= Width * Height;
+    }
     TBitmap bmp{int(Width), int(Height)};
     if (rle)
         ReadRle(bmp, pixelOffset);
@@ -298,8 +306,8 @@ void PutU32(std::string& s, uint32_t v) {
 
 }  // namespace
 
-TBitmap LoadBmp(std::string_view bytes, const std::string& fileName) {
-    return TBmpReader(bytes, fileName).Read();
+TBitmap LoadBmp(std::string_view bytes, const std::string& fileName, int64_t* pixelBudget) {
+    return TBmpReader(bytes, fileName, pixelBudget).Read();
 }
 
 std::string SaveBmp(const TBitmap& bmp) {

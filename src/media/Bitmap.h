@@ -59,9 +59,20 @@ private:
     std::vector<TColor> Pixels;
 };
 
+// Limits that keep a forged header from asking for gigabytes. A picture of
+// the game is at most a few megapixels.
+constexpr int MaxBitmapSide = 16384;
+constexpr int64_t MaxBitmapPixels = int64_t(4096) * 4096;
+// Runs of 255 and row ends give real compressed files far fewer pixels per byte.
+constexpr int64_t MaxRlePixelsPerByte = 1024;
+// All pictures of one image collection together (512 MiB decoded).
+constexpr int64_t MaxTotalPicturePixels = int64_t(128) * 1024 * 1024;
+
 // Reads a Windows bitmap file (1, 4, 8, 24 and 32 bits; uncompressed or RLE).
 // Throws EGameError naming `fileName` and what is wrong when it is not one.
-TBitmap LoadBmp(std::string_view bytes, const std::string& fileName);
+// With `pixelBudget`, the picture's pixels are taken from it, and a picture
+// that does not fit is refused before it is decoded.
+TBitmap LoadBmp(std::string_view bytes, const std::string& fileName, int64_t* pixelBudget = nullptr);
 // Writes a 24-bit uncompressed bitmap file.
 std::string SaveBmp(const TBitmap& bmp);
 // Writes a PNG file image (used by screenshots).

@@ -34,6 +34,8 @@ public:
 // Waves through SDL_mixer; any number of instances of one wave sound at once.
 class TMixerOutput : public ISoundOutput {
 public:
+    // The chunks are freed while the device is still open (see TSdlPlatform::CloseAudio); the mixer's channel
+    // table is gone once it is closed.
     ~TMixerOutput() override { Release(); }
     int Prepare(const TWaveData& wave) override {
         // Rebuild a wave file in memory so the mixer converts it to the device format.
@@ -66,6 +68,7 @@ public:
         }
     }
     void Release() override {
+        if (Chunks.empty()) return;
         Mix_HaltChannel(-1);
         for (Mix_Chunk* c : Chunks)
             if (c) Mix_FreeChunk(c);
@@ -123,6 +126,30 @@ public:
     bool PanelVisible() const override { return Panel; }
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
 
+    bool OpenAudio() {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+        if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            return false;
+        }
+        Mix_Init(MIX_INIT_MP3);
+        Mix_AllocateChannels(32);
+        AudioOpen = true;
+        Music.Enabled = true;
+        return true;
+    }
+    // Music and chunks go before the device they play on; every exit path calls this, so it runs once.
+    void CloseAudio() {
+        if (!AudioOpen) return;
+        Music.Close();
+        Music.Enabled = false;
+        Mixer.Release();
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        AudioOpen = false;
+    }
+
     TSdlClock SysClock;
     // A recorded or scripted session runs on the headless runner's frame clock.
     TManualClock VirtualClock;
@@ -135,6 +162,23 @@ public:
     bool Panel = false;
     SDL_Window* Window = nullptr;
     TPanelWindow* PanelWindow = nullptr;  // debug mode only
+};
+
+// Everything SDL hands out, given back once in reverse order of creation, whichever way the run ends.
+struct TSdlSession {
+    TSdlPlatform Platform;
+    SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    SDL_Texture* Texture = nullptr;
+
+    ~TSdlSession() {
+        Platform.CloseAudio();
+        Platform.Window = nullptr;
+        if (Texture) SDL_DestroyTexture(Texture);
+        if (Renderer) SDL_DestroyRenderer(Renderer);
+        if (Window) SDL_DestroyWindow(Window);
+        SDL_Quit();
+    }
 };
 
 int VirtualKey(SDL_Keycode key) {
@@ -241,7 +285,7 @@ int MouseButton(uint8_t b) {
 
 }  // namespace
 
-int RunWindowed(const TGameOptions& givenOptions) {
+int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
     TGameOptions options = givenOptions;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
@@ -257,15 +301,9 @@ int RunWindowed(const TGameOptions& givenOptions) {
         SDL_Quit();
         return 1;
     }
-    TSdlPlatform platform;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == 0) {
-        Mix_Init(MIX_INIT_MP3);
-        Mix_AllocateChannels(32);
-        platform.AudioOpen = true;
-        platform.Music.Enabled = true;
-    } else {
-        std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
-    }
+    TSdlSession session;
+    TSdlPlatform& platform = session.Platform;
+    if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
 
     bool debug = IsDebugParam(options.GameParams);
     bool fullScreen = !debug && !options.Windowed;
@@ -275,17 +313,17 @@ int RunWindowed(const TGameOptions& givenOptions) {
     // where no window manager enlarges it.
     SDL_DisplayMode desktop;
     if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) x = 0, y = 0, w = desktop.w, h = desktop.h;
-    SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
+    SDL_Window* window = session.Window =
+        SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
     if (!window) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
-        SDL_Quit();
         return 1;
     }
     platform.Window = window;
-    SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    SDL_Renderer* renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer) renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     SDL_RenderSetLogicalSize(renderer, 800, 600);
-    SDL_Texture* texture =
+    SDL_Texture* texture = session.Texture =
         SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
 
     // Recording, or a scripted session (--input, --frames), runs frame by frame on the virtual clock the
@@ -447,7 +485,12 @@ int RunWindowed(const TGameOptions& givenOptions) {
                 SDL_RenderCopy(renderer, texture, nullptr, nullptr);
                 SDL_RenderPresent(renderer);
                 if (panel) panel->Frame();
-            }
+                TWindowRequest request = afterFrame ? afterFrame(game) : TWindowRequest::None;
+                if (request != TWindowRequest::None) {
+                    SDL_Event ev{};
+                    if (request == TWindowRequest::Quit) {
+                        ev.type = SDL_QUIT;
+                    }
             if (platform.Quit) game.Closed = true;
             if (!platform.FrameClock) {
                 if (!drawn) SDL_Delay(1);
@@ -469,12 +512,5 @@ int RunWindowed(const TGameOptions& givenOptions) {
         panel.reset();
         game.FormDestroy();
     }
-    platform.Music.Close();
-    platform.Mixer.Release();
-    if (platform.AudioOpen) Mix_CloseAudio();
-    SDL_DestroyTexture(texture);
-    SDL_DestroyRenderer(renderer);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
     return code;
 }

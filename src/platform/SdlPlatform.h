@@ -1,6 +1,14 @@
 #pragma once
+#include <functional>
+
 #include "app/Options.h"
 
+class TMainForm;
+
+// What a test asks of the window after a frame: the events a player's desktop would send.
+enum class TWindowRequest { None, Quit, CloseWindow };
+
 // Runs the game in a real window (full screen outside debug mode unless
-// --windowed) with SDL's audio. Returns the process exit code.
-int RunWindowed(const TGameOptions& options);
+// --windowed) with SDL's audio. Returns the process exit code. `afterFrame`
+// (tests) sees the game after every frame drawn and may ask for an event.
+int RunWindowed(const TGameOptions& options, const std::function<TWindowRequest(TMainForm&)>& afterFrame = {});

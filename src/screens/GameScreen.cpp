@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -214,12 +215,13 @@ void TMainForm::GameRender() {
         if (TImageItem* panel = DXIL.FindItem("Dialog")) DXDraw.Draw(*panel, 55, 81, 0);
         if (Dialog.FadeRunning) {
             if (TImageItem* prev = DXIL.FindItem(Dialog.PreviousHead)) DXDraw.Draw(*prev, 71, 92, 0);
-            int32_t alpha = Dialog.FadeDuration > 0
-                                ? RoundEven(double(now - Dialog.FadeStart) * (255.0 / Dialog.FadeDuration))
-                                : 255;
+            // The dialog takes no clicks while a portrait fades, so no script can keep it waiting for weeks.
+            const int32_t duration = std::min(Dialog.FadeDuration, Dialog.MaxFadeMs);
+            int32_t alpha =
+                duration > 0 ? RoundEven(double(now - Dialog.FadeStart) * (255.0 / duration)) : 255;
             if (TImageItem* next = DXIL.FindItem(Dialog.NewHead))
                 DXDraw.DrawAlpha(*next, TRect{71, 92, 380, 327}, 0, alpha);
-            if (Dialog.FadeDuration <= 0 || now - Dialog.FadeStart > uint32_t(Dialog.FadeDuration)) {
+            if (duration <= 0 || now - Dialog.FadeStart > uint32_t(duration)) {
                 Dialog.FadeRunning = false;
                 Dialog.CurrentHead = Dialog.NewHead;
             }

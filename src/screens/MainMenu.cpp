@@ -99,7 +99,10 @@ void TMainForm::PlayMusic(const std::string& fileName) {
 }
 
 std::string TMainForm::CopyMusic(const std::string& track) {
-    return Files.CopyFile(track, "temp.mp3") || !Files.Exists(track) ? "temp.mp3" : track;
+    if (Files.CopyFile(track, "temp.mp3")) return "temp.mp3";
+    Log("TMainForm -> cannot copy " + track + " to temp.mp3");
+    // A read-only data folder (an installed game) still plays the track from its own file.
+    return Files.Exists(track) ? track : "temp.mp3";
 }
 
 void TMainForm::StopMusic() {

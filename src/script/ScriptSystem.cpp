@@ -103,7 +103,12 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
     }
     std::shared_ptr<const TScriptFile> parsed = noNodes;
     try {
-        const std::string bytes = Files.ReadFile(path);
+        std::string bytes = Files.ReadFile(path);
+        // Editors that save UTF-8 put a byte-order mark first; read as it stands it would swallow the first node.
+        if (bytes.starts_with("\xEF\xBB\xBF")) {
+            Host.Log("TScript -> warning: " + path + " starts with a UTF-8 byte-order mark; it is skipped");
+            bytes.erase(0, 3);
+        }
         // Read once per change of the file, so said once, not at every event.
         if (LooksLikeUtf8Letters(bytes))
             Host.Warn("Script " + path +

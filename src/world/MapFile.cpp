@@ -1,8 +1,10 @@
 // Loading and saving locations.
 #include <algorithm>
 #include <exception>
+#include <string>
 
 #include "app/MainForm.h"
+#include "base/Errors.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "world/MapFormat.h"
@@ -14,7 +16,8 @@ namespace {
 // new location loading a third) reports its own.
 class TLoadErrors {
 public:
-    explicit TLoadErrors(TMainForm& game) : Game(game), First(game.World.CollectedErrors.size()) {
+    explicit TLoadErrors(TMainForm& game)
+        : Game(game), First(game.World.CollectedErrors.size()), Uncaught(std::uncaught_exceptions()) {
         ++Game.World.CollectingErrors;
     }
     ~TLoadErrors() {
@@ -22,6 +25,12 @@ public:
         auto& all = Game.World.CollectedErrors;
         std::vector<std::exception_ptr> mine(all.begin() + std::ptrdiff_t(std::min(First, all.size())), all.end());
         all.resize(std::min(First, all.size()));
+        // The load is failing (a picture or wave did not load): what went wrong because of that follows the cause.
+        if (std::uncaught_exceptions() > Uncaught) {
+            auto& deferred = Game.World.DeferredErrors;
+            deferred.insert(deferred.end(), mine.begin(), mine.end());
+            return;
+        }
         for (const auto& error : mine) {
             try {
                 std::rethrow_exception(error);
@@ -37,6 +46,7 @@ public:
 private:
     TMainForm& Game;
     size_t First;
+    int Uncaught;
 };
 
 // The old location's critters and objects leave the world. Their scripts stay
@@ -91,6 +101,13 @@ void WarnMissingScripts(TMainForm& game, const TMapData& map, const std::string&
 }  // namespace
 
 void TMainForm::LoadMap(const std::string& path) {
+    if (World.LoadDepth >= TWorld::MaxLoadDepth)
+        throw EGameError("Location loads nested deeper than " + std::to_string(TWorld::MaxLoadDepth));
+    struct TDepth {
+        int& Depth;
+        explicit TDepth(int& depth) : Depth(depth) { ++Depth; }
+        ~TDepth() { --Depth; }
+    } depth(World.LoadDepth);
     // Nothing of the current location changes unless the whole file is sound.
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);

@@ -1,6 +1,7 @@
 #include "world/World.h"
 
 #include "app/MainForm.h"
+#include "base/FileSystem.h"
 
 void NoteScriptError(TMainForm& game, std::exception_ptr error) {
     if (game.World.CollectingErrors > 0) {
@@ -18,8 +19,19 @@ TScriptPtr AttachScript(TMainForm& game, TScriptPtr& slot, const std::string& pa
                         int32_t ownerKind) {
     // The owner holds the script before "OnCreate" runs, so a map load started
     // from it finds and orphans this script rather than an older one.
-    slot = game.Scripts.Register(path, ownerIndex, ownerKind);
+    // A name that leads out of the data folder leaves the owner a script without a file.
+    std::exception_ptr pathError;
+    try {
+        CheckDataPath(path);
+    } catch (const std::exception&) {
+        pathError = std::current_exception();
+    }
+    slot = game.Scripts.Register(pathError ? std::string() : path, ownerIndex, ownerKind);
     TScriptPtr script = slot;
+    if (pathError) {
+        NoteScriptError(game, pathError);
+        return script;
+    }
     try {
         script->Execute("OnCreate");
     } catch (const std::exception&) {

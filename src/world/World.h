@@ -93,6 +93,14 @@ struct TWorld {
     // in CollectedErrors until the location is complete.
     int CollectingErrors = 0;
     std::vector<std::exception_ptr> CollectedErrors;
+    // Loads under way, each started by a script of the one below it. A
+    // location whose OnCreate loads itself stops at the limit, not after a
+    // thousand picture reloads.
+    int LoadDepth = 0;
+    static constexpr int MaxLoadDepth = 16;
+    // Errors of a load that failed as a whole: its cause is reported first,
+    // where it is caught, and these right after it.
+    std::vector<std::exception_ptr> DeferredErrors;
 
     int CritterCount() const { return int(Critters.size()); }
     int ObjectCount() const { return int(Objects.size()); }

@@ -2,6 +2,7 @@
 // off the stack last pushed first. A critter or object index outside its
 // list reads as 0 (GETVICTIM: -1) and changes nothing.
 #include "app/MainForm.h"
+#include "base/FileSystem.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
 
@@ -110,9 +111,12 @@ bool TMainForm::RunWorldCommand(TScript& self, TWorldCommand command) {
             break;
         }
 
-        case W::LOADMAP:
-            LoadMap("data\\locations\\" + self.PopText() + ".map");
+        case W::LOADMAP: {
+            std::string path = "data\\locations\\" + self.PopText() + ".map";
+            CheckDataPath(path);
+            LoadMap(path);
             break;
+        }
         case W::SETSCROLL: {
             int32_t y = self.PopInt();
             View.ScrollX = self.PopInt();

@@ -80,6 +80,48 @@ TEST(StartUp, BrokenDataIsReportedByFileNameWithoutCrashing) {
     }
 }
 
+// An 8-bit RLE file of a few dozen bytes declaring width x height: one run of one pixel, then the end.
+std::string RleBomb(int32_t width, int32_t height) {
+    std::string f = "BM";
+    auto put32 = [&f](uint32_t v) {
+        for (int i = 0; i < 4; ++i) f += char((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&f](uint32_t v) { f += char(v & 0xFF), f += char((v >> 8) & 0xFF); };
+    put32(14 + 40 + 4 + 4), put32(0), put32(14 + 40 + 4);
+    put32(40), put32(uint32_t(width)), put32(uint32_t(height)), put16(1), put16(8), put32(1), put32(4);
+    put32(0), put32(0), put32(1), put32(0);
+    put32(0x0000FF);
+    f += std::string("\x01\x00\x00\x01", 4);
+    return f;
+}
+
+TEST(StartUp, ForgedPictureSizesAreRefusedNamingTheFile) {
+    for (auto [width, height] : {std::pair{16384, 4096}, std::pair{4096, 4096}}) {
+        TTestData d;
+        TTestGameFiles files;
+        for (int i = 0; i < 24; ++i) files.Critters.push_back({"bomb_" + std::to_string(i)});
+        d.WriteGame(files);
+        for (int i = 0; i < 24; ++i)
+            d.WriteFile("data/Images/Critters/bomb_" + std::to_string(i) + ".bmp", RleBomb(width, height));
+        auto g = MakeGame(d);
+        EXPECT_FALSE(g->Started);
+        ASSERT_EQ((*g)->Errors.size(), 1u);
+        EXPECT_NE((*g)->Errors[0].find("data\\Images\\Critters\\bomb_0.bmp"), std::string::npos) << (*g)->Errors[0];
+    }
+}
+
+TEST(StartUp, ListLineLeavingTheDataFolderIsRefused) {
+    TTestData d;
+    TTestGameFiles files;
+    files.Critters.push_back({"metal"});
+    d.WriteGame(files);
+    d.WriteFile("data/Images/Critters/Critters.lst", "metal\r\n..\\..\\..\\x\r\n");
+    d.WriteBmp("x.bmp", 8, 8, 0);
+    auto g = MakeGame(d);
+    EXPECT_FALSE(g->Started);
+    EXPECT_EQ((*g)->Errors, std::vector<std::string>{"Path \"data\\Images\\Critters\\..\\..\\..\\x.bmp\" leaves the data folder"});
+}
+
 TEST(StartUp, DebugStartMakesExactlyThePlayer) {
     TTestData d;
     d.WriteGame({});

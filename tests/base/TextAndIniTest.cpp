@@ -46,6 +46,12 @@ TEST(StrToInt, AcceptsTheStandardForms) {
     }
 }
 
+TEST(EscapeControlBytes, ShowsEveryByteOfAName) {
+    EXPECT_EQ(EscapeControlBytes(std::string("lo\0c\x01\x7F.sc", 9)), "lo\\x00c\\x01\\x7F.sc");
+    EXPECT_EQ(EscapeControlBytes("line\nnext\ttab"), "line\nnext\\x09tab");
+    EXPECT_EQ(EscapeControlBytes("Скрипт \"a.sc\""), "Скрипт \"a.sc\"");
+}
+
 TEST(RoundEven, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundEven(0.5), 0);
     EXPECT_EQ(RoundEven(1.5), 2);

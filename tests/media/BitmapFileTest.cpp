@@ -214,6 +214,35 @@ TEST(BmpLoad, MalformedFilesAreRejectedNamingTheFile) {
     ExpectRejected(rle.Build(), "a compressed picture cannot be top-down");
 }
 
+TEST(BmpLoad, DeclaredSizesAreBoundedBeforeDecoding) {
+    TBmpFile f = Bmp(4096, 4097, 24);
+    ExpectRejected(f.Build(), "picture too large (4096 x 4097)");
+
+    // A kilobyte of runs declaring a picture of 16 million pixels.
+    TBmpFile bomb = Bmp(4096, 4096, 8, 1, {Red});
+    bomb.Pixels = Bytes({0, 1});
+    const std::string bombFile = bomb.Build();
+    ExpectRejected(bombFile, "4096 x 4096 pixels in a compressed file of " + std::to_string(bombFile.size()) + " bytes");
+    // The same runs for a picture the bytes can stand for.
+    bomb.Width = bomb.Height = 32;
+    EXPECT_NO_THROW(LoadBmp(bomb.Build(), FileName));
+
+    // The budget of a collection: pictures draw on it until the next one does not fit.
+    TBmpFile small = Bmp(8, 8, 24);
+    small.Pixels = std::string(8 * 8 * 3, '\0');
+    int64_t budget = 100;
+    EXPECT_EQ(LoadBmp(small.Build(), FileName, &budget).Width(), 8);
+    EXPECT_EQ(budget, 36);
+    try {
+        LoadBmp(small.Build(), FileName, &budget);
+        ADD_FAILURE() << "accepted";
+    } catch (const EGameError& e) {
+        EXPECT_EQ(std::string(e.what()), "Bitmap \"data\\Images\\x.bmp\" does not fit: all pictures together may hold "
+                                         "at most " + std::to_string(MaxTotalPicturePixels) + " pixels");
+    }
+    EXPECT_EQ(budget, 36);
+}
+
 TEST(BmpLoad, EveryTruncationFailsCleanly) {
     // Each prefix of each kind of file either loads or throws the game's error; nothing reads past the end.
     std::vector<std::string> files;

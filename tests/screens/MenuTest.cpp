@@ -53,6 +53,37 @@ TEST_F(Menu, SplashLastsNineSecondsThenTheMusicStarts) {
     EXPECT_TRUE(std::filesystem::exists(Data.Path("temp.mp3")));
 }
 
+TEST_F(Menu, MusicCopyLeavesAPlantedLinkAndItsVictimAlone) {
+    Data.WriteFile("victim.txt", "precious");
+    std::filesystem::create_symlink(Data.Path("victim.txt"), Data.Path("temp.mp3"));
+    G = MakeGame(Data, {.Debug = false});
+    SkipSplash();
+    EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
+    // A new game first removes the working copy (the link itself), then copies afresh.
+    Click(100, 130);
+    ASSERT_EQ((*G)->ScreenMode, smGame);
+    EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
+    EXPECT_FALSE(std::filesystem::is_symlink(Data.Path("temp.mp3")));
+    EXPECT_EQ(Data.ReadFile("temp.mp3"), "game music");
+}
+
+TEST_F(Menu, AFailedWaveIsReportedBeforeWhatItCauses) {
+    Data.WriteFile("data/sounds/player_fire.wav", "not a wave");
+    TMapData map;
+    map.Critters.resize(1);
+    map.Critters[0].StartX = map.Critters[0].StartY = 5;
+    map.MapScript = "town";
+    Data.WriteFile("data/locations/loc01.map", SerializeMap(map));
+    Data.WriteScript("town.sc", "[OnCreate]\n1=hello\n2=ADDCONSOLE\n");
+    G = MakeGame(Data, {.Debug = false});
+    SkipSplash();
+    Click(100, 130);
+    const auto& errors = (*G)->Errors;
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find("player_fire.wav"), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1].substr(0, 25), "Wave 'Console' not found\n") << errors[1];
+}
+
 TEST_F(Menu, ButtonRectanglesAndTheirSounds) {
     TMainForm& g = Start();
     SkipSplash();

@@ -102,7 +102,7 @@ TEST_F(Overlays, ScriptedDialogEndToEndWithTheFrozenHover) {
     EXPECT_EQ(g.ConsoleLines.back(), "\\nFIRST CHOSEN");
 }
 
-TEST_F(Overlays, MapScriptDialogsChooseNothingAndZeroFadesEndAtOnce) {
+TEST_F(Overlays, MapScriptDialogsChooseNothingAndFadesOfAnyLengthEnd) {
     TMainForm& g = Game();
     g.ScreenMode = smDialog;
     g.Dialog.OwnerIndex = -1;
@@ -122,4 +122,17 @@ TEST_F(Overlays, MapScriptDialogsChooseNothingAndZeroFadesEndAtOnce) {
     g.Tick();
     EXPECT_FALSE(g.Dialog.FadeRunning);
     EXPECT_EQ(g.Dialog.CurrentHead, "next");
+
+    // The longest fade a script can ask for still ends, after at most ten seconds.
+    g.Dialog.FadeRunning = true;
+    g.Dialog.NewHead = "last";
+    g.Dialog.FadeDuration = 2147483647;
+    g.Dialog.FadeStart = g.Now();
+    G->Platform.VirtualClock.Advance(9990);
+    g.Tick();
+    EXPECT_TRUE(g.Dialog.FadeRunning);
+    G->Platform.VirtualClock.Advance(20);
+    g.Tick();
+    EXPECT_FALSE(g.Dialog.FadeRunning);
+    EXPECT_EQ(g.Dialog.CurrentHead, "last");
 }

@@ -147,6 +147,16 @@ TEST_F(ScriptTest, FileNamesAreFoundWhateverTheirCase) {
     EXPECT_EQ(script->Stack, Strings{"FOUND"});
 }
 
+TEST_F(ScriptTest, ByteOrderMarkIsSkippedWithAWarning) {
+    WriteScript("bom.sc", "\xEF\xBB\xBF[OnCreate]\n1=first\n");
+    auto script = Scripts.Create("data\\scripts\\bom.sc", 0, OwnerCritter);
+    EXPECT_EQ(script->Stack, Strings{"FIRST"});
+    ASSERT_FALSE(Host.Logs.empty());
+    EXPECT_NE(std::find_if(Host.Logs.begin(), Host.Logs.end(),
+                           [](const std::string& l) { return l.find("byte-order mark") != std::string::npos; }),
+              Host.Logs.end());
+}
+
 TEST_F(ScriptTest, UnreadableFileRunsLikeAMissingOne) {
     std::filesystem::create_directories(Root / "data/scripts/dir.sc");
     auto script = Scripts.Create("data\\scripts\\dir.sc", 0, OwnerCritter);

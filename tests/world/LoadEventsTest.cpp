@@ -176,3 +176,57 @@ TEST_F(LoadEventsTest, AMapScriptLoadingAnotherMapLeavesTheNewOnesScript) {
     EXPECT_TRUE(W().MapScript->Alive());
     EXPECT_EQ(C(0).X, 12);
 }
+
+// A location whose script loads that same location again, from the map
+// script and from a critter's: a bounded chain, one error naming the place,
+// and the game stands on the last location that loaded.
+TEST_F(LoadEventsTest, ASelfLoadingLocationStopsAtTheNestingLimit) {
+    Data.WriteScript("again.sc", "[OnCreate]\n1=200\n2=200\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n7=SELF\n8=LOC09\nload=LOADMAP\n");
+    for (bool fromMapScript : {true, false}) {
+        SCOPED_TRACE(fromMapScript ? "map script" : "critter script");
+        WriteMap("data/locations/loc09.map",
+                 fromMapScript ? MapWith({CritterRecord("p", 1, 1)}, {}, "again")
+                               : MapWith({CritterRecord("p", 1, 1), CritterRecord("r", 2, 2, "again")}, {}, ""));
+        ClearEventLog();
+        G().Errors.clear();
+        Load("data\\locations\\loc09.map");
+        EXPECT_EQ(G().Scripts.GlobalVars[200], TWorld::MaxLoadDepth);
+        ASSERT_EQ(G().Errors.size(), 1u);
+        EXPECT_EQ(G().Errors[0],
+                  "Location loads nested deeper than 16\n\nScript \"data\\scripts\\again.sc\", node [OnCreate], step load");
+        EXPECT_EQ(W().LoadDepth, 0);
+        ASSERT_EQ(W().CritterCount(), fromMapScript ? 1 : 2);
+        EXPECT_EQ(C(0).X, 1);
+        EXPECT_EQ(W().Grid.At(1, 1).Occupant, 0);
+        if (fromMapScript) {
+            ASSERT_TRUE(W().MapScript);
+            EXPECT_TRUE(W().MapScript->Alive());
+        }
+    }
+}
+
+// Names from data that climb out of the data folder are refused by name; the
+// location still loads around them.
+TEST_F(LoadEventsTest, PathsLeavingTheDataFolderAreErrors) {
+    Data.WriteFile("secret.sc", "[OnCreate]\n1=250\n2=77\n3=SETGVAR\n");
+    Data.WriteScript("travel.sc", "[OnCreate]\n1=..\\..\\..\\x\ngo=LOADMAP\n");
+    struct TCase {
+        std::string MapScript, CritterScript, Error;
+    } cases[] = {
+        {"", "..\\..\\secret", "Path \"data\\scripts\\..\\..\\secret.sc\" leaves the data folder"},
+        {"../../secret", "obj_def", "Path \"data\\scripts\\../../secret.sc\" leaves the data folder"},
+        {"travel", "obj_def",
+         "Path \"data\\locations\\..\\..\\..\\X.map\" leaves the data folder\n\nScript "
+         "\"data\\scripts\\travel.sc\", node [OnCreate], step go"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Error);
+        WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1, c.CritterScript)}, {}, c.MapScript));
+        G().Errors.clear();
+        ClearEventLog();
+        Load("data\\locations\\a.map");
+        EXPECT_EQ(G().Errors, std::vector<std::string>{c.Error});
+        EXPECT_EQ(G().Scripts.GlobalVars[250], 0);
+        EXPECT_EQ(W().CritterCount(), 1);
+    }
+}
