@@ -27,7 +27,7 @@ inline constexpr std::array<TAnimSetDef, 4> AnimSets{{
 inline constexpr std::array<std::string_view, 3> Skins{"metal", "raider", "nomad"};
 
 // A speaker's second head is the same face in another light, for CHANGEHEAD fades.
-inline constexpr std::array<std::string_view, 6> Heads{"trader", "trader2", "raider_boss", "elder", "elder2", "vera"};
+inline constexpr std::array<std::string_view, 6> Heads{"trader", "trader2", "raider_boss", "elder", "elder2", "yakov"};
 
 // Hit types in index order: a cell's hit-type byte selects one. Type 0 is
 // what every cell of a new map has, so it is the open ground.

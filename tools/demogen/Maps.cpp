@@ -151,7 +151,8 @@ std::vector<TScriptFile> Scripts() {
                                         Question("Рейдеры держат перекрёсток, а их главарь засел в промзоне за "
                                                  "восточными воротами. Ключ от южных ворот промзоны он носит на поясе, "
                                                  "а за ними - старый город.") +
-                                        Answer("Как тут выжить?", "TIPS") + Answer("Понятно. Бывай.", "BYE")) +
+                                        Answer("Как тут выжить?", "TIPS") + Answer("Мне бы патронов.", "AMMO") +
+                                        Answer("Понятно. Бывай.", "BYE")) +
                        Node("Tips", Question("Правой кнопкой бери ствол на изготовку - курсор станет прицелом, левой "
                                              "стреляй. Жми коротко, по два-три выстрела, и подходи шагов на пять: чем "
                                              "длиннее очередь и дальше цель, тем шире разброс, весь магазин уйдёт в "
@@ -223,11 +224,11 @@ std::vector<TScriptFile> Scripts() {
                                Answer("Спасибо.", "BYE")) +
              Node("Healed", Question("Бинтов больше нет, сынок. Береги себя.") + Answer("Ладно.", "BYE")) +
              Node("Bye", {"ENDDIALOG"}) + Node("OnDie", MarkDead())});
-    all.push_back({"radio", "; The warehouse radio catches Vera's call from the old town.\n" +
+    all.push_back({"radio", "; The warehouse radio catches Yakov's call from the old town.\n" +
                                 Node("OnClick", WithinReach("LISTEN", "FAR")) +
                                 Node("Far", Console("Радио слишком далеко: подойдите ближе.")) +
                                 Node("Listen", TSteps{"RADIO", "PLAYSOUND"} + SetGlobal(GRadioHeard, 1) +
-                                                   Console("Радио: \"Говорит Вера, старый город к югу от промзоны. "
+                                                   Console("Радио: \"Говорит Яков, старый город к югу от промзоны. "
                                                            "Передатчик цел, нужен человек. Ключ от южных ворот - у "
                                                            "главаря\".")) });
 
@@ -242,29 +243,29 @@ std::vector<TScriptFile> Scripts() {
                                      Console("Мародёр повержен.") +
                                          TSteps{Num(GRaidersKilled), Num(GRaidersKilled), "GETGVAR", "1", "ADD",
                                                 "SETGVAR"})});
-    const TSteps veraAnswers = Answer("Кого можно позвать?", "CHOOSE") + Answer("Тебе нужна помощь?", "TASK") +
+    const TSteps yakovAnswers = Answer("Кого можно позвать?", "CHOOSE") + Answer("Тебе нужна помощь?", "TASK") +
                                Answer("Потом.", "BYE");
     all.push_back(
-        {"vera",
-         "; Vera and her transmitter: the errand for the battery and the choice the ending follows.\n" +
-             Node("OnClick", TSteps{"VERA", "STARTDIALOG"} + IfGlobal(GVeraStep, 0, "MEET") +
-                                 TSteps{Num(GVeraStep), "GETGVAR", "0", "G", "AGAIN", "IFCALL"}) +
-             Node("Meet", SetGlobal(GVeraStep, 1) +
-                              Question("Стой! ...Нет, ты не из банды. Я Вера, держу здесь передатчик. Если главарь "
+        {"yakov",
+         "; Yakov and her transmitter: the errand for the battery and the choice the ending follows.\n" +
+             Node("OnClick", TSteps{"YAKOV", "STARTDIALOG"} + IfGlobal(GYakovStep, 0, "MEET") +
+                                 TSteps{Num(GYakovStep), "GETGVAR", "0", "G", "AGAIN", "IFCALL"}) +
+             Node("Meet", SetGlobal(GYakovStep, 1) +
+                              Question("Стой! ...Нет, ты не из банды. Я Яков, держу здесь передатчик. Если главарь "
                                        "рейдеров мёртв, пустошь можно позвать сюда. Вопрос - кого.") +
-                              veraAnswers) +
-             Node("Again", Question("Ну что, решил? Передатчик у северной стены, он ждёт.") + veraAnswers +
+                              yakovAnswers) +
+             Node("Again", Question("Ну что, решил? Передатчик у северной стены, он ждёт.") + yakovAnswers +
                                TSteps{Num(GBattery), "GETGVAR", "1", "EQU", "OFFER", "IFCALL"}) +
              Node("Offer", Answer("Вот аккумулятор.", "REWARD")) +
-             Node("Task", IfGlobal(GVeraStep, 3, "THANKS") +
-                              TSteps{Num(GVeraStep), "GETGVAR", "3", "L", "ERRAND", "IFCALL"}) +
+             Node("Task", IfGlobal(GYakovStep, 3, "THANKS") +
+                              TSteps{Num(GYakovStep), "GETGVAR", "3", "L", "ERRAND", "IFCALL"}) +
              Node("Errand", Question("Передатчик еле тянет: старый аккумулятор сел. Свежий лежит в руинах на "
                                      "юго-востоке, в ящике у мародёров. Принесёшь - дам аптечку и патронов.") +
                                 Answer("Принесу.", "ACCEPT") + Answer("Кого можно позвать?", "CHOOSE")) +
-             Node("Accept", TSteps{Num(GVeraStep), "GETGVAR", "2", "L", "TAKE", "IFCALL", "ENDDIALOG"}) +
-             Node("Take", SetGlobal(GVeraStep, 2)) +
+             Node("Accept", TSteps{Num(GYakovStep), "GETGVAR", "2", "L", "TAKE", "IFCALL", "ENDDIALOG"}) +
+             Node("Take", SetGlobal(GYakovStep, 2)) +
              Node("Thanks", Question("Ты уже помог. Теперь дело за передатчиком.") + Answer("Кого можно позвать?", "CHOOSE")) +
-             Node("Reward", SetGlobal(GVeraStep, 3) + SetGlobal(GBattery, 2) +
+             Node("Reward", SetGlobal(GYakovStep, 3) + SetGlobal(GBattery, 2) +
                                 TSteps{"0", "100", "SETHP", "0", "0", "GETAMMO", "100", "ADD", "SETAMMO", "PICKUP",
                                        "PLAYSOUND"} +
                                 Question("Живой аккумулятор! Держи аптечку и сотню патронов. Теперь сигнал добьёт "
@@ -283,38 +284,38 @@ std::vector<TScriptFile> Scripts() {
                                        "у северной стены.") +
                               Answer("Иду.", "BYE")) +
              Node("Bye", {"ENDDIALOG"}) + Node("OnDie", MarkDead())});
-    all.push_back({"battery", "; The battery in the looters' den: Vera's errand.\n" +
+    all.push_back({"battery", "; The battery in the looters' den: Yakov's errand.\n" +
                                   Node("OnCreate", {Num(GBattery), "GETGVAR", "0", "G", "EMPTY", "IFCALL"}) +
                                   Node("Empty", {"SELFTYPE", "SELF", "1", "DISABLE"}) +
                                   Node("OnClick", WithinReach("TAKE", "FAR")) +
                                   Node("Far", Console("Ящик слишком далеко: подойдите ближе.")) +
                                   Node("Take", SetGlobal(GBattery, 1) + TSteps{"PICKUP", "PLAYSOUND"} +
-                                                   Console("Вы достали из ящика тяжёлый аккумулятор. Вера будет рада.") +
+                                                   Console("Вы достали из ящика тяжёлый аккумулятор. Яков будет рад.") +
                                                    TSteps{"SELFTYPE", "SELF", "1", "DISABLE"})});
     // The ending: the transmitter sends what the player chose; the text stays on screen until the player closes it.
     const char* endings[2][2] = {
-        {"Вера берёт микрофон: \"Убежище у моря, говорит старый город. Трасса свободна, главарь рейдеров мёртв. "
+        {"Яков берёт микрофон: \"Убежище у моря, говорит старый город. Трасса свободна, главарь рейдеров мёртв. "
          "Идите к нам - здесь есть стены, вода и место для всех\". Сигнал слабый, но через неделю на трассе "
          "показываются первые повозки. Город оживает.",
-         "Вера берёт микрофон: \"Убежище у моря, говорит старый город. Трасса свободна, главарь рейдеров мёртв. "
+         "Яков берёт микрофон: \"Убежище у моря, говорит старый город. Трасса свободна, главарь рейдеров мёртв. "
          "Идите к нам - здесь есть стены, вода и место для всех\". Новый аккумулятор несёт сигнал до самого "
          "побережья: через три дня к воротам подходит первый караван. Город оживает."},
-        {"Вера передаёт короткое: \"Дорога через промзону свободна\" - и выключает передатчик. Город остаётся "
+        {"Яков передаёт короткое: \"Дорога через промзону свободна\" - и выключает передатчик. Город остаётся "
          "тайной. Вы уходите по трассе на рассвете; за спиной у руин тихо горят костры.",
-         "Вера передаёт короткое: \"Дорога через промзону свободна\" - и выключает передатчик. С новым "
-         "аккумулятором она будет слушать эфир каждую ночь и знать, кто идёт по трассе. Город остаётся тайной, "
+         "Яков передаёт короткое: \"Дорога через промзону свободна\" - и выключает передатчик. С новым "
+         "аккумулятором он будет слушать эфир каждую ночь и знать, кто идёт по трассе. Город остаётся тайной, "
          "а вы уходите на рассвете."}};
-    std::string transmitter = "; Vera's transmitter: the ending follows her question (global 8) and the battery (global 7).\n" +
+    std::string transmitter = "; Yakov's transmitter: the ending follows her question (global 8) and the battery (global 7).\n" +
                               Node("OnClick", WithinReach("USE", "FAR")) +
                               Node("Far", Console("Передатчик слишком далеко: подойдите ближе.")) +
                               Node("Use", IfGlobal(GChoice, 0, "WAIT") +
                                               TSteps{Num(GChoice), "GETGVAR", "0", "G", "SEND", "IFCALL"}) +
                               Node("Wait", TSteps{"BEEP", "PLAYSOUND"} +
-                                               Console("Передатчик ждёт настройки. Поговорите с Верой.")) +
-                              Node("Send", TSteps{"RADIO", "PLAYSOUND", "VERA", "STARTDIALOG"} +
+                                               Console("Передатчик ждёт настройки. Поговорите с Яковом.")) +
+                              Node("Send", TSteps{"RADIO", "PLAYSOUND", "YAKOV", "STARTDIALOG"} +
                                                // 2 * choice + (battery given), 2 .. 5
-                                               TSteps{Num(GChoice), "GETGVAR", "2", "MUL", Num(GBattery), "GETGVAR",
-                                                      "2", "EQU", "ADD", "1", "SETLVAR"} +
+                                               TSteps{"1", Num(GChoice), "GETGVAR", "2", "MUL", Num(GBattery),
+                                                      "GETGVAR", "2", "EQU", "ADD", "SETLVAR"} +
                                                TSteps{"1", "GETLVAR", "2", "EQU", "END2", "IFCALL", "1", "GETLVAR",
                                                       "3", "EQU", "END3", "IFCALL", "1", "GETLVAR", "4", "EQU", "END4",
                                                       "IFCALL", "1", "GETLVAR", "5", "EQU", "END5", "IFCALL"} +
@@ -449,11 +450,11 @@ TMapData Town() {
     TMapData map = Ground(Layouts[2], "loc03");
     map.Critters = {
         Critter("Игрок", "metal", Loc03FromYard.X, Loc03FromYard.Y, 5, 100, 3, 6, PlayerAccuracy, "player"),
-        Critter("Вера", "nomad", Vera.X, Vera.Y, 5, 60, 2, 4, 60, "vera"),
+        Critter("Яков", "nomad", Yakov.X, Yakov.Y, 5, 60, 2, 4, 60, "yakov"),
         Critter("Мародёр", "raider", 58, 88, 3, 35, 2, 4, 55, "looter"),
         Critter("Мародёр", "raider", 64, 94, 7, 35, 2, 4, 55, "looter"),
     };
-    static_assert(VeraIndex == 1 && Looter1Index == 2 && Looter2Index == 3);
+    static_assert(YakovIndex == 1 && Looter1Index == 2 && Looter2Index == 3);
     AddObject(map, "Ворота", "door", Loc03NorthGate.X, Loc03NorthGate.Y, "exit04", 0, 0, 0);
     AddObject(map, "Передатчик", "terminal", Transmitter.X, Transmitter.Y, "transmitter", 0, 0, 0);
     AddObject(map, "Ящик с аккумулятором", "crate", Battery.X, Battery.Y, "battery", 0, 0, 0);

@@ -12,10 +12,10 @@ enum TGlobal : int {
     GChiefDead = 3,      // the raider chief is dead: he carried the key of the south gate
     GTraderStep = 4,     // 1: the trader has told his news
     GElderStep = 5,      // 1: the old man has told his story
-    GVeraStep = 6,       // 1 met Vera, 2 took her errand, 3 brought the battery and got the reward
+    GYakovStep = 6,       // 1 met Yakov, 2 took her errand, 3 brought the battery and got the reward
     GBattery = 7,        // 1: the battery is in the player's pack
-    GChoice = 8,         // Vera's question: 1 call the people in, 2 keep the town hidden
-    GRadioHeard = 9,     // the warehouse radio has caught Vera's call
+    GChoice = 8,         // Yakov's question: 1 call the people in, 2 keep the town hidden
+    GRadioHeard = 9,     // the warehouse radio has caught Yakov's call
     GElderHealed = 10,   // the old man has dressed the player's wounds
     GDeadBase = 11,      // set by each location: where its dead flags start
     GPlayerHp = 20,      // the player's hit points when leaving a location (0: none kept)
@@ -38,9 +38,9 @@ inline constexpr int ReachTiles = 4;
 
 // People and devices the story needs.
 inline constexpr TSpot Trader{70, 30}, Elder{25, 51}, Chief{67, 46}, Radio{18, 12};
-inline constexpr TSpot Vera{60, 30}, Transmitter{64, 24}, Battery{66, 88};
+inline constexpr TSpot Yakov{60, 30}, Transmitter{64, 24}, Battery{66, 88};
 // Critter indices on their maps.
-inline constexpr int TraderIndex = 1, ChiefIndex = 1, ElderIndex = 4, VeraIndex = 1;
+inline constexpr int TraderIndex = 1, ChiefIndex = 1, ElderIndex = 4, YakovIndex = 1;
 inline constexpr int Looter1Index = 2, Looter2Index = 3;
 
 }  // namespace demogen::story
