@@ -344,6 +344,38 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     std::printf("seed %u: %ld frames, %ld s of play\n", route.Seed, p.Frames, p.Frames * TPlayer::StepMs / 1000);
 }
 
+// A location lays down whom the player killed there and gives the player back
+// the hit points and rounds carried through the gate; nothing kept, nothing given.
+TEST(DemoState, LocationsRememberTheDeadAndWhatThePlayerCarried) {
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
+    TPlayer p(1, fs::path(RW_BINARY_DIR) / "playthrough" / "state");
+    ASSERT_TRUE(p.G->Started);
+    TMainForm& g = p.Game();
+    for (int i = 0; i < 1000 && g.Menu.SubState == 1; ++i) p.Frame(5);
+    p.Click(60, 130);
+    ASSERT_EQ(p.Location(), "pattern1");
+    EXPECT_EQ(p.Me().HP, 100);
+    EXPECT_EQ(p.Me().Ammo, 200);
+    EXPECT_EQ(p.Global(story::GDeadBase), story::DeadBase(1));
+
+    auto& globals = g.Scripts.GlobalVars;
+    globals[story::DeadBase(2) + 2] = 1;  // the raider by the warehouse
+    globals[story::GPlayerHp] = 37;
+    globals[story::GPlayerAmmo] = 13;
+    g.Guard([&] { g.LoadMap("data\\locations\\loc02.map"); });
+    ASSERT_EQ(p.Location(), "pattern2");
+    EXPECT_EQ(p.Me().HP, 37);
+    EXPECT_EQ(p.Me().Ammo, 12);
+    EXPECT_EQ(p.Global(story::GPlayerHp), 0) << "given back once";
+    EXPECT_EQ(p.Critter(2)->HP, 0);
+    EXPECT_EQ(p.Critter(3)->HP, 30) << "the other raider lives";
+    p.Me().SetPosition(p.Critter(2)->X - 3, p.Critter(2)->Y);  // right beside him
+    p.Frame(100);
+    EXPECT_EQ(p.Critter(2)->State, csDead);
+    EXPECT_EQ(p.Critter(2)->Victim, -1) << "the dead raider never spots the player";
+    EXPECT_TRUE(g.Errors.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Demo, Playthrough,
                          ::testing::Values(TRoute{1, true, true, "через три дня к воротам подходит первый караван"},
                                            TRoute{2, true, false, "будет слушать эфир каждую ночь"},
