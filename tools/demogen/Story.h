@@ -32,7 +32,7 @@ struct TSpot {
 inline constexpr TSpot Loc01EastGate{78, 59}, Loc01FromYard{75, 59};
 inline constexpr TSpot Loc02WestGate{1, 58}, Loc02FromJunkyard{3, 58};
 inline constexpr TSpot Loc02SouthGate{45, 113}, Loc02FromTown{45, 110};
-inline constexpr TSpot Loc03NorthGate{40, 1}, Loc03FromYard{40, 4};
+inline constexpr TSpot Loc03NorthGate{40, 7}, Loc03FromYard{40, 10};
 // A gate or device answers only when the player stands this close (tiles).
 inline constexpr int ReachTiles = 4;
 
