@@ -74,7 +74,9 @@ public:
         Frame();
     }
     void Shot(const std::string& name) {
-        Stages += name + " " + std::to_string((G->Platform.VirtualClock.Now() - 100000) / 1000) + " s\n";
+        Stages += name + " " + std::to_string((G->Platform.VirtualClock.Now() - 100000) / 1000) + " s";
+        if (Game().ScreenMode != smMainMenu) Stages += ", HP " + std::to_string(Me().HP) + ", rounds " + std::to_string(Me().Ammo);
+        Stages += "\n";
         std::ofstream(Shots / (name + ".png"), std::ios::binary) << SavePng(Game().DXDraw.Pixels());
     }
 
@@ -213,6 +215,10 @@ struct TRoute {
     bool CallPeople;  // the choice at the end
     const char* EndingWords;
 };
+
+void PrintTo(const TRoute& r, std::ostream* os) {
+    *os << "seed " << r.Seed << (r.Errand ? ", errand" : "") << (r.CallPeople ? ", call the people" : ", keep silent");
+}
 
 class Playthrough : public ::testing::TestWithParam<TRoute> {};
 
