@@ -149,13 +149,25 @@ inline constexpr TTileRect Pattern3Walls[] = {
     {52, 82, 1, 18},
     {71, 82, 1, 18},
     {52, 100, 20, 2},
+    // West house by the crossroads, its door to the east.
+    {2, 44, 14, 2},
+    {2, 46, 1, 12},
+    {15, 46, 1, 4},
+    {2, 58, 14, 2},
+    // East shell, open to the west.
+    {64, 48, 12, 2},
+    {75, 50, 1, 8},
+    {64, 58, 12, 2},
     // Lone fragments along the streets.
     {24, 50, 6, 2},
     {58, 56, 1, 6},
     {12, 108, 10, 2},
+    {26, 104, 8, 2},
 };
 inline constexpr TTileRect Pattern3Floors[] = {
     {9, 16, 18, 20},
+    {3, 46, 12, 12},
+    {65, 50, 10, 8},
     {51, 20, 20, 22},
     {7, 78, 16, 16},
     {53, 82, 18, 18},
