@@ -15,8 +15,8 @@
 #include "../../tools/demogen/Story.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
-#include "world/Obj.h"
 #include "support/TestGame.h"
+#include "world/Obj.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -75,7 +75,8 @@ public:
     }
     void Shot(const std::string& name) {
         Stages += name + " " + std::to_string((G->Platform.VirtualClock.Now() - 100000) / 1000) + " s";
-        if (Game().ScreenMode != smMainMenu) Stages += ", HP " + std::to_string(Me().HP) + ", rounds " + std::to_string(Me().Ammo);
+        if (Game().ScreenMode != smMainMenu)
+            Stages += ", HP " + std::to_string(Me().HP) + ", rounds " + std::to_string(Me().Ammo);
         Stages += "\n";
         std::ofstream(Shots / (name + ".png"), std::ios::binary) << SavePng(Game().DXDraw.Pixels());
     }
@@ -391,7 +392,8 @@ INSTANTIATE_TEST_SUITE_P(Demo, Playthrough,
                                            TRoute{2, true, false, "будет слушать эфир каждую ночь"},
                                            TRoute{3, true, true, "через три дня к воротам"},
                                            TRoute{4, false, false, "Вы уходите по трассе на рассвете"},
-                                           TRoute{5, false, true, "через неделю на трассе показываются первые повозки"}),
+                                           TRoute{5, false, true,
+                                                  "через неделю на трассе показываются первые повозки"}),
                          [](const auto& info) { return "Seed" + std::to_string(info.param.Seed); });
 
 }  // namespace

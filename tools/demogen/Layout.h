@@ -120,7 +120,6 @@ inline constexpr TTileRect Pattern2Lights[] = {
     {35, 40, 1, 1}, {20, 52, 1, 1}, {60, 36, 1, 1}, {52, 64, 1, 1}, {28, 100, 1, 1}, {70, 96, 1, 1}, {12, 44, 1, 1},
 };
 
-
 // pattern3: a ruined town at dusk: two streets, the shells of houses and the
 // radio house in the north-east where Yakov keeps her transmitter.
 inline constexpr TTileRect Pattern3Walls[] = {
@@ -165,12 +164,7 @@ inline constexpr TTileRect Pattern3Walls[] = {
     {26, 104, 8, 2},
 };
 inline constexpr TTileRect Pattern3Floors[] = {
-    {9, 16, 18, 20},
-    {3, 46, 12, 12},
-    {65, 50, 10, 8},
-    {51, 20, 20, 22},
-    {7, 78, 16, 16},
-    {53, 82, 18, 18},
+    {9, 16, 18, 20}, {3, 46, 12, 12}, {65, 50, 10, 8}, {51, 20, 20, 22}, {7, 78, 16, 16}, {53, 82, 18, 18},
 };
 inline constexpr TTileRect Pattern3Roads[] = {
     {36, 0, 6, 120},
@@ -178,7 +172,10 @@ inline constexpr TTileRect Pattern3Roads[] = {
 };
 // Fires burning in the street at dusk.
 inline constexpr TTileRect Pattern3Lights[] = {
-    {44, 48, 1, 1}, {32, 72, 1, 1}, {62, 72, 1, 1}, {46, 100, 1, 1},
+    {44, 48, 1, 1},
+    {32, 72, 1, 1},
+    {62, 72, 1, 1},
+    {46, 100, 1, 1},
 };
 
 }  // namespace layout

@@ -42,45 +42,61 @@ std::string Node(std::string_view name, const TSteps& steps) {
     return s;
 }
 
-std::string Num(int v) { return std::to_string(v); }
+std::string Num(int v) {
+    return std::to_string(v);
+}
 
 // Pushes 1 when the player stands farther than `tiles` from the script's owner.
 TSteps PlayerFartherThan(int tiles) {
-    return {"0", "0", "GETX", "0", "0", "GETY", "SELFTYPE", "SELF", "GETX", "SELFTYPE", "SELF", "GETY", "DIST",
-            Num(tiles), "G"};
+    return {"0",    "0",        "GETX", "0",    "0",    "GETY",     "SELFTYPE", "SELF",
+            "GETX", "SELFTYPE", "SELF", "GETY", "DIST", Num(tiles), "G"};
 }
 // Runs `far` when the player is out of reach and `near` otherwise (local 0 keeps the answer).
 TSteps WithinReach(std::string_view near, std::string_view far) {
     return TSteps{"0"} + PlayerFartherThan(story::ReachTiles) +
-           TSteps{"SETLVAR", "0", "GETLVAR", std::string(far), "IFCALL", "0", "GETLVAR", "NOT", std::string(near),
-                  "IFCALL"};
+           TSteps{"SETLVAR", "0",       "GETLVAR", std::string(far),  "IFCALL",
+                  "0",       "GETLVAR", "NOT",     std::string(near), "IFCALL"};
 }
-TSteps SetGlobal(int g, int v) { return {Num(g), Num(v), "SETGVAR"}; }
+TSteps SetGlobal(int g, int v) {
+    return {Num(g), Num(v), "SETGVAR"};
+}
 // Runs node `then` when global g equals v.
-TSteps IfGlobal(int g, int v, std::string_view then) { return {Num(g), "GETGVAR", Num(v), "EQU", std::string(then), "IFCALL"}; }
-TSteps Console(std::string_view text) { return {std::string(text), "ADDCONSOLE"}; }
-TSteps Question(std::string_view text) { return {std::string(text), "QUESTION"}; }
-TSteps Answer(std::string_view text, std::string_view node) { return {std::string(text), std::string(node), "ANSWER"}; }
+TSteps IfGlobal(int g, int v, std::string_view then) {
+    return {Num(g), "GETGVAR", Num(v), "EQU", std::string(then), "IFCALL"};
+}
+TSteps Console(std::string_view text) {
+    return {std::string(text), "ADDCONSOLE"};
+}
+TSteps Question(std::string_view text) {
+    return {std::string(text), "QUESTION"};
+}
+TSteps Answer(std::string_view text, std::string_view node) {
+    return {std::string(text), std::string(node), "ANSWER"};
+}
 // The dead remember it across locations: global DeadBase + own index (the location sets GDeadBase).
-TSteps MarkDead() { return {Num(story::GDeadBase), "GETGVAR", "SELF", "ADD", "1", "SETGVAR"}; }
+TSteps MarkDead() {
+    return {Num(story::GDeadBase), "GETGVAR", "SELF", "ADD", "1", "SETGVAR"};
+}
 
 using namespace story;
 
 // A gate: near enough and unlocked, it keeps the player's hit points and rounds
 // in globals, loads the next location and puts the player at its gate.
-std::string Gate(std::string_view what, std::string_view map, TSpot arrive, int scrollX, int scrollY, int lockGlobal = 0,
-                 std::string_view lockedText = "") {
+std::string Gate(std::string_view what, std::string_view map, TSpot arrive, int scrollX, int scrollY,
+                 int lockGlobal = 0, std::string_view lockedText = "") {
     std::string s = "; " + std::string(what) + "\n";
     s += Node("OnClick", WithinReach("OPEN", "FAR"));
     s += Node("Far", Console("Ворота слишком далеко: подойдите к ним вплотную."));
     if (lockGlobal) {
-        s += Node("Open", {Num(lockGlobal), "GETGVAR", "GO", "IFCALL", Num(lockGlobal), "GETGVAR", "NOT", "LOCKED", "IFCALL"});
+        s += Node("Open",
+                  {Num(lockGlobal), "GETGVAR", "GO", "IFCALL", Num(lockGlobal), "GETGVAR", "NOT", "LOCKED", "IFCALL"});
         s += Node("Locked", TSteps{"BEEP", "PLAYSOUND"} + Console(lockedText));
     }
     s += Node(lockGlobal ? "Go" : "Open",
-              TSteps{Num(GPlayerHp), "0", "GETHP", "SETGVAR", Num(GPlayerAmmo), "0", "GETAMMO", "1", "ADD", "SETGVAR",
-                     "DOOR", "PLAYSOUND", std::string(map), "LOADMAP", "0", Num(arrive.X), Num(arrive.Y), "MOVETO",
-                     Num(scrollX), Num(scrollY), "SETSCROLL"});
+              TSteps{Num(GPlayerHp),   "0",          "GETHP",    "SETGVAR",     Num(GPlayerAmmo), "0",
+                     "GETAMMO",        "1",          "ADD",      "SETGVAR",     "DOOR",           "PLAYSOUND",
+                     std::string(map), "LOADMAP",    "0",        Num(arrive.X), Num(arrive.Y),    "MOVETO",
+                     Num(scrollX),     Num(scrollY), "SETSCROLL"});
     return s;
 }
 
@@ -96,8 +112,8 @@ std::string LocationScript(std::string_view what, int location, int critters, st
     }
     create = create + TSteps{Num(GPlayerHp), "GETGVAR", "0", "G", "RESTORE", "IFCALL"} + Console(greeting) + moreCreate;
     std::string s = "; " + std::string(what) + "\n" + Node("OnCreate", create) + nodes;
-    s += Node("Restore", {"0", Num(GPlayerHp), "GETGVAR", "SETHP", "0", Num(GPlayerAmmo), "GETGVAR", "1", "SUB", "SETAMMO",
-                          Num(GPlayerHp), "0", "SETGVAR"});
+    s += Node("Restore", {"0", Num(GPlayerHp), "GETGVAR", "SETHP", "0", Num(GPlayerAmmo), "GETGVAR", "1", "SUB",
+                          "SETAMMO", Num(GPlayerHp), "0", "SETGVAR"});
     return s + extra;
 }
 
@@ -107,8 +123,10 @@ std::string Hostile(std::string_view what, int ammo, int sight, std::string_view
                     const TSteps& onDie, const std::string& extra = "") {
     std::string s = "; " + std::string(what) + "\n";
     s += Node("OnCreate", {"SELF", Num(ammo), "SETAMMO", "700", "SETTIMER"});
-    s += Node("OnTimer", TSteps{"SELF", "GETHP", "0", "G", "LOOK", "IFCALL", "SELF", "GETHP", "1", "L", "QUIET", "IFCALL"});
-    s += Node("Look", TSteps{"0"} + PlayerFartherThan(sight - 1) + TSteps{"SETLVAR", "0", "GETLVAR", "NOT", "SPOT", "IFCALL"});
+    s += Node("OnTimer",
+              TSteps{"SELF", "GETHP", "0", "G", "LOOK", "IFCALL", "SELF", "GETHP", "1", "L", "QUIET", "IFCALL"});
+    s += Node("Look",
+              TSteps{"0"} + PlayerFartherThan(sight - 1) + TSteps{"SETLVAR", "0", "GETLVAR", "NOT", "SPOT", "IFCALL"});
     s += Node("Quiet", {"DISABLETIMER"});
     s += Node("Spot", TSteps{"SELF", "0", "SETVICTIM"} + Console(spotted) + TSteps{"DISABLETIMER"});
     s += Node("OnHit", TSteps{"SELF", "0", "SETVICTIM", "DISABLETIMER"} + onHit);
@@ -127,19 +145,20 @@ std::vector<TScriptFile> Scripts() {
                                  Node("OnCreate", {"SELF", "200", "SETAMMO"})});
 
     // The junkyard.
-    all.push_back({"loc01", LocationScript("The junkyard: a greeting, then a look at the player's health every eight seconds.",
-                                           1, 6,
-                                           "Свалка у старой трассы. Торговец ждёт в бункере, рейдеры держат перекрёсток. "
-                                           "Правая кнопка мыши - прицел.",
-                                           {"8000", "SETTIMER"},
-                                           Node("OnTimer", {"0", "GETHP", "20", "L", "WARN", "IFCALL"}) +
-                                               Node("Warn", Console("Здоровье на исходе! Отойдите в укрытие.") +
-                                                                TSteps{"ALARM", "PLAYSOUND"}))});
+    all.push_back(
+        {"loc01",
+         LocationScript(
+             "The junkyard: a greeting, then a look at the player's health every eight seconds.", 1, 6,
+             "Свалка у старой трассы. Торговец ждёт в бункере, рейдеры держат перекрёсток. "
+             "Правая кнопка мыши - прицел.",
+             {"8000", "SETTIMER"},
+             Node("OnTimer", {"0", "GETHP", "20", "L", "WARN", "IFCALL"}) +
+                 Node("Warn", Console("Здоровье на исходе! Отойдите в укрытие.") + TSteps{"ALARM", "PLAYSOUND"}))});
 
     const TSteps traderAnswers = Answer("Что слышно на трассе?", "NEWS") + Answer("Как тут выжить?", "TIPS") +
                                  Answer("Мне бы патронов.", "AMMO") + Answer("Бывай.", "BYE");
-    all.push_back({"trader",
-                   "; The trader in the bunker: news, a lesson in shooting, and fifty rounds once per game.\n" +
+    all.push_back(
+        {"trader", "; The trader in the bunker: news, a lesson in shooting, and fifty rounds once per game.\n" +
                        Node("OnClick", TSteps{"TRADER", "STARTDIALOG"} + IfGlobal(GTraderStep, 0, "FIRST") +
                                            IfGlobal(GTraderStep, 1, "AGAIN")) +
                        Node("First", Question("Чего тебе, бродяга? Железо, патроны, новости - всё есть, было бы чем "
@@ -157,8 +176,8 @@ std::vector<TScriptFile> Scripts() {
                                              "стреляй. Жми коротко, по два-три выстрела, и подходи шагов на пять: чем "
                                              "длиннее очередь и дальше цель, тем шире разброс, весь магазин уйдёт в "
                                              "песок.") +
-                                    Answer("Что слышно на трассе?", "NEWS") + Answer("Мне бы патронов.", "AMMO") +
-                                    Answer("Спасибо. Бывай.", "BYE")) +
+                                        Answer("Что слышно на трассе?", "NEWS") + Answer("Мне бы патронов.", "AMMO") +
+                                        Answer("Спасибо. Бывай.", "BYE")) +
                        Node("Ammo", IfGlobal(GAmmoGiven, 1, "GIVEN") + IfGlobal(GAmmoGiven, 0, "GIVE")) +
                        Node("Give", TSteps{"0", "0", "GETAMMO", "50", "ADD", "SETAMMO"} + SetGlobal(GAmmoGiven, 1) +
                                         TSteps{"PICKUP", "PLAYSOUND"} +
@@ -168,23 +187,23 @@ std::vector<TScriptFile> Scripts() {
 
     all.push_back({"raider", Hostile("A raider attacks when the player comes within ten tiles.", 80, 10,
                                      "Рейдер заметил вас!", {},
-                                     Console("Рейдер повержен.") +
-                                         TSteps{Num(GRaidersKilled), Num(GRaidersKilled), "GETGVAR", "1", "ADD",
-                                                "SETGVAR"})});
-    all.push_back({"guard",
-                   "; The watchman walks along the wall and back; local 0 says which way.\n" +
-                       Node("OnCreate", {"4000", "SETTIMER"}) +
-                       Node("OnTimer", {"0", "GETLVAR", "BACK", "IFGOTO", "SELF", "36", "40", "GOTOXY", "0", "1",
-                                        "SETLVAR", "END", "GOTO", "@BACK SELF", "@B2 48", "@B3 40", "@B4 GOTOXY",
-                                        "@B5 0", "@B6 0", "@B7 SETLVAR", "@END 4000", "@E2 SETTIMER"}) +
-                       Node("OnClick", Console("Сторож молча смотрит сквозь вас.")) + Node("OnDie", MarkDead())});
+                                     Console("Рейдер повержен.") + TSteps{Num(GRaidersKilled), Num(GRaidersKilled),
+                                                                          "GETGVAR", "1", "ADD", "SETGVAR"})});
+    all.push_back(
+        {"guard", "; The watchman walks along the wall and back; local 0 says which way.\n" +
+                      Node("OnCreate", {"4000", "SETTIMER"}) +
+                      Node("OnTimer", {"0",     "GETLVAR",     "BACK",      "IFGOTO",      "SELF",       "36",
+                                       "40",    "GOTOXY",      "0",         "1",           "SETLVAR",    "END",
+                                       "GOTO",  "@BACK SELF",  "@B2 48",    "@B3 40",      "@B4 GOTOXY", "@B5 0",
+                                       "@B6 0", "@B7 SETLVAR", "@END 4000", "@E2 SETTIMER"}) +
+                      Node("OnClick", Console("Сторож молча смотрит сквозь вас.")) + Node("OnDie", MarkDead())});
     all.push_back({"terminal", "; The bunker terminal: the patrol's notes on shooting, within reach only.\n" +
                                    Node("OnClick", WithinReach("READ", "FAR")) +
                                    Node("Far", Console("До терминала не дотянуться: подойдите ближе.")) +
                                    Node("Read", TSteps{"BEEP", "PLAYSOUND"} +
                                                     Console("Терминал: \"ПАМЯТКА ПАТРУЛЮ: ПРАВАЯ КНОПКА - ПРИЦЕЛ, "
                                                             "ЛЕВАЯ - ОГОНЬ. БИТЬ КОРОТКИМИ ОЧЕРЕДЯМИ С БЛИЗКОЙ "
-                                                            "ДИСТАНЦИИ\". Ниже: \"ВОРОТА НА ВОСТОКЕ ОТКРЫТЫ\".")) });
+                                                            "ДИСТАНЦИИ\". Ниже: \"ВОРОТА НА ВОСТОКЕ ОТКРЫТЫ\"."))});
     all.push_back({"exit01", Gate("The east gate: on to the industrial yard, arriving at its west end.", "LOC02",
                                   Loc02FromJunkyard, 0, -300)});
 
@@ -192,17 +211,17 @@ std::vector<TScriptFile> Scripts() {
     all.push_back({"loc02", LocationScript("The industrial yard at night.", 2, 5,
                                            "Промзона. Где-то в караулке на востоке засел главарь рейдеров.")});
     all.push_back({"exit02", Gate("Back to the junkyard by its east gate.", "LOC01", Loc01FromYard, -800, -300)});
-    all.push_back({"exit03", Gate("The south gate of the yard: locked until the chief's key is taken.", "LOC03",
-                                  Loc03FromYard, -400, 0, GChiefDead,
-                                  "Южные ворота заперты. Ключ - у главаря рейдеров.")});
+    all.push_back(
+        {"exit03", Gate("The south gate of the yard: locked until the chief's key is taken.", "LOC03", Loc03FromYard,
+                        -400, 0, GChiefDead, "Южные ворота заперты. Ключ - у главаря рейдеров.")});
     all.push_back({"boss", Hostile("The raider chief: he carries the key of the south gate.", 150, 14,
                                    "Главарь: \"Ещё один с трассы? Ну иди сюда!\"",
                                    TSteps{"SELF", "GETHP", "40", "L", "ROAR", "IFCALL"},
                                    Console("Главарь рейдеров повержен. На его поясе - ключ от южных ворот.") +
                                        SetGlobal(GChiefDead, 1) + TSteps{"EXPLOSION", "PLAYSOUND"},
                                    Node("Roar", Console("Главарь: \"Ты об этом пожалеешь!\"")))});
-    const TSteps elderAnswers = Answer("Кто ты такой?", "WHO") + Answer("Я ранен. Поможешь?", "HEAL") +
-                                Answer("Я справлюсь.", "BYE");
+    const TSteps elderAnswers =
+        Answer("Кто ты такой?", "WHO") + Answer("Я ранен. Поможешь?", "HEAL") + Answer("Я справлюсь.", "BYE");
     all.push_back(
         {"elder",
          "; The old man by the fire: the way south, his story, and one dressing of wounds.\n" +
@@ -230,21 +249,20 @@ std::vector<TScriptFile> Scripts() {
                                 Node("Listen", TSteps{"RADIO", "PLAYSOUND"} + SetGlobal(GRadioHeard, 1) +
                                                    Console("Радио: \"Говорит Яков, старый город к югу от промзоны. "
                                                            "Передатчик цел, нужен человек. Ключ от южных ворот - у "
-                                                           "главаря\".")) });
+                                                           "главаря\"."))});
 
     // The ruined town.
     all.push_back({"loc03", LocationScript("The ruined town at dusk.", 3, 4,
                                            "Старый город. Солнце садится за руины, над домом на северо-востоке "
                                            "торчит антенна.")});
-    all.push_back({"exit04", Gate("The town's north gate, back to the yard's south gate.", "LOC02", Loc02FromTown, -500,
-                                  -600)});
+    all.push_back(
+        {"exit04", Gate("The town's north gate, back to the yard's south gate.", "LOC02", Loc02FromTown, -500, -600)});
     all.push_back({"looter", Hostile("A looter of the town: guards the battery in the south-east ruin.", 60, 9,
                                      "Мародёр: \"Это наш город!\"", {},
-                                     Console("Мародёр повержен.") +
-                                         TSteps{Num(GRaidersKilled), Num(GRaidersKilled), "GETGVAR", "1", "ADD",
-                                                "SETGVAR"})});
-    const TSteps yakovAnswers = Answer("Кого можно позвать?", "CHOOSE") + Answer("Тебе нужна помощь?", "TASK") +
-                               Answer("Потом.", "BYE");
+                                     Console("Мародёр повержен.") + TSteps{Num(GRaidersKilled), Num(GRaidersKilled),
+                                                                           "GETGVAR", "1", "ADD", "SETGVAR"})});
+    const TSteps yakovAnswers =
+        Answer("Кого можно позвать?", "CHOOSE") + Answer("Тебе нужна помощь?", "TASK") + Answer("Потом.", "BYE");
     all.push_back(
         {"yakov",
          "; Yakov and her transmitter: the errand for the battery and the choice the ending follows.\n" +
@@ -264,21 +282,23 @@ std::vector<TScriptFile> Scripts() {
                                 Answer("Принесу.", "ACCEPT") + Answer("Кого можно позвать?", "CHOOSE")) +
              Node("Accept", TSteps{Num(GYakovStep), "GETGVAR", "2", "L", "TAKE", "IFCALL", "ENDDIALOG"}) +
              Node("Take", SetGlobal(GYakovStep, 2)) +
-             Node("Thanks", Question("Ты уже помог. Теперь дело за передатчиком.") + Answer("Кого можно позвать?", "CHOOSE")) +
-             Node("Reward", SetGlobal(GYakovStep, 3) + SetGlobal(GBattery, 2) +
-                                TSteps{"0", "100", "SETHP", "0", "0", "GETAMMO", "100", "ADD", "SETAMMO", "PICKUP",
-                                       "PLAYSOUND"} +
-                                Question("Живой аккумулятор! Держи аптечку и сотню патронов. Теперь сигнал добьёт "
-                                         "до самого побережья.") +
-                                Answer("Кого можно позвать?", "CHOOSE") + Answer("Бывай.", "BYE")) +
+             Node("Thanks",
+                  Question("Ты уже помог. Теперь дело за передатчиком.") + Answer("Кого можно позвать?", "CHOOSE")) +
+             Node("Reward",
+                  SetGlobal(GYakovStep, 3) + SetGlobal(GBattery, 2) +
+                      TSteps{"0", "100", "SETHP", "0", "0", "GETAMMO", "100", "ADD", "SETAMMO", "PICKUP", "PLAYSOUND"} +
+                      Question("Живой аккумулятор! Держи аптечку и сотню патронов. Теперь сигнал добьёт "
+                               "до самого побережья.") +
+                      Answer("Кого можно позвать?", "CHOOSE") + Answer("Бывай.", "BYE")) +
              Node("Choose", Question("Передатчик достанет до убежища у моря. Позову людей - город оживёт, но сюда "
                                      "придут и чужие. Промолчу - город останется нашим тайником. Решай, ты прошёл "
                                      "трассу.") +
                                 Answer("Зови людей. Пусть город оживёт.", "CALLIN") +
                                 Answer("Молчи. Город должен остаться тайной.", "HIDE")) +
-             Node("CallIn", SetGlobal(GChoice, 1) +
-                                Question("Будь по-твоему. Включай передатчик у северной стены - я скажу, что говорить.") +
-                                Answer("Иду.", "BYE")) +
+             Node("CallIn",
+                  SetGlobal(GChoice, 1) +
+                      Question("Будь по-твоему. Включай передатчик у северной стены - я скажу, что говорить.") +
+                      Answer("Иду.", "BYE")) +
              Node("Hide", SetGlobal(GChoice, 2) +
                               Question("Тогда передам только одно: дорога через промзону свободна. Включай передатчик "
                                        "у северной стены.") +
@@ -305,21 +325,20 @@ std::vector<TScriptFile> Scripts() {
          "Яков передаёт короткое: \"Дорога через промзону свободна\" - и выключает передатчик. С новым "
          "аккумулятором он будет слушать эфир каждую ночь и знать, кто идёт по трассе. Город остаётся тайной, "
          "а вы уходите на рассвете."}};
-    std::string transmitter = "; Yakov's transmitter: the ending follows her question (global 8) and the battery (global 7).\n" +
-                              Node("OnClick", WithinReach("USE", "FAR")) +
-                              Node("Far", Console("Передатчик слишком далеко: подойдите ближе.")) +
-                              Node("Use", IfGlobal(GChoice, 0, "WAIT") +
-                                              TSteps{Num(GChoice), "GETGVAR", "0", "G", "SEND", "IFCALL"}) +
-                              Node("Wait", TSteps{"BEEP", "PLAYSOUND"} +
-                                               Console("Передатчик ждёт настройки. Поговорите с Яковом.")) +
-                              Node("Send", TSteps{"RADIO", "PLAYSOUND", "YAKOV", "STARTDIALOG"} +
-                                               // 2 * choice + (battery given), 2 .. 5
-                                               TSteps{"1", Num(GChoice), "GETGVAR", "2", "MUL", Num(GBattery),
-                                                      "GETGVAR", "2", "EQU", "ADD", "SETLVAR"} +
-                                               TSteps{"1", "GETLVAR", "2", "EQU", "END2", "IFCALL", "1", "GETLVAR",
-                                                      "3", "EQU", "END3", "IFCALL", "1", "GETLVAR", "4", "EQU", "END4",
-                                                      "IFCALL", "1", "GETLVAR", "5", "EQU", "END5", "IFCALL"} +
-                                               Answer("Конец.", "FIN"));
+    std::string transmitter =
+        "; Yakov's transmitter: the ending follows her question (global 8) and the battery (global 7).\n" +
+        Node("OnClick", WithinReach("USE", "FAR")) +
+        Node("Far", Console("Передатчик слишком далеко: подойдите ближе.")) +
+        Node("Use", IfGlobal(GChoice, 0, "WAIT") + TSteps{Num(GChoice), "GETGVAR", "0", "G", "SEND", "IFCALL"}) +
+        Node("Wait", TSteps{"BEEP", "PLAYSOUND"} + Console("Передатчик ждёт настройки. Поговорите с Яковом.")) +
+        Node("Send",
+             TSteps{"RADIO", "PLAYSOUND", "YAKOV", "STARTDIALOG"} +
+                 // 2 * choice + (battery given), 2 .. 5
+                 TSteps{"1", Num(GChoice), "GETGVAR", "2", "MUL", Num(GBattery), "GETGVAR", "2", "EQU", "ADD",
+                        "SETLVAR"} +
+                 TSteps{"1", "GETLVAR", "2", "EQU", "END2", "IFCALL", "1", "GETLVAR", "3", "EQU", "END3", "IFCALL",
+                        "1", "GETLVAR", "4", "EQU", "END4", "IFCALL", "1", "GETLVAR", "5", "EQU", "END5", "IFCALL"} +
+                 Answer("Конец.", "FIN"));
     for (int choice = 0; choice < 2; ++choice)
         for (int battery = 0; battery < 2; ++battery)
             transmitter += Node("End" + Num(2 * (choice + 1) + battery), Question(endings[choice][battery]));
@@ -328,7 +347,9 @@ std::vector<TScriptFile> Scripts() {
     return all;
 }
 
-TCell& CellAt(TMapData& map, int x, int y) { return map.Grid[size_t(x) * MapRows + size_t(y)]; }
+TCell& CellAt(TMapData& map, int x, int y) {
+    return map.Grid[size_t(x) * MapRows + size_t(y)];
+}
 
 void Paint(TMapData& map, std::span<const TTileRect> rects, bool block, uint8_t hitType) {
     for (const TTileRect& r : rects)
@@ -431,7 +452,8 @@ TMapData Yard() {
         // By the fire barrel, clear of the lamp posts, so a click on him finds him.
         Critter("Старик", "nomad", Elder.X, Elder.Y, 6, 50, 2, 4, 30, "elder"),
     };
-    for (const TTileRect& light : Layouts[1].Lights) AddObject(map, "Фонарь", "lamp_post", light.X, light.Y, "", 0, 0, 0);
+    for (const TTileRect& light : Layouts[1].Lights)
+        AddObject(map, "Фонарь", "lamp_post", light.X, light.Y, "", 0, 0, 0);
     AddObject(map, "Радио", "terminal", Radio.X, Radio.Y, "radio", 0, 0, 0);
     AddObject(map, "Бочка с огнём", "fire_barrel", 22, 50, "", 0, 0, 0);
     AddObject(map, "Дым", "smoke", 22, 47, "", 0, -10);
