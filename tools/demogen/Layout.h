@@ -121,7 +121,7 @@ inline constexpr TTileRect Pattern2Lights[] = {
 };
 
 // pattern3: a ruined town at dusk: two streets, the shells of houses and the
-// radio house in the north-east where Yakov keeps her transmitter.
+// radio house in the north-east where Yakov keeps his transmitter.
 inline constexpr TTileRect Pattern3Walls[] = {
     // North-west house, open to the south.
     {8, 14, 20, 2},

@@ -265,7 +265,7 @@ std::vector<TScriptFile> Scripts() {
         Answer("Кого можно позвать?", "CHOOSE") + Answer("Тебе нужна помощь?", "TASK") + Answer("Потом.", "BYE");
     all.push_back(
         {"yakov",
-         "; Yakov and her transmitter: the errand for the battery and the choice the ending follows.\n" +
+         "; Yakov and his transmitter: the errand for the battery and the choice the ending follows.\n" +
              Node("OnClick", TSteps{"YAKOV", "STARTDIALOG"} + IfGlobal(GYakovStep, 0, "MEET") +
                                  TSteps{Num(GYakovStep), "GETGVAR", "0", "G", "AGAIN", "IFCALL"}) +
              Node("Meet", SetGlobal(GYakovStep, 1) +
@@ -326,7 +326,7 @@ std::vector<TScriptFile> Scripts() {
          "аккумулятором он будет слушать эфир каждую ночь и знать, кто идёт по трассе. Город остаётся тайной, "
          "а вы уходите на рассвете."}};
     std::string transmitter =
-        "; Yakov's transmitter: the ending follows her question (global 8) and the battery (global 7).\n" +
+        "; Yakov's transmitter: the ending follows his question (global 8) and the battery (global 7).\n" +
         Node("OnClick", WithinReach("USE", "FAR")) +
         Node("Far", Console("Передатчик слишком далеко: подойдите ближе.")) +
         Node("Use", IfGlobal(GChoice, 0, "WAIT") + TSteps{Num(GChoice), "GETGVAR", "0", "G", "SEND", "IFCALL"}) +

@@ -12,7 +12,7 @@ enum TGlobal : int {
     GChiefDead = 3,      // the raider chief is dead: he carried the key of the south gate
     GTraderStep = 4,     // 1: the trader has told his news
     GElderStep = 5,      // 1: the old man has told his story
-    GYakovStep = 6,      // 1 met Yakov, 2 took her errand, 3 brought the battery and got the reward
+    GYakovStep = 6,      // 1 met Yakov, 2 took his errand, 3 brought the battery and got the reward
     GBattery = 7,        // 1: the battery is in the player's pack
     GChoice = 8,         // Yakov's question: 1 call the people in, 2 keep the town hidden
     GRadioHeard = 9,     // the warehouse radio has caught Yakov's call
