@@ -314,7 +314,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     p.Frame(50);
     p.Shot("06_town");
 
-    // Yakov: her errand, the battery, the reward, the choice.
+    // Yakov: his errand, the battery, the reward, the choice.
     ASSERT_TRUE(p.Talk(story::YakovIndex));
     p.Shot("07_yakov");
     EXPECT_EQ(p.Global(story::GYakovStep), 1);
