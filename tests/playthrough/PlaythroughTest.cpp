@@ -387,6 +387,37 @@ TEST(DemoState, LocationsRememberTheDeadAndWhatThePlayerCarried) {
     EXPECT_TRUE(g.Errors.empty());
 }
 
+// The ways back: the town's north gate leads to the yard's south gate, the
+// yard's west gate to the junkyard's east gate, each arrival within reach of
+// the gate that leads on again.
+TEST(DemoState, GatesLeadBackTheWayThePlayerCame) {
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
+    TPlayer p(2, fs::path(RW_BINARY_DIR) / "playthrough" / "back");
+    ASSERT_TRUE(p.G->Started);
+    TMainForm& g = p.Game();
+    for (int i = 0; i < 1000 && g.Menu.SubState == 1; ++i) p.Frame(5);
+    p.Click(60, 130);
+    g.Guard([&] { g.LoadMap("data\\locations\\loc03.map"); });
+    ASSERT_EQ(p.Location(), "pattern3");
+    struct {
+        const char* Gate;
+        demogen::story::TSpot At, Arrival, Onward;
+        const char* Then;
+    } const ways[] = {
+        {"exit04", story::Loc03NorthGate, story::Loc02FromTown, story::Loc02SouthGate, "pattern2"},
+        {"exit02", story::Loc02WestGate, story::Loc01FromYard, story::Loc01EastGate, "pattern1"},
+    };
+    for (const auto& way : ways) {
+        ASSERT_TRUE(p.WalkTo(way.At.X, way.At.Y, 3)) << way.Gate;
+        ASSERT_TRUE(p.Use(p.ObjectWithScript(way.Gate))) << way.Gate;
+        ASSERT_EQ(p.Location(), way.Then) << way.Gate;
+        EXPECT_EQ(p.Me().X, way.Arrival.X) << way.Gate;
+        EXPECT_EQ(p.Me().Y, way.Arrival.Y) << way.Gate;
+        EXPECT_LE(std::hypot(way.Onward.X - way.Arrival.X, way.Onward.Y - way.Arrival.Y), story::ReachTiles);
+    }
+    EXPECT_TRUE(g.Errors.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Demo, Playthrough,
                          ::testing::Values(TRoute{1, true, true, "через три дня к воротам подходит первый караван"},
                                            TRoute{2, true, false, "будет слушать эфир каждую ночь"},
