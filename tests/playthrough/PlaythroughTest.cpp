@@ -350,6 +350,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     p.Frame(500);
     p.Shot("10_credits");
     EXPECT_TRUE(p.RunToTheEnd(60000));
+    p.Stages += "the end " + std::to_string((p.G->Platform.VirtualClock.Now() - 100000) / 1000) + " s\n";
     EXPECT_TRUE(g.Errors.empty()) << g.Errors.front();
     std::printf("seed %u: %ld frames\n%s", route.Seed, p.Frames, p.Stages.c_str());
     std::ofstream(p.Shots / "stages.txt") << p.Stages;
