@@ -24,7 +24,7 @@ inline constexpr std::array<TAnimSetDef, 4> AnimSets{{
 }};
 
 // "metal" is the game's default skin (the player).
-inline constexpr std::array<std::string_view, 3> Skins{"metal", "raider", "nomad"};
+inline constexpr std::array<std::string_view, 4> Skins{"metal", "raider", "nomad", "radioman"};
 
 // A speaker's second head is the same face in another light, for CHANGEHEAD fades.
 inline constexpr std::array<std::string_view, 6> Heads{"trader", "trader2", "raider_boss", "elder", "elder2", "yakov"};

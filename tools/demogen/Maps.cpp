@@ -472,7 +472,7 @@ TMapData Town() {
     TMapData map = Ground(Layouts[2], "loc03");
     map.Critters = {
         Critter("Игрок", "metal", Loc03FromYard.X, Loc03FromYard.Y, 5, 100, 3, 6, PlayerAccuracy, "player"),
-        Critter("Яков", "nomad", Yakov.X, Yakov.Y, 5, 60, 2, 4, 60, "yakov"),
+        Critter("Яков", "radioman", Yakov.X, Yakov.Y, 5, 60, 2, 4, 60, "yakov"),
         Critter("Мародёр", "raider", 58, 88, 3, 35, 2, 4, 55, "looter"),
         Critter("Мародёр", "raider", 64, 94, 7, 35, 2, 4, 55, "looter"),
     };
