@@ -277,12 +277,61 @@ TEST_F(DemoData, EveryWaveTheGameLoadsExists) {
 TEST_F(DemoData, TheSameBytesOnEveryRun) {
     const fs::path second = Scratch / "b";
     Generate(second);
-    for (const char* rel : {"data/game.ini", "Images/Locations/pattern2.bmp", "Images/Critters/metal_walk.bmp",
+    for (const char* rel : {"data/game.ini", "Images/Locations/pattern2.bmp", "Images/Locations/pattern3.bmp",
+                            "locations/loc03.map", "scripts/transmitter.sc", "Images/Critters/metal_walk.bmp",
                             "Images/Interface/MMBtn.bmp", "sounds/player_fire.wav", "Music/loc01.mp3"}) {
         const fs::path a = First / "data" / rel, b = second / "data" / rel;
         if (!fs::exists(a) && std::string(rel).starts_with("Music")) continue;  // no encoder installed
         EXPECT_EQ(ReadAll(a), ReadAll(b)) << rel;
     }
+}
+
+// The scripts' names must meet what they name: a misspelt command or node name
+// would silently become a pushed literal, and a lower-case Latin letter is
+// changed when the step runs.
+TEST_F(DemoData, ScriptsNameOnlyWhatExists) {
+    const TIniFile ini = Ini();
+    auto listed = [&](const std::string& section, const std::string& prefix, const std::string& name) {
+        for (int k = 0; k < ini.ReadInteger("Main", section, 0); ++k) {
+            std::string entry = ini.ReadString(section, prefix + std::to_string(k), "");
+            std::transform(entry.begin(), entry.end(), entry.begin(), ::toupper);
+            if (entry == name) return true;
+        }
+        return false;
+    };
+    int scripts = 0;
+    for (const auto& file : fs::directory_iterator(Data("scripts"))) {
+        ++scripts;
+        const std::string name = file.path().filename().string();
+        const TIniFile script = TIniFile::ParseCp1251(ReadAll(file.path()));
+        auto hasNode = [&](const std::string& node) { return script.FindSection(node) != nullptr; };
+        for (const TIniSection& node : script.Sections()) {
+            const auto& steps = node.Entries;
+            for (size_t k = 0; k < steps.size(); ++k) {
+                const std::string& token = steps[k].second;
+                const std::string where = name + " [" + node.Name + "] " + steps[k].first;
+                EXPECT_TRUE(std::none_of(token.begin(), token.end(), [](char c) { return c >= 'a' && c <= 'z'; }))
+                    << where << ": " << token;
+                const std::string operand = k > 0 ? steps[k - 1].second : "";
+                if (token == "CALL" || token == "IFCALL" || token == "ANSWER") {
+                    EXPECT_TRUE(hasNode(operand)) << where << " names no node: " << operand;
+                } else if (token == "GOTO" || token == "IFGOTO") {
+                    EXPECT_NE(node.Find(operand), nullptr) << where << " names no label: " << operand;
+                } else if (token == "STARTDIALOG") {
+                    EXPECT_TRUE(listed("Heads", "Head", operand)) << where << ": " << operand;
+                } else if (token == "CHANGEHEAD") {
+                    EXPECT_TRUE(listed("Heads", "Head", k > 1 ? steps[k - 2].second : "")) << where;
+                } else if (token == "PLAYSOUND") {
+                    EXPECT_TRUE(listed("Sounds", "Sound", operand)) << where << ": " << operand;
+                } else if (token == "LOADMAP") {
+                    std::string map = operand;
+                    std::transform(map.begin(), map.end(), map.begin(), ::tolower);
+                    EXPECT_TRUE(fs::exists(Data("locations/" + map + ".map"))) << where << ": " << operand;
+                }
+            }
+        }
+    }
+    EXPECT_GE(scripts, 20);
 }
 
 TEST(DemoLayout, WallsLieOnTheTileGrid) {

@@ -24,9 +24,10 @@ inline constexpr std::array<TAnimSetDef, 4> AnimSets{{
 }};
 
 // "metal" is the game's default skin (the player).
-inline constexpr std::array<std::string_view, 3> Skins{"metal", "raider", "nomad"};
+inline constexpr std::array<std::string_view, 4> Skins{"metal", "raider", "nomad", "radioman"};
 
-inline constexpr std::array<std::string_view, 4> Heads{"trader", "trader2", "raider_boss", "elder"};
+// A speaker's second head is the same face in another light, for CHANGEHEAD fades.
+inline constexpr std::array<std::string_view, 6> Heads{"trader", "trader2", "raider_boss", "elder", "elder2", "yakov"};
 
 // Hit types in index order: a cell's hit-type byte selects one. Type 0 is
 // what every cell of a new map has, so it is the open ground.
@@ -69,6 +70,6 @@ inline constexpr std::array<TObjectDef, 12> Objects{{
     {"smoke", "alpha", 0, 0, 140},
 }};
 
-inline constexpr std::array<std::string_view, 2> LocationPatterns{"pattern1", "pattern2"};
+inline constexpr std::array<std::string_view, 3> LocationPatterns{"pattern1", "pattern2", "pattern3"};
 
 }  // namespace demogen

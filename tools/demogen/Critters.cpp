@@ -37,6 +37,18 @@ TLook LookOf(std::string_view skin) {
         l.Gun = Mat(0x3A3633, 0.35, 0.1, 0.3);
         l.Pack = Mat(0x6B5B3E, 0.03, 0.2);
         l.Extra = Mat(0xD8D0C0, 0.3, 0.05);  // spikes
+    } else if (skin == "radioman") {
+        l.Kind = TLook::Nomad;  // the town's radio man: a field jacket and a red bandana
+        l.Body = Mat(0x4E5A46, 0.04, 0.18);
+        l.Armour = Mat(0x806A3A, 0.03, 0.2);
+        l.Legs = Mat(0x3E3A30, 0.02, 0.15);
+        l.Boots = Mat(0x2B231C, 0.08);
+        l.Skin = Mat(0xC89474, 0.06, 0.08);
+        l.Head = Mat(0xA8302A, 0.03, 0.25);
+        l.Visor = Mat(0x806A3A, 0.5, 0.1);
+        l.Gun = Mat(0x3A3633, 0.3, 0.1, 0.2);
+        l.Pack = Mat(0x4A4A44, 0.2, 0.15, 0.3);
+        l.Extra = Mat(0x2E2A26, 0.05);
     } else if (skin == "nomad") {
         l.Kind = TLook::Nomad;
         l.Body = Mat(0xB59B72, 0.02, 0.18);   // sand robe

@@ -7,7 +7,8 @@
 //   Metal  - containers, tanks, machinery: block walking and shots; hit type "metal".
 //   Floors - concrete floors and slabs: walkable; hit type "concrete".
 //   Roads  - cracked asphalt: walkable; hit type "concrete".
-//   Lights - tiles under the pools of lamp light of the night yard: a lamp_post object belongs there.
+//   Lights - tiles under the pools of light of the night yard (a lamp_post object belongs there)
+//            and of the dusk town (a fire_barrel belongs there).
 // Everything else is open sand or dirt (hit type 0, "sand").
 // A wall's whole drawing (top face and the south face below it) lies inside its rectangle.
 #include <span>
@@ -119,12 +120,71 @@ inline constexpr TTileRect Pattern2Lights[] = {
     {35, 40, 1, 1}, {20, 52, 1, 1}, {60, 36, 1, 1}, {52, 64, 1, 1}, {28, 100, 1, 1}, {70, 96, 1, 1}, {12, 44, 1, 1},
 };
 
+// pattern3: a ruined town at dusk: two streets, the shells of houses and the
+// radio house in the north-east where Yakov keeps his transmitter.
+inline constexpr TTileRect Pattern3Walls[] = {
+    // North-west house, open to the south.
+    {8, 14, 20, 2},
+    {8, 16, 1, 20},
+    {27, 16, 1, 8},
+    {27, 30, 1, 6},
+    {8, 36, 8, 2},
+    {20, 36, 8, 2},
+    // The radio house: a door in the south wall.
+    {50, 18, 22, 2},
+    {50, 20, 1, 22},
+    {71, 20, 1, 22},
+    {50, 42, 8, 2},
+    {63, 42, 9, 2},
+    // South-west ruin.
+    {6, 76, 18, 2},
+    {6, 78, 1, 16},
+    {6, 94, 6, 2},
+    {17, 94, 7, 2},
+    {23, 78, 1, 8},
+    // South-east ruin, the looters' den: its door faces north.
+    {52, 80, 8, 2},
+    {65, 80, 7, 2},
+    {52, 82, 1, 18},
+    {71, 82, 1, 18},
+    {52, 100, 20, 2},
+    // West house by the crossroads, its door to the east.
+    {2, 44, 14, 2},
+    {2, 46, 1, 12},
+    {15, 46, 1, 4},
+    {2, 58, 14, 2},
+    // East shell, open to the west.
+    {64, 48, 12, 2},
+    {75, 50, 1, 8},
+    {64, 58, 12, 2},
+    // Lone fragments along the streets.
+    {24, 50, 6, 2},
+    {58, 56, 1, 6},
+    {12, 108, 10, 2},
+    {26, 104, 8, 2},
+};
+inline constexpr TTileRect Pattern3Floors[] = {
+    {9, 16, 18, 20}, {3, 46, 12, 12}, {65, 50, 10, 8}, {51, 20, 20, 22}, {7, 78, 16, 16}, {53, 82, 18, 18},
+};
+inline constexpr TTileRect Pattern3Roads[] = {
+    {36, 0, 6, 120},
+    {0, 62, 80, 6},
+};
+// Fires burning in the street at dusk.
+inline constexpr TTileRect Pattern3Lights[] = {
+    {44, 48, 1, 1},
+    {32, 72, 1, 1},
+    {62, 72, 1, 1},
+    {46, 100, 1, 1},
+};
+
 }  // namespace layout
 
 inline constexpr TLocationLayout Layouts[] = {
     {"pattern1", layout::Pattern1Walls, {}, layout::Pattern1Floors, layout::Pattern1Roads, {}},
     {"pattern2", layout::Pattern2Walls, layout::Pattern2Metal, layout::Pattern2Floors, layout::Pattern2Roads,
      layout::Pattern2Lights},
+    {"pattern3", layout::Pattern3Walls, {}, layout::Pattern3Floors, layout::Pattern3Roads, layout::Pattern3Lights},
 };
 
 }  // namespace demogen

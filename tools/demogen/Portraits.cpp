@@ -28,10 +28,13 @@ struct TPerson {
 };
 
 TPerson PersonOf(std::string_view head) {
+    // The second head of a speaker is the same face lit by a lamp or a fire.
     if (head == "trader") return {0xB07A54, 0x8A8680, 0x6A4E32, 0x3A2A1E, TPerson::Goggles, true};
-    if (head == "trader2") return {0xC89474, 0x2A1E18, 0x4E5A46, 0x1E2A2A, TPerson::Bandana, false};
+    if (head == "trader2") return {0xB07A54, 0x8A8680, 0x6A4E32, 0x5A2A12, TPerson::Goggles, true};
     if (head == "raider_boss") return {0x9A6A4C, 0xC0302A, 0x3A2E28, 0x3A1410, TPerson::Mohawk, false};
     if (head == "elder") return {0x8E7A68, 0xB8B0A0, 0x7A7060, 0x24241E, TPerson::GasMask, true};
+    if (head == "elder2") return {0x8E7A68, 0xB8B0A0, 0x7A7060, 0x5A3414, TPerson::GasMask, true};
+    if (head == "yakov") return {0xC89474, 0x2A1E18, 0x4E5A46, 0x1E2A2A, TPerson::Bandana, false};
     throw std::runtime_error("no portrait for head " + std::string(head));
 }
 

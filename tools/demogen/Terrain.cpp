@@ -1,6 +1,7 @@
 // The location pictures (1600 x 1200): sand and dirt, cracked asphalt, slab
 // floors and ruined concrete walls by day (pattern1), and a concrete yard
-// with containers, tanks, rails and pools of lamp light by night (pattern2).
+// with containers, tanks, rails and pools of lamp light by night (pattern2),
+// and a ruined town at dusk (pattern3).
 // Walls, floors, roads and containers come from Layout.h.
 #include <algorithm>
 #include <cmath>
@@ -283,8 +284,9 @@ void Crater(TImage& img, double cx, double cy, double r, uint32_t seed) {
         }
 }
 
-TImage Pattern1(uint32_t seed) {
-    const TLocationLayout& lay = Layouts[0];
+// Sand, roads, slab floors and broken walls under a low sun: the junkyard,
+// and the ruined town before the dusk is laid over it.
+TImage SunlitGround(const TLocationLayout& lay, uint32_t seed) {
     TImage img(MapW, MapH);
     std::vector<TPixelRect> roads, floors;
     for (auto& r : lay.Roads) roads.push_back(Pixels(r));
@@ -355,6 +357,32 @@ TImage Pattern1(uint32_t seed) {
     const TWallStyle wall{Hex(0xC8C0B0), Hex(0x847A6C), 15, false};
     uint32_t ws = seed + 500;
     for (auto& w : lay.Walls) DrawWall(img, w, wall, ws++, rng);
+    return img;
+}
+
+TImage Pattern1(uint32_t seed) {
+    return SunlitGround(Layouts[0], seed);
+}
+
+// The ruined town at dusk: the day picture under a sky that fades from amber in
+// the west to violet in the east, with warm pools round the street fires.
+TImage Pattern3(uint32_t seed) {
+    const TLocationLayout& lay = Layouts[2];
+    TImage img = SunlitGround(lay, seed);
+    std::vector<std::pair<double, double>> fires;
+    for (auto& l : lay.Lights) fires.push_back({l.X * TileW + 10.0, l.Y * TileH + 5.0});
+    for (int y = 0; y < MapH; ++y)
+        for (int x = 0; x < MapW; ++x) {
+            const double t = double(x) / MapW;
+            TColour light = Mix(TColour{0.95, 0.62, 0.42}, TColour{0.48, 0.40, 0.62}, t);
+            for (auto& f : fires) {
+                const double dx = (x - f.first) / 150.0, dy = (y - f.second) / 80.0;
+                const double d2 = dx * dx + dy * dy;
+                if (d2 < 1) light = light + TColour{0.9, 0.55, 0.25} * ((1 - d2) * (1 - d2));
+            }
+            const double haze = 0.92 + 0.16 * Fbm(x / 300.0, y / 150.0, 2, seed + 60);
+            img.At(x, y) = ToRgb(ToColour(img.At(x, y)) * light * haze);
+        }
     return img;
 }
 
@@ -466,19 +494,23 @@ TImage Pattern2(uint32_t seed) {
 }  // namespace
 
 void WriteLocations(const TOutput& out) {
-    // The two pictures are independent and take most of the generator's time: draw them side by side.
-    TImage night;
+    // The pictures are independent and take most of the generator's time: draw them side by side.
+    TImage night, dusk;
     std::thread second([&night] { night = Pattern2(2002); });
+    std::thread third([&dusk] { dusk = Pattern3(3003); });
     TImage day;
     try {
         day = Pattern1(1001);
     } catch (...) {
         second.join();
+        third.join();
         throw;
     }
     second.join();
+    third.join();
     out.WriteBmp("data/Images/Locations/pattern1.bmp", day);
     out.WriteBmp("data/Images/Locations/pattern2.bmp", night);
+    out.WriteBmp("data/Images/Locations/pattern3.bmp", dusk);
 }
 
 }  // namespace demogen
