@@ -1,12 +1,12 @@
+#include <tuple>
+
 #include "app/MainForm.h"
+#include "base/Errors.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
 #include "media/Sound.h"
 
 namespace {
-TBitmap LoadPicture(const TFileSystem& files, const std::string& path) {
-    return LoadBmp(files.ReadFile(path), path);
-}
 
 // The section of a critter picture: its name cut before the second
 // underscore (metal_walk_shadow -> metal_walk).
@@ -17,6 +17,31 @@ std::string CritterSection(const std::string& name) {
     return second == std::string::npos ? name : name.substr(0, second);
 }
 }  // namespace
+
+int32_t TMainForm::ConfigCount(const std::string& key) {
+    if (auto it = ConfigCounts.find(key); it != ConfigCounts.end()) return it->second;
+    int32_t count = ControlForm.Config.ReadInteger("Main", key, 0);
+    if (count > MaxConfigCount) {
+        ReportError(EGameError("Configuration file data\\data\\game.ini: [Main] " + key + "=" + std::to_string(count) +
+                               " is more than the limit of " + std::to_string(MaxConfigCount) + "; the first " +
+                               std::to_string(MaxConfigCount) + " are read"));
+        count = MaxConfigCount;
+    }
+    ConfigCounts[key] = count;
+    return count;
+}
+
+const TSpecialObjects& TMainForm::SpecialObjects() {
+    if (!SpecialTable)
+        SpecialTable =
+            std::make_unique<TSpecialObjects>(TSpecialObjects::Read(ControlForm.Config, ConfigCount("SpecialObjects")));
+    return *SpecialTable;
+}
+
+void TMainForm::ConfigChanged() {
+    ConfigCounts.clear();
+    SpecialTable.reset();
+}
 
 void TMainForm::GameInit() {
     const TIniFile& ini = ControlForm.Config;
@@ -32,7 +57,7 @@ void TMainForm::GameInit() {
         addWave("player_fire", "data\\sounds\\player_fire.wav");
         for (int n = 1; n <= 12; ++n)
             addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
-        int sounds = ini.ReadInteger("Main", "Sounds", 0);
+        int sounds = ConfigCount("Sounds");
         for (int k = 0; k < sounds; ++k) {
             std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
             addWave(name, "data\\sounds\\" + name + ".wav");
@@ -53,7 +78,7 @@ void TMainForm::GameInit() {
     Log("GameInit -> Loading images...");
     {
         std::string path = "data\\Images\\Locations\\" + World.PatternName + ".bmp";
-        TBitmap scratch = LoadPicture(Files, path);
+        const TBitmap& scratch = Pictures.Load(Files, path);
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 5; ++col) {
                 TImageItem& item = DXIL.Add();
@@ -67,7 +92,7 @@ void TMainForm::GameInit() {
 
     auto addInterface = [&](const std::string& name, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Interface\\" + name + ".bmp");
+        item.Picture = Pictures.Load(Files, "data\\Images\\Interface\\" + name + ".bmp");
         item.Name = name;
         item.PatternWidth = patW;
         item.PatternHeight = patH;
@@ -80,11 +105,11 @@ void TMainForm::GameInit() {
     addInterface("Main", 253, 168);
     addInterface("Dialog", 0, 0);
 
-    int heads = ini.ReadInteger("Main", "Heads", 0);
+    int heads = ConfigCount("Heads");
     for (int k = 0; k < heads; ++k) {
         std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Portraits\\" + name + ".bmp");
+        if (!name.empty()) item.Picture = Pictures.Load(Files, "data\\Images\\Portraits\\" + name + ".bmp");
         item.Name = name;
         item.Transparent = false;
         item.TransparentColor = 0xFF00FF;
@@ -93,7 +118,7 @@ void TMainForm::GameInit() {
     for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
         std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp");
+        if (!name.empty()) item.Picture = Pictures.Load(Files, "data\\Images\\Misc\\" + name + ".bmp");
         item.Name = name;
         item.PatternWidth = 20;
         item.PatternHeight = 40;
@@ -103,7 +128,7 @@ void TMainForm::GameInit() {
 
     for (const std::string& line : CritterImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Critters\\" + line + ".bmp");
+        item.Picture = Pictures.Load(Files, "data\\Images\\Critters\\" + line + ".bmp");
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
@@ -112,22 +137,17 @@ void TMainForm::GameInit() {
         item.PatternHeight = ini.ReadInteger(section, "Height", 0);
     }
 
-    int special = ini.ReadInteger("Main", "SpecialObjects", 0);
+    const TSpecialObjects& special = SpecialObjects();
     for (const std::string& line : ObjectImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Objects\\" + line + ".bmp");
+        item.Picture = Pictures.Load(Files, "data\\Images\\Objects\\" + line + ".bmp");
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
         item.PatternWidth = 0;
         item.PatternHeight = 0;
-        for (int k = 0; k < special; ++k) {
-            std::string section = "Object" + std::to_string(k);
-            if (ini.ReadString(section, "name", "") == line && ini.ReadString(section, "effect", "") == "anim") {
-                item.PatternWidth = ini.ReadInteger(section, "PatternWidth", 0);
-                item.PatternHeight = ini.ReadInteger(section, "PatternHeight", 0);
-            }
-        }
+        if (const TSpecialObject* s = special.Find(line); s && s->Pattern)
+            std::tie(item.PatternWidth, item.PatternHeight) = *s->Pattern;
     }
     Log("GameInit -> Images loaded");
 

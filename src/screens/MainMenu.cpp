@@ -34,7 +34,7 @@ void TMainForm::MMInit() {
     Log("TMainForm.MMInit -> Loading started...");
     auto addPicture = [&](const std::string& name, const std::string& file, bool transparent, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadBmp(Files.ReadFile(file), file);
+        item.Picture = Pictures.Load(Files, file);
         item.Name = name;
         item.Transparent = transparent;
         item.TransparentColor = 0xFF00FF;

@@ -78,6 +78,12 @@ std::string TScript::PopText() {
 
 int32_t TScript::PopInt() { return StrToInt(PopText()); }
 
+void TScript::Push(std::string value) {
+    if (Stack.size() >= TScriptSystem::MaxStack)
+        throw EGameError("Script stack would hold more than " + std::to_string(TScriptSystem::MaxStack) + " values");
+    Stack.push_back(std::move(value));
+}
+
 void TScript::Execute(std::string_view nodeName) {
     if (Alive()) Run(nodeName);
 }

@@ -79,8 +79,9 @@ public:
     // Operands for world commands.
     std::string PopText();
     int32_t PopInt();
-    void Push(std::string value) { Stack.push_back(std::move(value)); }
-    void PushInt(int32_t v) { Stack.push_back(std::to_string(v)); }
+    // A push beyond the stack's depth limit is a run-time error.
+    void Push(std::string value);
+    void PushInt(int32_t v) { Push(std::to_string(v)); }
 
     // False once destroyed or once its owner is gone: it gets no events.
     bool Alive() const { return !Destroyed && !Orphaned; }
@@ -142,6 +143,8 @@ public:
     // Runaway protection: steps per event chain and CALL nesting depth.
     static constexpr long MaxSteps = 5'000'000;
     static constexpr int MaxDepth = 1000;
+    // Values a script's stack holds at most, so a script that pushes without end cannot exhaust memory.
+    static constexpr size_t MaxStack = 100'000;
     // The limits in force; tests and the fuzzer lower them to stay quick.
     long StepLimit = MaxSteps;
     int DepthLimit = MaxDepth;
