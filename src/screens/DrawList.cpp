@@ -38,7 +38,11 @@ void tObjHandler::Draw() {
             const tObj* o = g.World.Object(e.Index);
             if (!o || o->Invisible || !g.DXIL.Valid(o->ImageIndex)) continue;
             const TImageItem& item = g.DXIL.Item(o->ImageIndex);
-            TObjBox b = ObjectBox(*o, item.PatW(), item.PatH(), g.View.ScrollX, g.View.ScrollY);
+            const int w = item.PatW(), h = item.PatH();
+            TObjBox b = ObjectBox(*o, w, h, g.View.ScrollX, g.View.ScrollY);
+            // Most of a crowded location is off the screen: nothing of it would be drawn.
+            if (b.Left >= TSurface::ScreenWidth || b.Top >= TSurface::ScreenHeight || b.Left + w <= 0 || b.Bottom <= 0)
+                continue;
             if (o->Alpha == 255 && !o->PlayOnce)
                 g.DXDraw.Draw(item, ClampScreen(b.Left), ClampScreen(b.Top), o->Frame);
             else
@@ -52,6 +56,7 @@ void tObjHandler::Draw() {
             if (!c || c->Invisible) continue;
             const int sx = ClampScreen(double(RoundEven(g.View.ScrollX + c->PixelX)));
             const int sy = ClampScreen(double(RoundEven(g.View.ScrollY + c->PixelY)));
+            if (sx >= TSurface::ScreenWidth || sy >= TSurface::ScreenHeight) continue;
             if (c->ShadowIndex != -1 && g.DXIL.Valid(c->ShadowIndex)) {
                 const TImageItem& shadow = g.DXIL.Item(c->ShadowIndex);
                 g.DXDraw.DrawAlpha(shadow,

@@ -95,7 +95,7 @@ void TScript::Run(std::string_view nodeName) {
     TScriptSystem& system = System;
     if (system.Depth == 0) {
         system.StepsThisEvent = 0;
-        ++system.Chain;
+        if (system.FileHolds == 0) ++system.Chain;
     }
     // Thrown plainly, so the CALL or world command that nested this deep is named as the place.
     if (system.Depth >= system.DepthLimit)

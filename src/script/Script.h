@@ -154,6 +154,21 @@ public:
 
     // Live scripts (for timers and the dump).
     std::vector<std::weak_ptr<TScript>> Registry;
+    // While held (a map load), a script file is looked at on disk once, not
+    // once per event: thousands of records sharing a script start quickly.
+    class THoldFiles {
+    public:
+        explicit THoldFiles(TScriptSystem& system) : System(system) {
+            if (System.FileHolds++ == 0) ++System.Chain;
+        }
+        ~THoldFiles() { --System.FileHolds; }
+        THoldFiles(const THoldFiles&) = delete;
+        THoldFiles& operator=(const THoldFiles&) = delete;
+
+    private:
+        TScriptSystem& System;
+    };
+
     // Nesting bookkeeping for the runaway limits.
     int Depth = 0;
     long StepsThisEvent = 0;
@@ -166,5 +181,6 @@ private:
     std::vector<std::pair<std::string, std::shared_ptr<CacheEntry>>> Cache;
     // Counts event chains, so a file is checked on disk once per event, not on every CALL.
     uint64_t Chain = 0;
+    int FileHolds = 0;
     size_t PruneAt = 64;
 };

@@ -19,7 +19,7 @@ constexpr size_t EmptyMapBytes = MapCritterCountOffset + 8;
 // A location holds at most one critter per tile and this many objects, so
 // that no file can make a load or a frame take unbounded time.
 constexpr int32_t MapMaxCritters = MapCols * MapRows;
-constexpr int32_t MapMaxObjects = 65536;
+constexpr int32_t MapMaxObjects = 16384;
 
 // Texts are UTF-8 here, at most 24 characters once written.
 struct TMapCritter {

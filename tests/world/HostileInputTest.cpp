@@ -134,6 +134,18 @@ TEST_F(HostileInputTest, CritterCommandsTakeAnyNumber) {
             }
 }
 
+TEST_F(HostileInputTest, TheLargestLocationLoadsAndPlays) {
+    TMapData map;
+    for (int i = 0; i < MapMaxCritters; ++i) map.Critters.push_back(CritterRecord("c", i / MapRows, i % MapRows));
+    for (int i = 0; i < MapMaxObjects; ++i) map.Objects.push_back(ObjectRecord("o", i % MapCols, i % MapRows));
+    LoadMapData(map);
+    ASSERT_EQ(W().CritterCount(), MapMaxCritters);
+    ASSERT_EQ(W().ObjectCount(), MapMaxObjects);
+    EXPECT_EQ(W().DrawList->Entries.size(), size_t(MapMaxCritters + MapMaxObjects));
+    Play(2);
+    EXPECT_TRUE(G().Errors.empty());
+}
+
 TEST_F(HostileInputTest, ValuesOfRandomAndDistanceStayInRange) {
     Data.WriteScript("draws.sc", "[OnCreate]\n1=" + std::to_string(Max) + "\n2=RND\n3=" + std::to_string(Min) +
                                   "\n4=RND\n5=" + std::to_string(Min) + "\n6=" + std::to_string(Min) + "\n7=" +

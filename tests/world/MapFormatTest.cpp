@@ -184,7 +184,7 @@ TEST(MapFormat, DamagedFilesAreRejectedWithTheReason) {
         {"critters above the limit", SerializeMap(Crowd(MapMaxCritters + 1, 0)),
          "critter count 9601 is more than the limit of 9600"},
         {"objects above the limit", SerializeMap(Crowd(0, MapMaxObjects + 1)),
-         "object count 65537 is more than the limit of 65536"},
+         "object count 16385 is more than the limit of 16384"},
         {"long pattern name", with([](std::string& b) { b[0] = 25; }), "the pattern name has length 25"},
         {"long map script name", with([](std::string& b) { b[25] = char(255); }), "the map script name has length 255"},
         {"long critter label", with([&](std::string& b) { b[c] = 30; }), "critter 0's label has length 30"},
