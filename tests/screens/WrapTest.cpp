@@ -57,7 +57,7 @@ class Wrap : public TDebugGameTest {};
 
 TEST_F(Wrap, GivesTheLiteralLinesForRandomTextsWidthsAndBothModes) {
     TRandom random(11);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 100; ++round) {
         const std::string text = RandomText(random);
         const bool keepSpace = round % 2 == 1;
         const TFontSpec font{"Tahoma", keepSpace ? 9 : 8, true, false, 0};
