@@ -1,14 +1,18 @@
+#include <tuple>
+
 #include "app/MainForm.h"
 #include "base/FileSystem.h"
+#include "base/Errors.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
 #include "media/Sound.h"
 
 namespace {
 // Every picture of one load draws on one budget, so a folder of forged files cannot add up to gigabytes.
-TBitmap LoadPicture(const TFileSystem& files, const std::string& path, int64_t& pixelBudget) {
+const TBitmap& LoadPicture(TPictureCache& pictures, const TFileSystem& files, const std::string& path,
+                           int64_t& pixelBudget) {
     CheckDataPath(path);
-    return LoadBmp(files.ReadFile(path), path, &pixelBudget);
+    return pictures.Load(files, path, &pixelBudget);
 }
 
 // The section of a critter picture: its name cut before the second
@@ -20,6 +24,31 @@ std::string CritterSection(const std::string& name) {
     return second == std::string::npos ? name : name.substr(0, second);
 }
 }  // namespace
+
+int32_t TMainForm::ConfigCount(const std::string& key) {
+    if (auto it = ConfigCounts.find(key); it != ConfigCounts.end()) return it->second;
+    int32_t count = ControlForm.Config.ReadInteger("Main", key, 0);
+    if (count > MaxConfigCount) {
+        ReportError(EGameError("Configuration file data\\data\\game.ini: [Main] " + key + "=" + std::to_string(count) +
+                               " is more than the limit of " + std::to_string(MaxConfigCount) + "; the first " +
+                               std::to_string(MaxConfigCount) + " are read"));
+        count = MaxConfigCount;
+    }
+    ConfigCounts[key] = count;
+    return count;
+}
+
+const TSpecialObjects& TMainForm::SpecialObjects() {
+    if (!SpecialTable)
+        SpecialTable =
+            std::make_unique<TSpecialObjects>(TSpecialObjects::Read(ControlForm.Config, ConfigCount("SpecialObjects")));
+    return *SpecialTable;
+}
+
+void TMainForm::ConfigChanged() {
+    ConfigCounts.clear();
+    SpecialTable.reset();
+}
 
 void TMainForm::GameInit() {
     const TIniFile& ini = ControlForm.Config;
@@ -36,7 +65,7 @@ void TMainForm::GameInit() {
         addWave("player_fire", "data\\sounds\\player_fire.wav");
         for (int n = 1; n <= 12; ++n)
             addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
-        int sounds = ini.ReadInteger("Main", "Sounds", 0);
+        int sounds = ConfigCount("Sounds");
         for (int k = 0; k < sounds; ++k) {
             std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
             addWave(name, "data\\sounds\\" + name + ".wav");
@@ -58,7 +87,7 @@ void TMainForm::GameInit() {
     int64_t pixelBudget = MaxTotalPicturePixels;
     {
         std::string path = "data\\Images\\Locations\\" + World.PatternName + ".bmp";
-        TBitmap scratch = LoadPicture(Files, path, pixelBudget);
+        const TBitmap& scratch = LoadPicture(Pictures, Files, path, pixelBudget);
         for (int row = 0; row < 5; ++row)
             for (int col = 0; col < 5; ++col) {
                 TImageItem& item = DXIL.Add();
@@ -72,7 +101,7 @@ void TMainForm::GameInit() {
 
     auto addInterface = [&](const std::string& name, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Interface\\" + name + ".bmp", pixelBudget);
+        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Interface\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.PatternWidth = patW;
         item.PatternHeight = patH;
@@ -85,11 +114,11 @@ void TMainForm::GameInit() {
     addInterface("Main", 253, 168);
     addInterface("Dialog", 0, 0);
 
-    int heads = ini.ReadInteger("Main", "Heads", 0);
+    int heads = ConfigCount("Heads");
     for (int k = 0; k < heads; ++k) {
         std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Portraits\\" + name + ".bmp", pixelBudget);
+        if (!name.empty()) item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Portraits\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.Transparent = false;
         item.TransparentColor = 0xFF00FF;
@@ -98,7 +127,7 @@ void TMainForm::GameInit() {
     for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
         std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp", pixelBudget);
+        if (!name.empty()) item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Misc\\" + name + ".bmp", pixelBudget);
         item.Name = name;
         item.PatternWidth = 20;
         item.PatternHeight = 40;
@@ -108,7 +137,7 @@ void TMainForm::GameInit() {
 
     for (const std::string& line : CritterImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Critters\\" + line + ".bmp", pixelBudget);
+        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Critters\\" + line + ".bmp", pixelBudget);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
@@ -117,22 +146,17 @@ void TMainForm::GameInit() {
         item.PatternHeight = ini.ReadInteger(section, "Height", 0);
     }
 
-    int special = ini.ReadInteger("Main", "SpecialObjects", 0);
+    const TSpecialObjects& special = SpecialObjects();
     for (const std::string& line : ObjectImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Files, "data\\Images\\Objects\\" + line + ".bmp", pixelBudget);
+        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Objects\\" + line + ".bmp", pixelBudget);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
         item.PatternWidth = 0;
         item.PatternHeight = 0;
-        for (int k = 0; k < special; ++k) {
-            std::string section = "Object" + std::to_string(k);
-            if (ini.ReadString(section, "name", "") == line && ini.ReadString(section, "effect", "") == "anim") {
-                item.PatternWidth = ini.ReadInteger(section, "PatternWidth", 0);
-                item.PatternHeight = ini.ReadInteger(section, "PatternHeight", 0);
-            }
-        }
+        if (const TSpecialObject* s = special.Find(line); s && s->Pattern)
+            std::tie(item.PatternWidth, item.PatternHeight) = *s->Pattern;
     }
     Log("GameInit -> Images loaded");
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/Errors.h"
+#include "base/SafeMath.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
@@ -149,7 +150,15 @@ bool TMainForm::Tick() {
     return true;
 }
 
+// A pointer far outside the window (a recorded input file may say anything) is held where the
+// handlers' sums with it cannot overflow; it is off the screen either way.
+static void ClampPointer(int& x, int& y) {
+    x = ClampScreen(int64_t(x));
+    y = ClampScreen(int64_t(y));
+}
+
 void TMainForm::DXDrawMouseDown(int button, int x, int y) {
+    ClampPointer(x, y);
     Guard([&] {
         if (ScreenMode == smGame)
             GameMouseDown(button, x, y);
@@ -161,6 +170,7 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 }
 
 void TMainForm::DXDrawMouseMove(int x, int y) {
+    ClampPointer(x, y);
     Guard([&] {
         if (ScreenMode == smGame)
             GameMouseMove(x, y);
@@ -172,6 +182,7 @@ void TMainForm::DXDrawMouseMove(int x, int y) {
 }
 
 void TMainForm::DXDrawMouseUp(int button, int x, int y) {
+    ClampPointer(x, y);
     Guard([&] {
         if (ScreenMode == smGame)
             GameMouseUp(button, x, y);

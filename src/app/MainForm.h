@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,10 +14,12 @@
 #include "editor/model/ControlForm.h"
 #include "media/Font.h"
 #include "media/ImageList.h"
+#include "media/PictureCache.h"
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "media/Surface.h"
 #include "script/Script.h"
+#include "world/SpecialObjects.h"
 #include "world/World.h"
 
 enum TScreenMode : uint8_t { smGame = 0, smDialog = 2, smMainMenu = 3 };
@@ -163,6 +166,16 @@ public:
     void Guard(const std::function<void()>& handler);
     void ReportError(const std::exception& error);
 
+    // A count of numbered entries in game.ini's [Main] (Sounds, Heads,
+    // CritterSkin, HitTypes, SpecialObjects). Above MaxConfigCount it is
+    // reported once and the first MaxConfigCount entries are read.
+    static constexpr int32_t MaxConfigCount = 4096;
+    int32_t ConfigCount(const std::string& key);
+    // The [ObjectK] sections, read once per configuration.
+    const TSpecialObjects& SpecialObjects();
+    // Forgets what was read from the configuration (it has been read anew).
+    void ConfigChanged();
+
     // IScriptHost.
     uint32_t Now() override { return Platform.Clock().Now(); }
     int32_t Random(int32_t n) override { return Rand.Random(n); }
@@ -177,6 +190,7 @@ public:
     TFontEngine Fonts;
     TSurface DXDraw;
     TImageList DXIL;
+    TPictureCache Pictures;  // decoded picture files, so a location change decodes only what changed
     TWaveList DXWL;
     TKeyboard DXI;
     TFrameTimer DXT;
@@ -204,6 +218,9 @@ public:
     TViewState View;
     TDialogState Dialog;
     TMenuState Menu;
+
+    std::map<std::string, int32_t> ConfigCounts;
+    std::unique_ptr<TSpecialObjects> SpecialTable;
 
     // Where log lines go besides stderr with --verbose (tests listen here).
     std::function<void(const std::string&)> LogHook;

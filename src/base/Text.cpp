@@ -1,6 +1,7 @@
 #include "base/Text.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "base/Errors.h"
@@ -192,7 +193,13 @@ std::string Trim(std::string_view s) {
     return std::string(s.substr(b, e - b));
 }
 
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
+int32_t RoundEven(double v) {
+    // Reals beyond the int range (a critter far off the grid) saturate instead of being undefined.
+    const double r = std::nearbyint(v);
+    if (!(r >= double(INT32_MIN))) return std::isnan(r) ? 0 : INT32_MIN;
+    if (r > double(INT32_MAX)) return INT32_MAX;
+    return int32_t(r);
+}
 
 bool LooksLikeUtf8Letters(std::string_view bytes) {
     bool letters = false;

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "app/MainForm.h"
+#include "base/SafeMath.h"
 #include "critters/Critter.h"
 #include "critters/PathSearch.h"
 
@@ -149,16 +150,18 @@ void tCritter::TakeStep() {
     NextY = Path.front().second;
     Path.erase(Path.begin());
     PathLength = int32_t(Path.size());
-    SetDirection(DirectionFromDelta(NextX - X, NextY - Y));
+    // Wide: a script may have put the walker anywhere while its path leads over the grid.
+    SetDirection(DirectionFromDelta(int((NextX > X) - (NextX < X)), int((NextY > Y) - (NextY < Y))));
     std::tie(StepDX, StepDY) = DeltaFromDirection(Direction);
     // The reservation: no other search leads through the tile being entered.
     Cell(NextX, NextY).WalkBlock = 1;
     State = csWalking;
     if ((Direction == 4 || Direction == 5 || Direction == 6) && !Released && Game.World.DrawList) {
         // Sorted into the row it enters, it is drawn over what stands there for the whole step.
-        ++Y;
+        const int32_t row = Y;
+        Y = Wrap32(int64_t(Y) + 1);
         Game.World.DrawList->Rebuild();
-        --Y;
+        Y = row;
     }
 }
 
@@ -169,7 +172,7 @@ void tCritter::UpdateWalking(uint32_t now) {
         ++StepTicks;
         return;
     }
-    SetPosition(X + StepDX, Y + StepDY);
+    SetPosition(Wrap32(int64_t(X) + StepDX), Wrap32(int64_t(Y) + StepDY));
     if (PathLength > 0) {
         TakeStep();
         // The walk cycle keeps its phase across the turn.

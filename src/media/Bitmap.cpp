@@ -207,12 +207,7 @@ TBitmap TBmpReader::Read() {
     if (rle && Width * Height > MaxRlePixelsPerByte * int64_t(Bytes.size()))
         Fail(std::to_string(Width) + " x " + std::to_string(Height) + " pixels in a compressed file of " +
              std::to_string(Bytes.size()) + " bytes");
-    if (PixelBudget) {
-        if (Width * Height > *PixelBudget)
-            throw EGameError("Bitmap \"" + FileName + "\" does not fit: all pictures together may hold at most " +
-                             std::to_string(MaxTotalPicturePixels) + " pixels");
-        *PixelBudget -= Width * Height;
-    }
+    TakePicturePixels(PixelBudget, Width * Height, FileName);
     TBitmap bmp{int(Width), int(Height)};
     if (rle)
         ReadRle(bmp, pixelOffset);
@@ -305,6 +300,14 @@ void PutU32(std::string& s, uint32_t v) {
 }
 
 }  // namespace
+
+void TakePicturePixels(int64_t* pixelBudget, int64_t pixels, const std::string& fileName) {
+    if (!pixelBudget) return;
+    if (pixels > *pixelBudget)
+        throw EGameError("Bitmap \"" + fileName + "\" does not fit: all pictures together may hold at most " +
+                         std::to_string(MaxTotalPicturePixels) + " pixels");
+    *pixelBudget -= pixels;
+}
 
 TBitmap LoadBmp(std::string_view bytes, const std::string& fileName, int64_t* pixelBudget) {
     return TBmpReader(bytes, fileName, pixelBudget).Read();

@@ -73,6 +73,8 @@ constexpr int64_t MaxTotalPicturePixels = int64_t(128) * 1024 * 1024;
 // With `pixelBudget`, the picture's pixels are taken from it, and a picture
 // that does not fit is refused before it is decoded.
 TBitmap LoadBmp(std::string_view bytes, const std::string& fileName, int64_t* pixelBudget = nullptr);
+// Takes a picture's pixels from the budget (when there is one), or refuses the picture naming the file.
+void TakePicturePixels(int64_t* pixelBudget, int64_t pixels, const std::string& fileName);
 // Writes a 24-bit uncompressed bitmap file.
 std::string SaveBmp(const TBitmap& bmp);
 // Writes a PNG file image (used by screenshots).

@@ -310,6 +310,20 @@ TSize TFontEngine::TextExtent(const TFontSpec& font, std::string_view utf8) {
     return {width, f.Height};
 }
 
+std::vector<int64_t> TFontEngine::PrefixWidths(const TFontSpec& font, std::string_view utf8) {
+    const Impl::TResolved f = P->Resolve(font);
+    std::vector<int64_t> widths(utf8.size() + 1);
+    int64_t width = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t from = i;
+        const int advance = P->Glyph(f, DecodeUtf8(utf8, i)).Advance;
+        std::fill(widths.begin() + std::ptrdiff_t(from), widths.begin() + std::ptrdiff_t(i), width);
+        width += advance;
+    }
+    widths[utf8.size()] = width;
+    return widths;
+}
+
 void TFontEngine::TextOut(TBitmap& target, const TFontSpec& font, int x, int y, std::string_view utf8,
                           const TColor* background) {
     const Impl::TResolved f = P->Resolve(font);

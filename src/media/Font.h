@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "media/Bitmap.h"
 
@@ -22,6 +23,11 @@ public:
     TFontEngine& operator=(const TFontEngine&) = delete;
 
     TSize TextExtent(const TFontSpec& font, std::string_view utf8);
+    // Widths add up character by character: element b is the width of the
+    // first b bytes, for every b where a character begins or the text ends
+    // (in between it holds the width before that character). So the width of
+    // any piece cut at character boundaries is a difference of two elements.
+    std::vector<int64_t> PrefixWidths(const TFontSpec& font, std::string_view utf8);
     // Draws with its top-left corner at (x, y), clipped to the bitmap; with
     // `background`, the extent rectangle is filled first (solid brush).
     void TextOut(TBitmap& target, const TFontSpec& font, int x, int y, std::string_view utf8,

@@ -338,11 +338,7 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
             script = ParseInputFile(text.str(), options.InputFile);
         } catch (const std::exception& e) {
             std::cerr << "rustwake: " << e.what() << '\n';
-            SDL_DestroyTexture(texture);
-            SDL_DestroyRenderer(renderer);
-            SDL_DestroyWindow(window);
-            SDL_Quit();
-            return 2;
+            return 2;  // the session gives the window and the audio back
         }
     }
     const bool scripted = !options.InputFile.empty() || options.Frames > 0;
@@ -490,7 +486,14 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
                     SDL_Event ev{};
                     if (request == TWindowRequest::Quit) {
                         ev.type = SDL_QUIT;
+                    } else {
+                        ev.type = SDL_WINDOWEVENT;
+                        ev.window.event = SDL_WINDOWEVENT_CLOSE;
+                        ev.window.windowID = SDL_GetWindowID(window);
                     }
+                    SDL_PushEvent(&ev);
+                }
+            }
             if (platform.Quit) game.Closed = true;
             if (!platform.FrameClock) {
                 if (!drawn) SDL_Delay(1);

@@ -8,33 +8,34 @@ const TFontSpec ConsoleFont{"Tahoma", 8, true, false, 0};
 }  // namespace
 
 std::vector<std::string> TMainForm::WrapText(const std::string& text, const TFontSpec& font, int limit, bool keepSpace) {
-    std::vector<std::string> lines;
-    auto tooWide = [&](const std::string& line) {
-        int w = Fonts.TextExtent(font, line).Cx;
+    // A line is cut at the last space that makes it fit, or at its first space
+    // when none does (a word wider than the limit stays whole). Widths add up,
+    // so a line's width is a difference of prefix widths and, as they never
+    // shrink, the space that fits is found by walking forward once over the text.
+    const std::vector<int64_t> widths = Fonts.PrefixWidths(font, text);
+    auto tooWide = [&](size_t from, size_t to) {
+        const int64_t w = widths[to] - widths[from];
         return keepSpace ? w >= limit : w > limit;
     };
-    // A line may be broken at a space; for the question, not at the space
-    // that begins a continued line.
-    auto breakable = [&](const std::string& line) {
-        size_t pos = line.rfind(' ');
-        return pos != std::string::npos && !(keepSpace && pos == 0);
-    };
-    std::string rest = text;
-    bool first = true;
-    for (;;) {
-        std::string line = rest;
-        size_t cut = 0;
-        while (tooWide(line) && breakable(line)) {
-            size_t space = line.rfind(' ');
-            size_t wordLen = line.size() - space - 1;
-            line.erase(space);
-            cut += wordLen + 1;
+    std::vector<size_t> spaces;
+    for (size_t i = text.find(' '); i != std::string::npos; i = text.find(' ', i + 1)) spaces.push_back(i);
+
+    std::vector<std::string> lines;
+    size_t start = 0, next = 0;  // next: the first space at or after start
+    for (bool first = true;; first = false) {
+        size_t end = text.size();
+        // The question keeps the space that begins a continued line; it is no place to break.
+        size_t p = next;
+        if (keepSpace && p < spaces.size() && spaces[p] == start) ++p;
+        if (tooWide(start, end) && p < spaces.size()) {
+            while (p + 1 < spaces.size() && !tooWide(start, spaces[p + 1])) ++p;
+            end = spaces[p];
         }
-        lines.push_back(first ? BulletMarker + line : line);
-        if (cut == 0) break;
-        size_t keep = keepSpace ? cut : cut - 1;
-        rest = text.substr(text.size() - keep);
-        first = false;
+        lines.push_back(first ? BulletMarker + text.substr(start, end - start) : text.substr(start, end - start));
+        if (end == text.size()) break;
+        // The console drops the space at the break; the question's next line begins with it.
+        start = keepSpace ? end : end + 1;
+        next = p + (keepSpace ? 0 : 1);
     }
     return lines;
 }

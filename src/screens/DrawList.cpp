@@ -1,19 +1,33 @@
 // Drawing and picking of the draw list: the sprites of the game screen.
+#include <algorithm>
+
 #include "app/MainForm.h"
+#include "base/SafeMath.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
 
 namespace {
+// Wide, so that positions and offsets from a location file cannot overflow.
 struct TObjBox {
-    int Left, Top, Right, Bottom;
+    int64_t Left, Top, Right, Bottom;
 };
 
 // Centred on the tile's middle, standing 10 pixels below the tile's bottom.
 TObjBox ObjectBox(const tObj& o, int w, int h, int scrollX, int scrollY) {
-    int cx = o.X * 20 + scrollX + o.OffsetX + 10;
-    int bottom = o.Y * 10 + scrollY + o.OffsetY + 20;
+    int64_t cx = int64_t(o.X) * 20 + scrollX + o.OffsetX + 10;
+    int64_t bottom = int64_t(o.Y) * 10 + scrollY + o.OffsetY + 20;
     return {cx - w / 2, bottom - h, cx + w / 2, bottom};
+}
+
+bool Outside(int x, int y, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    return x < left || x >= right || y < top || y >= bottom;
+}
+
+// Whether the picture's pixel (px, py) is what the screen shows; a pixel left of or above the picture reads 0.
+bool PixelMatches(const TBitmap& pic, int64_t px, int64_t py, TColor screen) {
+    if (px >= pic.Width() || py >= pic.Height()) return false;
+    return (pic.Pixel(int(std::max<int64_t>(px, -1)), int(std::max<int64_t>(py, -1))) & 0xFFFFFF) == screen;
 }
 }  // namespace
 
@@ -24,19 +38,30 @@ void tObjHandler::Draw() {
             const tObj* o = g.World.Object(e.Index);
             if (!o || o->Invisible || !g.DXIL.Valid(o->ImageIndex)) continue;
             const TImageItem& item = g.DXIL.Item(o->ImageIndex);
-            TObjBox b = ObjectBox(*o, item.PatW(), item.PatH(), g.View.ScrollX, g.View.ScrollY);
+            const int w = item.PatW(), h = item.PatH();
+            TObjBox b = ObjectBox(*o, w, h, g.View.ScrollX, g.View.ScrollY);
+            // Most of a crowded location is off the screen: nothing of it would be drawn.
+            if (b.Left >= TSurface::ScreenWidth || b.Top >= TSurface::ScreenHeight || b.Left + w <= 0 || b.Bottom <= 0)
+                continue;
             if (o->Alpha == 255 && !o->PlayOnce)
-                g.DXDraw.Draw(item, b.Left, b.Top, o->Frame);
+                g.DXDraw.Draw(item, ClampScreen(b.Left), ClampScreen(b.Top), o->Frame);
             else
-                g.DXDraw.DrawAlpha(item, TRect{b.Left, b.Top, b.Right, b.Bottom}, o->Frame,
+                g.DXDraw.DrawAlpha(item,
+                                   TRect{ClampScreen(b.Left), ClampScreen(b.Top), ClampScreen(b.Right),
+                                         ClampScreen(b.Bottom)},
+                                   o->Frame,
                                    o->Alpha == 255 ? 255 - o->Frame * 24 : o->Alpha);
         } else {
             const tCritter* c = g.World.Critter(e.Index);
             if (!c || c->Invisible) continue;
-            int sx = RoundEven(g.View.ScrollX + c->PixelX), sy = RoundEven(g.View.ScrollY + c->PixelY);
+            const int sx = ClampScreen(double(RoundEven(g.View.ScrollX + c->PixelX)));
+            const int sy = ClampScreen(double(RoundEven(g.View.ScrollY + c->PixelY)));
+            if (sx >= TSurface::ScreenWidth || sy >= TSurface::ScreenHeight) continue;
             if (c->ShadowIndex != -1 && g.DXIL.Valid(c->ShadowIndex)) {
                 const TImageItem& shadow = g.DXIL.Item(c->ShadowIndex);
-                g.DXDraw.DrawAlpha(shadow, TRect{sx, sy, sx + shadow.PatternWidth, sy + shadow.PatternHeight},
+                g.DXDraw.DrawAlpha(shadow,
+                                   TRect{sx, sy, ClampScreen(int64_t(sx) + shadow.PatternWidth),
+                                         ClampScreen(int64_t(sy) + shadow.PatternHeight)},
                                    c->CurrentFrame, 120);
             }
             if (c->ImageIndex != -1 && g.DXIL.Valid(c->ImageIndex))
@@ -54,19 +79,21 @@ int32_t tObjHandler::Pick(int x, int y, int32_t& kind) {
             if (!o || o->Disabled || !g.DXIL.Valid(o->ImageIndex)) continue;
             kind = KindObject;
             TObjBox b = ObjectBox(*o, o->FrameWidth, o->FrameHeight, g.View.ScrollX, g.View.ScrollY);
-            if (x < b.Left || x >= b.Right || y < b.Top || y >= b.Bottom) continue;
+            if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) continue;
             const TBitmap& pic = g.DXIL.Item(o->ImageIndex).Picture;
-            int px = o->Frame * o->FrameWidth + (x - b.Left), py = y - b.Top;
-            if (px < pic.Width() && py < pic.Height() && (pic.Pixel(px, py) & 0xFFFFFF) == screen) return e.Index;
+            const int64_t px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
         } else {
             const tCritter* c = g.World.Critter(e.Index);
             if (!c || c->Disabled || !g.DXIL.Valid(c->ImageIndex)) continue;
             kind = KindCritter;
-            int left = RoundEven(c->PixelX) + g.View.ScrollX, top = RoundEven(c->PixelY) + g.View.ScrollY;
-            if (x < left || x >= left + c->FrameWidth || y < top || y >= top + c->FrameHeight) continue;
+            const int64_t left = int64_t(RoundEven(c->PixelX)) + g.View.ScrollX;
+            const int64_t top = int64_t(RoundEven(c->PixelY)) + g.View.ScrollY;
+            if (Outside(x, y, left, top, left + c->FrameWidth, top + c->FrameHeight)) continue;
             const TBitmap& pic = g.DXIL.Item(c->ImageIndex).Picture;
-            int px = c->CycleFrame * c->FrameWidth + (x - left), py = c->Direction * c->FrameHeight + (y - top);
-            if (px < pic.Width() && py < pic.Height() && (pic.Pixel(px, py) & 0xFFFFFF) == screen) return e.Index;
+            const int64_t px = int64_t(c->CycleFrame) * c->FrameWidth + (x - left);
+            const int64_t py = int64_t(c->Direction) * c->FrameHeight + (y - top);
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
         }
     }
     return -1;

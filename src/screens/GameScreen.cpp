@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/MainForm.h"
+#include "base/SafeMath.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
@@ -124,15 +125,19 @@ void TMainForm::GameRender() {
         DXDraw.BrushStyle = TBrushStyle::Clear;
         DXDraw.PenColor = 0x00FFFF;
         if (ControlForm.ActivePage == PageCritter) {
-            if (const tCritter* c = World.Critter(ControlForm.CritterListBox.ItemIndex))
-                DXDraw.Ellipse(c->X * 20 + v.ScrollX - 10, c->Y * 10 + v.ScrollY - 5, (c->X + 1) * 20 + v.ScrollX + 10,
-                               (c->Y + 1) * 10 + v.ScrollY + 5);
+            if (const tCritter* c = World.Critter(ControlForm.CritterListBox.ItemIndex)) {
+                const int64_t left = int64_t(c->X) * 20 + v.ScrollX, top = int64_t(c->Y) * 10 + v.ScrollY;
+                DXDraw.Ellipse(ClampScreen(left - 10), ClampScreen(top - 5), ClampScreen(left + 30),
+                               ClampScreen(top + 15));
+            }
         } else if (ControlForm.ActivePage == PageObjects) {
             const tObj* o = World.Object(ControlForm.ObjectListBox.ItemIndex);
             if (o && DXIL.Valid(o->ImageIndex)) {
-                int w = DXIL.Item(o->ImageIndex).PatW();
-                int cx = o->X * 20 + v.ScrollX + o->OffsetX + 10, cy = o->Y * 10 + v.ScrollY + o->OffsetY + 5;
-                DXDraw.Ellipse(cx - 10 - w / 2, cy - 5 - w / 4, cx + 10 + w / 2, cy + 5 + w / 4);
+                const int64_t w = DXIL.Item(o->ImageIndex).PatW();
+                const int64_t cx = int64_t(o->X) * 20 + v.ScrollX + o->OffsetX + 10;
+                const int64_t cy = int64_t(o->Y) * 10 + v.ScrollY + o->OffsetY + 5;
+                DXDraw.Ellipse(ClampScreen(cx - 10 - w / 2), ClampScreen(cy - 5 - w / 4), ClampScreen(cx + 10 + w / 2),
+                               ClampScreen(cy + 5 + w / 4));
             }
         }
         DXDraw.Release();

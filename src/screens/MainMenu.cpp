@@ -48,7 +48,7 @@ void TMainForm::MMInit() {
     };
     auto addPicture = [&](const std::string& name, const std::string& file, bool transparent, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        load(file, [&] { item.Picture = LoadBmp(Files.ReadFile(file), file); });
+        load(file, [&] { item.Picture = Pictures.Load(Files, file); });
         item.Name = name;
         item.Transparent = transparent;
         item.TransparentColor = 0xFF00FF;

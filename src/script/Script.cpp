@@ -51,6 +51,10 @@ void WriteInt(std::string& text, int32_t v) {
 // Arithmetic wraps around in 32 bits, as the game's integers do.
 int32_t Wrap(int64_t v) { return int32_t(uint32_t(uint64_t(v))); }
 
+std::string StackFullText() {
+    return "Script stack would hold more than " + std::to_string(TScriptSystem::MaxStack) + " values";
+}
+
 class TDepthGuard {
 public:
     explicit TDepthGuard(int& depth) : Depth(depth) { ++Depth; }
@@ -74,7 +78,10 @@ std::string TScript::PopText() {
     return v;
 }
 
-void TScript::PushInt(int32_t v) { WriteInt(Stack.emplace_back(), v); }
+void TScript::PushInt(int32_t v) {
+    if (Stack.size() >= TScriptSystem::MaxStack) throw EGameError(StackFullText());
+    WriteInt(Stack.emplace_back(), v);
+}
 
 int32_t TScript::PopInt() {
     if (Stack.empty()) throw EGameError("List index out of bounds (-1)");
@@ -83,6 +90,11 @@ int32_t TScript::PopInt() {
     if (!ToInt(Stack.back(), v)) return StrToInt(PopText());
     Stack.pop_back();
     return v;
+}
+
+void TScript::Push(std::string value) {
+    if (Stack.size() >= TScriptSystem::MaxStack) throw EGameError(StackFullText());
+    Stack.push_back(std::move(value));
 }
 
 void TScript::Execute(std::string_view nodeName) {
@@ -96,7 +108,7 @@ void TScript::Run(std::string_view nodeName) {
     TScriptSystem& system = System;
     if (system.Depth == 0) {
         system.StepsThisEvent = 0;
-        ++system.Chain;
+        if (system.FileHolds == 0) ++system.Chain;
     }
     // Thrown plainly, so the CALL or world command that nested this deep is named as the place.
     if (system.Depth >= system.DepthLimit)
@@ -116,6 +128,8 @@ void TScript::Run(std::string_view nodeName) {
             // Literals are most steps; they cannot fail.
             const TScriptStep& step = node->Steps[size_t(position)];
             if (step.Op == TScriptOp::Literal) {
+                if (Stack.size() >= TScriptSystem::MaxStack)
+                    throw EScriptError(StackFullText(), Path, std::string(nodeName), key);
                 Stack.push_back(step.Text);
                 continue;
             }
@@ -134,7 +148,7 @@ void TScript::Run(std::string_view nodeName) {
 bool TScript::Step(const TScriptNode& node, int& position) {
     const TScriptStep& step = node.Steps[size_t(position)];
     if (step.Op == TScriptOp::Literal) {
-        Stack.push_back(step.Text);
+        Push(step.Text);
         return false;
     }
     auto binary = [this](auto f) {

@@ -110,7 +110,8 @@ public:
     // Operands for world commands.
     std::string PopText();
     int32_t PopInt();
-    void Push(std::string value) { Stack.push_back(std::move(value)); }
+    // A push beyond the stack's depth limit is a run-time error.
+    void Push(std::string value);
     void PushInt(int32_t v);
 
     // False once destroyed or once its owner is gone: it gets no events.
@@ -173,6 +174,8 @@ public:
     // Runaway protection: steps per event chain and CALL nesting depth.
     static constexpr long MaxSteps = 5'000'000;
     static constexpr int MaxDepth = 1000;
+    // Values a script's stack holds at most, so a script that pushes without end cannot exhaust memory.
+    static constexpr size_t MaxStack = 100'000;
     // The limits in force; tests and the fuzzer lower them to stay quick.
     long StepLimit = MaxSteps;
     int DepthLimit = MaxDepth;
@@ -182,6 +185,21 @@ public:
 
     // Live scripts (for timers and the dump).
     std::vector<std::weak_ptr<TScript>> Registry;
+    // While held (a map load), a script file is looked at on disk once, not
+    // once per event: thousands of records sharing a script start quickly.
+    class THoldFiles {
+    public:
+        explicit THoldFiles(TScriptSystem& system) : System(system) {
+            if (System.FileHolds++ == 0) ++System.Chain;
+        }
+        ~THoldFiles() { --System.FileHolds; }
+        THoldFiles(const THoldFiles&) = delete;
+        THoldFiles& operator=(const THoldFiles&) = delete;
+
+    private:
+        TScriptSystem& System;
+    };
+
     // Nesting bookkeeping for the runaway limits.
     int Depth = 0;
     long StepsThisEvent = 0;
@@ -194,5 +212,6 @@ private:
     std::vector<std::pair<std::string, std::shared_ptr<CacheEntry>>> Cache;
     // Counts event chains, so a file is checked on disk once per event, not on every CALL.
     uint64_t Chain = 0;
+    int FileHolds = 0;
     size_t PruneAt = 64;
 };

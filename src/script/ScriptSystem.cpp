@@ -86,12 +86,15 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
     uintmax_t size = exists ? fs::file_size(real, ec) : 0;
     fs::file_time_type stamp = exists && !ec ? fs::last_write_time(real, ec) : fs::file_time_type{};
     if (!exists || ec) {
-        if (entry) {
-            entry->Parsed = noNodes;
-            entry->Size = 0;
-            entry->Stamp = {};
-            entry->CheckedChain = Chain;
+        // Remembered too, so that records without a script file do not look for it again in one event.
+        if (!entry) {
+            Cache.emplace_back(path, std::make_shared<CacheEntry>());
+            entry = Cache.back().second.get();
         }
+        entry->Parsed = noNodes;
+        entry->Size = 0;
+        entry->Stamp = {};
+        entry->CheckedChain = Chain;
         return noNodes;
     }
     if (!entry) {

@@ -1,6 +1,7 @@
 // Keeping the draw list: removal of finished objects and the row order.
 #include "app/MainForm.h"
 #include "critters/Critter.h"
+#include "world/DrawOrder.h"
 #include "world/Obj.h"
 
 void tObjHandler::Rebuild() {
@@ -25,36 +26,23 @@ void tObjHandler::Rebuild() {
     for (int i = 0; i < world.CritterCount(); ++i) Entries.push_back({KindCritter, i});
     for (int i = 0; i < world.ObjectCount(); ++i) Entries.push_back({KindObject, i});
 
-    auto row = [&](const TDrawEntry& e) -> int32_t {
+    // Dead critters go first so they are drawn under everything, then rows
+    // from the top, in the order of a selection sort. It is not stable: the
+    // swaps decide the order among equal rows, and overlapping figures show it.
+    std::vector<TDrawKey> keys(Entries.size());
+    std::vector<int32_t> order(Entries.size());
+    for (size_t p = 0; p < Entries.size(); ++p) {
+        const TDrawEntry& e = Entries[p];
         if (e.Kind == KindCritter) {
-            const tCritter* c = world.Critter(e.Index);
-            return c ? c->Y : 0;
+            if (const tCritter* c = world.Critter(e.Index)) keys[p] = {c->Y, c->State == csDead};
+        } else if (const tObj* o = world.Object(e.Index)) {
+            keys[p].Row = o->Y;
         }
-        const tObj* o = world.Object(e.Index);
-        return o ? o->Y : 0;
-    };
-    auto dead = [&](const TDrawEntry& e) {
-        const tCritter* c = e.Kind == KindCritter ? world.Critter(e.Index) : nullptr;
-        return c && c->State == csDead;
-    };
-    // A selection sort: dead critters go first so they are drawn under
-    // everything, then rows from the top. It is not stable: the swaps decide
-    // the order among equal rows, and overlapping figures show it.
-    const int count = int(Entries.size());
-    for (int i = 0; i + 1 < count; ++i) {
-        int best = i;
-        int32_t key = row(Entries[size_t(i)]);
-        for (int k = i + 1; k < count; ++k) {
-            if (dead(Entries[size_t(k)])) {
-                best = k;
-                break;
-            }
-            int32_t y = row(Entries[size_t(k)]);
-            if (y < key) {
-                best = k;
-                key = y;
-            }
-        }
-        std::swap(Entries[size_t(i)], Entries[size_t(best)]);
+        order[p] = int32_t(p);
     }
+    SortDrawOrder(order, keys);
+    std::vector<TDrawEntry> sorted;
+    sorted.reserve(Entries.size());
+    for (int32_t p : order) sorted.push_back(Entries[size_t(p)]);
+    Entries = std::move(sorted);
 }

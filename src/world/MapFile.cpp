@@ -111,6 +111,7 @@ void TMainForm::LoadMap(const std::string& path) {
     // Nothing of the current location changes unless the whole file is sound.
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);
+    TScriptSystem::THoldFiles sameScripts(Scripts);
     WarnMissingScripts(*this, map, path);
 
     World.PatternName = map.PatternName;
@@ -153,8 +154,13 @@ void TMainForm::LoadMap(const std::string& path) {
         if (replaced()) return;
         critter->Placed = true;
     }
-    // Start tiles win over whatever the scripts did meanwhile.
-    for (const auto& critter : World.Critters) critter->SetPosition(critter->StartX, critter->StartY);
+    // Start tiles win over whatever the scripts did meanwhile. The draw list
+    // is built once at the end, not for every critter placed.
+    for (const auto& critter : World.Critters) {
+        critter->Placed = false;
+        critter->SetPosition(critter->StartX, critter->StartY);
+        critter->Placed = true;
+    }
     ControlForm.CritterListBox.ItemIndex = ControlForm.CritterListBox.Items.empty() ? -1 : 0;
 
     World.Objects.reserve(map.Objects.size());

@@ -29,13 +29,16 @@ public:
         return text;
     }
     // Reads a count and checks that the file is long enough for what it counts.
-    int32_t Count(const char* name, size_t recordBytes, size_t bytesAfter) {
+    int32_t Count(const char* name, size_t recordBytes, size_t bytesAfter, int32_t limit) {
         int32_t count = Int();
         if (count < 0) Fail(std::string(name) + " count " + std::to_string(count) + " is negative");
         uint64_t need = uint64_t(Pos) + uint64_t(count) * recordBytes + bytesAfter;
         if (Bytes.size() < need)
             Fail("it is " + std::to_string(Bytes.size()) + " bytes long, too short for its " + std::to_string(count) +
                  " " + name + (count == 1 ? "" : "s") + " (" + std::to_string(need) + " bytes at least)");
+        if (count > limit)
+            Fail(std::string(name) + " count " + std::to_string(count) + " is more than the limit of " +
+                 std::to_string(limit));
         return count;
     }
 
@@ -85,7 +88,7 @@ TMapData ParseMap(std::string_view bytes, const std::string& fileName) {
         cell.Occupant = in.Int();
     }
 
-    int32_t critters = in.Count("critter", MapCritterBytes, 4);
+    int32_t critters = in.Count("critter", MapCritterBytes, 4, MapMaxCritters);
     map.Critters.resize(size_t(critters));
     for (size_t j = 0; j < map.Critters.size(); ++j) {
         TMapCritter& c = map.Critters[j];
@@ -103,7 +106,7 @@ TMapData ParseMap(std::string_view bytes, const std::string& fileName) {
         c.Accuracy = in.Int();
     }
 
-    int32_t objects = in.Count("object", MapObjectBytes, 0);
+    int32_t objects = in.Count("object", MapObjectBytes, 0, MapMaxObjects);
     map.Objects.resize(size_t(objects));
     for (size_t m = 0; m < map.Objects.size(); ++m) {
         TMapObject& o = map.Objects[m];

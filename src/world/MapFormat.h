@@ -16,6 +16,10 @@ constexpr size_t MapCritterCountOffset = 2 * MapShortStringBytes + MapGridBytes;
 constexpr size_t MapCritterBytes = 105;
 constexpr size_t MapObjectBytes = 93;
 constexpr size_t EmptyMapBytes = MapCritterCountOffset + 8;
+// A location holds at most one critter per tile and this many objects, so
+// that no file can make a load or a frame take unbounded time.
+constexpr int32_t MapMaxCritters = MapCols * MapRows;
+constexpr int32_t MapMaxObjects = 16384;
 
 // Texts are UTF-8 here, at most 24 characters once written.
 struct TMapCritter {
@@ -49,8 +53,8 @@ struct TMapData {
 };
 
 // Reads a whole location file. A file that does not hold exactly what its
-// counts say (short, trailing bytes, a negative count, a short string longer
-// than 24) throws EGameError naming fileName and the fault.
+// counts say (short, trailing bytes, a negative count, a count above its
+// limit, a short string longer than 24) throws EGameError naming fileName and the fault.
 TMapData ParseMap(std::string_view bytes, const std::string& fileName);
 // The bytes of a location file; texts are cut to 24 characters and the
 // unused bytes of short strings are zero.

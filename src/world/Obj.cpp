@@ -33,13 +33,8 @@ void tObj::SetImage(const std::string& name) {
         FrameHeight = item.PatH();
     }
     // The last matching section wins; with none the previous alpha stays.
-    const TIniFile& ini = Game.ControlForm.Config;
-    int count = ini.ReadInteger("Main", "SpecialObjects", 0);
-    for (int i = 0; i < count; ++i) {
-        std::string section = "Object" + std::to_string(i);
-        if (ini.ReadString(section, "name", "") != name) continue;
-        if (ini.ReadString(section, "effect", "") == "alpha") Alpha = ini.ReadInteger(section, "Value", 0);
-    }
+    if (const TSpecialObject* special = Game.SpecialObjects().Find(name); special && special->Alpha)
+        Alpha = *special->Alpha;
 }
 
 void tObj::SetScript(const std::string& name) {

@@ -3,6 +3,7 @@
 // list reads as 0 (GETVICTIM: -1) and changes nothing.
 #include "app/MainForm.h"
 #include "base/FileSystem.h"
+#include "base/SafeMath.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
 
@@ -118,9 +119,10 @@ bool TMainForm::RunWorldCommand(TScript& self, TWorldCommand command) {
             break;
         }
         case W::SETSCROLL: {
+            // Unclamped, as the frame brings it back on screen; only held where sums with it cannot overflow.
             int32_t y = self.PopInt();
-            View.ScrollX = self.PopInt();
-            View.ScrollY = y;
+            View.ScrollX = ClampScreen(int64_t(self.PopInt()));
+            View.ScrollY = ClampScreen(int64_t(y));
             break;
         }
         case W::ADDCONSOLE:

@@ -355,3 +355,16 @@ TEST_F(Interpreter, ErrorInACalledNodeNamesTheInnermostPlaceAndEndsEveryRun) {
 }
 
 }  // namespace
+
+namespace {
+// A timer node that pushes for ever ends at the stack's limit, named like the step limit, and the script goes on.
+TEST_F(Interpreter, EndlessPushingStopsAtTheStackLimit) {
+    auto script = Make("[OnTimer]\nloop=pushed\n2=loop\n3=GOTO\n[Next]\n1=ADD\n");
+    EXPECT_EQ(ErrorOf(script, "OnTimer"),
+              "Script stack would hold more than " + std::to_string(TScriptSystem::MaxStack) + " values");
+    EXPECT_EQ(script->Stack.size(), TScriptSystem::MaxStack);
+    // Popping makes room again.
+    EXPECT_EQ(ErrorOf(script, "Next"), "'PUSHED' is not a valid integer value");
+    EXPECT_EQ(RunTokens({"1", "2", "ADD"}), Strings{"3"});
+}
+}  // namespace

@@ -1,4 +1,6 @@
 // The draw order and the removal of finished objects.
+#include "base/Random.h"
+#include "world/DrawOrder.h"
 #include "world/WorldTestKit.h"
 
 namespace {
@@ -95,4 +97,45 @@ TEST_F(DrawListTest, AnObjectWithoutPictureNameGoesAtTheNextRebuild) {
     W().DrawList->Rebuild();
     ASSERT_EQ(W().ObjectCount(), 1);
     EXPECT_EQ(O(0).Index, 1);
+}
+
+// The literal selection sort the draw order is defined by.
+static std::vector<int32_t> SelectionSortOracle(const std::vector<TDrawKey>& keys) {
+    std::vector<int32_t> order(keys.size());
+    for (size_t p = 0; p < order.size(); ++p) order[p] = int32_t(p);
+    const int count = int(order.size());
+    for (int i = 0; i + 1 < count; ++i) {
+        int best = i;
+        int32_t key = keys[size_t(order[size_t(i)])].Row;
+        for (int k = i + 1; k < count; ++k) {
+            const TDrawKey& e = keys[size_t(order[size_t(k)])];
+            if (e.Dead) {
+                best = k;
+                break;
+            }
+            if (e.Row < key) best = k, key = e.Row;
+        }
+        std::swap(order[size_t(i)], order[size_t(best)]);
+    }
+    return order;
+}
+
+TEST(DrawOrder, IsExactlyTheSelectionSortsOrderOverRandomLists) {
+    TRandom random(7);
+    // Few distinct rows make many ties, whose order the swaps decide; the extremes must compare right.
+    for (int round = 0; round < 3000; ++round) {
+        const int count = int(random.Random(40));
+        const int rows = 1 + random.Random(round % 3 == 0 ? 3 : 200);
+        const int deadPercent = round % 4 == 0 ? 0 : random.Random(60);
+        std::vector<TDrawKey> keys(static_cast<size_t>(count));
+        for (TDrawKey& k : keys) {
+            k.Row = random.Random(rows) - rows / 2;
+            if (random.Random(50) == 0) k.Row = random.Random(2) ? INT32_MIN : INT32_MAX;
+            k.Dead = random.Random(100) < deadPercent;
+        }
+        std::vector<int32_t> order(keys.size());
+        for (size_t p = 0; p < order.size(); ++p) order[p] = int32_t(p);
+        SortDrawOrder(order, keys);
+        ASSERT_EQ(order, SelectionSortOracle(keys)) << "round " << round;
+    }
 }

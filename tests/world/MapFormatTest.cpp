@@ -28,6 +28,14 @@ void PutShort(std::string& b, size_t at, const std::string& cp1251) {
     std::memcpy(&b[at + 1], cp1251.data(), cp1251.size());
 }
 
+// A location with that many default critters and objects.
+TMapData Crowd(int critters, int objects) {
+    TMapData map;
+    map.Critters.resize(size_t(critters));
+    map.Objects.resize(size_t(objects));
+    return map;
+}
+
 // A file with one critter and one object, built byte by byte from the layout.
 std::string HandBuiltFile() {
     std::string b(EmptyMapBytes + MapCritterBytes + MapObjectBytes, '\0');
@@ -173,6 +181,10 @@ TEST(MapFormat, DamagedFilesAreRejectedWithTheReason) {
         {"negative object count", with([&](std::string& b) { PutInt(b, c + 105, -1); }), "object count -1 is negative"},
         {"huge critter count", with([&](std::string& b) { PutInt(b, 76850, INT_MAX); }),
          "too short for its 2147483647 critters"},
+        {"critters above the limit", SerializeMap(Crowd(MapMaxCritters + 1, 0)),
+         "critter count 9601 is more than the limit of 9600"},
+        {"objects above the limit", SerializeMap(Crowd(0, MapMaxObjects + 1)),
+         "object count 16385 is more than the limit of 16384"},
         {"long pattern name", with([](std::string& b) { b[0] = 25; }), "the pattern name has length 25"},
         {"long map script name", with([](std::string& b) { b[25] = char(255); }), "the map script name has length 255"},
         {"long critter label", with([&](std::string& b) { b[c] = 30; }), "critter 0's label has length 30"},

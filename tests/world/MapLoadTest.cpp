@@ -1,4 +1,6 @@
 // Loading and saving locations in a running game.
+#include <chrono>
+
 #include "base/Errors.h"
 #include "world/WorldTestKit.h"
 
@@ -179,4 +181,24 @@ TEST_F(WorldTest, AMissingLocationPictureStillLeavesACompleteLocation) {
     EXPECT_EQ(C(0).DmgMax, 6);
     ASSERT_TRUE(W().MapScript);
     EXPECT_EQ(G().Scripts.GlobalVars[1], 7);
+}
+
+TEST_F(WorldTest, ALocationChangeDecodesOnlyPicturesChangedOnDisk) {
+    TMapData map;
+    map.Critters = {CritterRecord("Игрок", 3, 3)};
+    WriteMap("data/locations/a.map", map);
+    Load("data\\locations\\a.map");
+    const uint64_t decodes = G().Pictures.Decodes;
+    const TColor before = G().DXIL.Item(0).Picture.Pixel(0, 0);
+    Load("data\\locations\\a.map");
+    EXPECT_EQ(G().Pictures.Decodes, decodes);
+    EXPECT_EQ(G().DXIL.Item(0).Picture.Pixel(0, 0), before);
+
+    // The same size, a new colour and a later modification time: read again, drawn anew.
+    Data.WriteBmp("data/Images/Locations/pattern1.bmp", 32, 24, 0x00102030);
+    const auto file = Data.Path("data/Images/Locations/pattern1.bmp");
+    std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+    Load("data\\locations\\a.map");
+    EXPECT_EQ(G().Pictures.Decodes, decodes + 1);
+    EXPECT_EQ(G().DXIL.Item(0).Picture.Pixel(0, 0) & 0xFFFFFF, 0x102030u);
 }

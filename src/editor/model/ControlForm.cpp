@@ -67,9 +67,10 @@ TControlForm::TControlForm(TMainForm& game) : Game(game) {
 
 void TControlForm::FormCreate() {
     Config = TIniFile::ParseCp1251(Game.Files.ReadFile("data\\data\\game.ini"));
+    Game.ConfigChanged();
 
     SkinComboBox.Clear();
-    int skins = Config.ReadInteger("Main", "CritterSkin", 0);
+    int skins = Game.ConfigCount("CritterSkin");
     for (int i = 0; i < skins; ++i)
         SkinComboBox.Items.push_back(Config.ReadString("CritterSkin", "Skin" + std::to_string(i), ""));
 
@@ -79,7 +80,7 @@ void TControlForm::FormCreate() {
     ImageComboBox.ItemIndex = ImageComboBox.Items.empty() ? -1 : 0;
 
     ShootAnimComboBox.Clear();
-    int hitTypes = Config.ReadInteger("Main", "HitTypes", 0);
+    int hitTypes = Game.ConfigCount("HitTypes");
     for (int i = 0; i < hitTypes; ++i)
         ShootAnimComboBox.Items.push_back(Config.ReadString("HitTypes", "Type" + std::to_string(i), ""));
     if (!ShootAnimComboBox.Items.empty()) ShootAnimComboBox.ItemIndex = 0;
