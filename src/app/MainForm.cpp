@@ -33,7 +33,10 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),
       Scripts(Files, *this),
-      ControlForm(*this) {}
+      ControlForm(*this),
+      Dirs(TUserDirs::FromEnvironment()) {
+    Settings = TSettingsFile(Dirs.SettingsFile()).Load(SettingsProblem);
+}
 
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
@@ -54,6 +57,12 @@ bool TMainForm::Start() {
             ok = false;
         }
     };
+    OpenGameLog();
+    if (!SettingsProblem.empty()) {
+        ReportError(EGameError(SettingsProblem));
+        SettingsProblem.clear();
+    }
+    Platform.ApplySettings(Settings);
     step([&] { FormCreate(); });
     step([&] { ControlForm.FormCreate(); });
     step([&] { InitializeSurface(); });
@@ -160,6 +169,7 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 }
 
 void TMainForm::DXDrawMouseMove(int x, int y) {
+    View.PointerInside = true;
     Guard([&] {
         if (ScreenMode == smGame)
             GameMouseMove(x, y);
@@ -193,6 +203,7 @@ void TMainForm::FormDestroy() {
 void TMainForm::Log(const std::string& message) {
     if (Options.Verbose) std::cerr << message << '\n';
     if (LogHook) LogHook(message);
+    GameLog.Write(message);
 }
 
 void TMainForm::PlayerDead() {
@@ -213,6 +224,7 @@ void TMainForm::ReportError(const std::exception& error) {
     if (const auto* se = dynamic_cast<const EScriptError*>(&error))
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
     Errors.push_back(text);
+    GameLog.Write("ERROR: " + text);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);
 }

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "app/GameLog.h"
 #include "app/Platform.h"
+#include "app/Settings.h"
+#include "app/UserDirs.h"
 #include "base/FileSystem.h"
 #include "base/Random.h"
 #include "editor/model/ControlForm.h"
@@ -38,6 +41,8 @@ struct TViewState {
     bool DeleteLatch = false;
     bool LeftHeld = false, RightHeld = false;
     bool InventoryCaptured = false, MenuCaptured = false;
+    // The pointer is over the window; edge scrolling needs it there.
+    bool PointerInside = true;
 };
 
 // The dialog window and its portrait fade.
@@ -92,6 +97,8 @@ public:
     void DXDrawMouseDown(int button, int x, int y);
     void DXDrawMouseMove(int x, int y);
     void DXDrawMouseUp(int button, int x, int y);
+    // The pointer went off the window: the view stops following the edge it left by.
+    void PointerLeft() { View.PointerInside = false; }
     void FormDestroy();
     void Log(const std::string& message) override;
     void PlayerDead();
@@ -195,6 +202,19 @@ public:
     TViewState View;
     TDialogState Dialog;
     TMenuState Menu;
+
+    // The player's own files: settings, saves, screenshots, the log.
+    TUserDirs Dirs;
+    TSettings Settings;
+    TGameLog GameLog;
+    // Writes settings.ini and hands the settings to the platform; a failed
+    // write is reported and the game goes on with them.
+    void SaveSettings();
+    // F12: the 800 x 600 frame as a PNG under the pictures folder; returns its path.
+    std::string SaveScreenshot();
+    // The log file's first lines: version, data folder, drivers, window mode.
+    void OpenGameLog();
+    std::string SettingsProblem;  // reported once the game has started
 
     // Where log lines go besides stderr with --verbose (tests listen here).
     std::function<void(const std::string&)> LogHook;

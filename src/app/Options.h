@@ -21,6 +21,7 @@ struct TGameOptions {
     std::string DumpFile;
     std::string MapFile;
     bool ShowHelp = false;
+    bool ShowVersion = false;
 };
 
 // Parses argv (without argv[0]); throws std::invalid_argument with a

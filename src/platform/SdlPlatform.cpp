@@ -9,9 +9,11 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/MainForm.h"
+#include "app/Settings.h"
 #include "editor/view/PanelWindow.h"
 #include "media/Input.h"
 #include "media/Sound.h"
@@ -112,6 +114,57 @@ public:
     }
     bool PanelVisible() const override { return Panel; }
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
+    std::string Describe() override {
+        const char* video = SDL_GetCurrentVideoDriver();
+        const char* audio = AudioOpen ? SDL_GetCurrentAudioDriver() : nullptr;
+        bool full = Window && (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+        int w = 0, h = 0;
+        if (Window) SDL_GetWindowSize(Window, &w, &h);
+        return std::string("Video: ") + (video ? video : "none") + ", audio: " + (audio ? audio : "none (silent)") +
+               ", window: " + (full ? "full screen " : "window ") + std::to_string(w) + "x" + std::to_string(h);
+    }
+    void ApplySettings(const TSettings& s) override {
+        Current = s;
+        ApplyVolume();
+        ApplyScaling();
+        if (Window) {
+            bool full = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+            if (!Debug && full != s.FullScreen) SetFullScreen(s.FullScreen);
+        }
+    }
+    void ApplyVolume() {
+        if (!AudioOpen) return;
+        bool silent = Current.Mute || (Current.MuteUnfocused && !Focused);
+        Mix_VolumeMusic(silent ? 0 : Current.MusicVolume * MIX_MAX_VOLUME / 100);
+        Mix_Volume(-1, silent ? 0 : Current.EffectsVolume * MIX_MAX_VOLUME / 100);
+    }
+    void ApplyScaling() {
+        if (!Renderer || !Texture) return;
+        SDL_SetTextureScaleMode(Texture, Current.Scaling == TScaling::Integer ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+        if (Current.Scaling == TScaling::Stretch) {
+            SDL_RenderSetLogicalSize(Renderer, 0, 0);
+            SDL_RenderSetIntegerScale(Renderer, SDL_FALSE);
+        } else {
+            SDL_RenderSetLogicalSize(Renderer, 800, 600);
+            SDL_RenderSetIntegerScale(Renderer, Current.Scaling == TScaling::Integer ? SDL_TRUE : SDL_FALSE);
+        }
+    }
+    // Window points to surface pixels; the renderer's logical size does it
+    // for the letterboxed modes, a stretched picture needs it done here.
+    std::pair<int, int> ToSurface(int x, int y) const {
+        if (Current.Scaling != TScaling::Stretch || !Window) return {x, y};
+        int w = 0, h = 0;
+        SDL_GetWindowSize(Window, &w, &h);
+        if (w <= 0 || h <= 0) return {x, y};
+        return {x * 800 / w, y * 600 / h};
+    }
+    void SetFullScreen(bool full) {
+        SDL_SetWindowFullscreen(Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!full) {
+            SDL_SetWindowSize(Window, 800, 600);
+            SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+    }
 
     TSdlClock SysClock;
     TMixerOutput Mixer;
@@ -120,7 +173,12 @@ public:
     bool AudioOpen = false;
     bool Quit = false;
     bool Panel = false;
+    bool Debug = false;
+    bool Focused = true;
+    TSettings Current;
     SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    SDL_Texture* Texture = nullptr;
     TPanelWindow* PanelWindow = nullptr;  // debug mode only
 };
 
@@ -193,7 +251,15 @@ int RunWindowed(const TGameOptions& options) {
     }
 
     bool debug = IsDebugParam(options.GameParams);
-    bool fullScreen = !debug && !options.Windowed;
+    platform.Debug = debug;
+    // The game exists before its window: the window opens as the settings say.
+    auto gamePtr = std::make_unique<TMainForm>(options, platform);
+    TMainForm& game = *gamePtr;
+    if (options.Windowed && !debug && game.Settings.FullScreen) {
+        game.Settings.FullScreen = false;
+        game.SaveSettings();
+    }
+    bool fullScreen = !debug && game.Settings.FullScreen;
     Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
     int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED, w = 800, h = 600;
     // Full screen starts as large as the desktop, so it fills the screen even
@@ -203,6 +269,7 @@ int RunWindowed(const TGameOptions& options) {
     SDL_Window* window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
     if (!window) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
+        gamePtr.reset();
         SDL_Quit();
         return 1;
     }
@@ -212,10 +279,11 @@ int RunWindowed(const TGameOptions& options) {
     SDL_RenderSetLogicalSize(renderer, 800, 600);
     SDL_Texture* texture =
         SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
+    platform.Renderer = renderer;
+    platform.Texture = texture;
 
     int code = 0;
     {
-        TMainForm game(options, platform);
         if (!game.Start()) code = 1;
         // The editor panel: its own window beside the game's, in debug mode.
         std::unique_ptr<TPanelWindow> panel;
@@ -238,11 +306,12 @@ int RunWindowed(const TGameOptions& options) {
                     case SDL_KEYDOWN:
                     case SDL_KEYUP: {
                         if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
-                            fullScreen = !fullScreen;
-                            SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-                            if (!fullScreen) {
-                                SDL_SetWindowSize(window, 800, 600);
-                                SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+                            fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP;
+                            platform.SetFullScreen(fullScreen);
+                            // The debug window is always a window; only play remembers the choice.
+                            if (!debug) {
+                                game.Settings.FullScreen = fullScreen;
+                                game.SaveSettings();
                             }
                             break;
                         }
@@ -251,19 +320,29 @@ int RunWindowed(const TGameOptions& options) {
                         if (vk > 0) game.DXI.Live[size_t(vk)] = ev.type == SDL_KEYDOWN;
                         break;
                     }
-                    case SDL_MOUSEMOTION: game.DXDrawMouseMove(ev.motion.x, ev.motion.y); break;
+                    case SDL_MOUSEMOTION: {
+                        auto [mx, my] = platform.ToSurface(ev.motion.x, ev.motion.y);
+                        game.DXDrawMouseMove(mx, my);
+                        break;
+                    }
                     case SDL_MOUSEBUTTONDOWN:
                     case SDL_MOUSEBUTTONUP: {
                         int b = MouseButton(ev.button.button);
                         if (b < 0) break;
+                        auto [mx, my] = platform.ToSurface(ev.button.x, ev.button.y);
                         if (ev.type == SDL_MOUSEBUTTONDOWN)
-                            game.DXDrawMouseDown(b, ev.button.x, ev.button.y);
+                            game.DXDrawMouseDown(b, mx, my);
                         else
-                            game.DXDrawMouseUp(b, ev.button.x, ev.button.y);
+                            game.DXDrawMouseUp(b, mx, my);
                         break;
                     }
                     case SDL_WINDOWEVENT:
                         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) game.DXI.Live.fill(false);
+                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                            platform.Focused = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+                            platform.ApplyVolume();
+                        }
+                        if (ev.window.event == SDL_WINDOWEVENT_LEAVE) game.PointerLeft();
                         // With the panel open, closing the game window no longer ends SDL's last window.
                         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) platform.Quit = true;
                         break;
@@ -286,6 +365,7 @@ int RunWindowed(const TGameOptions& options) {
         platform.PanelWindow = nullptr;
         panel.reset();
         game.FormDestroy();
+        gamePtr.reset();
     }
     platform.Music.Close();
     platform.Mixer.Release();
