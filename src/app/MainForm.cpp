@@ -135,7 +135,9 @@ void TMainForm::ReloadGraphics() {
 
 void TMainForm::Render() {
     DXI.Poll();
-    if (ScreenMode == smGame || ScreenMode == smDialog)
+    if (Pause.IsOpen())
+        Pause.Render();
+    else if (ScreenMode == smGame || ScreenMode == smDialog)
         GameRender();
     else if (ScreenMode == smMainMenu)
         MMRender();
@@ -145,21 +147,26 @@ bool TMainForm::Tick() {
     uint32_t now = Now();
     // The scripts of a game left for the menu stay until the next map load
     // replaces them; their timers must not act on the menu meanwhile.
-    if (ScreenMode != smMainMenu)
+    if (ScreenMode != smMainMenu && !Pause.IsOpen())
         for (const auto& script : Scripts.TakeDueTimers(now)) {
             if (Closed || ScreenMode == smMainMenu) break;
             if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
         }
-    if (Closed || !DXT.Due(now)) return false;
-    DXT.CountTick(now);
+    // Frames keep coming while the game clock is held, so the pause menu is drawn.
+    uint32_t real = Platform.Clock().Now();
+    if (Closed || !DXT.Due(real)) return false;
+    DXT.CountTick(real);
     ++FrameCount;
     Guard([&] { Render(); });
+    Guard([&] { Pause.Keys(); });
     return true;
 }
 
 void TMainForm::DXDrawMouseDown(int button, int x, int y) {
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            Pause.MouseDown(button, x, y);
+        else if (ScreenMode == smGame)
             GameMouseDown(button, x, y);
         else if (ScreenMode == smDialog)
             DialogMouseDown(button, x, y);
@@ -171,7 +178,9 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 void TMainForm::DXDrawMouseMove(int x, int y) {
     View.PointerInside = true;
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            Pause.MouseMove(x, y);
+        else if (ScreenMode == smGame)
             GameMouseMove(x, y);
         else if (ScreenMode == smDialog)
             DialogMouseMove(x, y);
@@ -182,7 +191,9 @@ void TMainForm::DXDrawMouseMove(int x, int y) {
 
 void TMainForm::DXDrawMouseUp(int button, int x, int y) {
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            return;
+        else if (ScreenMode == smGame)
             GameMouseUp(button, x, y);
         else if (ScreenMode == smDialog)
             DialogMouseUp(button, x, y);

@@ -19,6 +19,7 @@
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "media/Surface.h"
+#include "screens/PauseMenu.h"
 #include "script/Script.h"
 #include "world/World.h"
 
@@ -166,7 +167,23 @@ public:
     void ReportError(const std::exception& error);
 
     // IScriptHost.
-    uint32_t Now() override { return Platform.Clock().Now(); }
+    // The game clock: the platform's, less the time the world stood still
+    // (pause menu), set back or forward by a loaded game.
+    uint32_t Now() override { return ClockHeld ? HeldAt : Platform.Clock().Now() - ClockOffset; }
+    void HoldClock() {
+        if (!ClockHeld) HeldAt = Now(), ClockHeld = true;
+    }
+    void ReleaseClock() {
+        if (ClockHeld) ClockOffset = Platform.Clock().Now() - HeldAt, ClockHeld = false;
+    }
+    void SetGameTime(uint32_t t) {
+        if (ClockHeld)
+            HeldAt = t;
+        else
+            ClockOffset = Platform.Clock().Now() - t;
+    }
+    uint32_t ClockOffset = 0, HeldAt = 0;
+    bool ClockHeld = false;
     int32_t Random(int32_t n) override { return Rand.Random(n); }
     bool RunWorldCommand(TScript& self, TWorldCommand command) override;
 
@@ -215,6 +232,9 @@ public:
     // The log file's first lines: version, data folder, drivers, window mode.
     void OpenGameLog();
     std::string SettingsProblem;  // reported once the game has started
+    TPauseMenu Pause{*this};
+    // The location file last loaded, for the save slots.
+    std::string CurrentLocation;
 
     // Where log lines go besides stderr with --verbose (tests listen here).
     std::function<void(const std::string&)> LogHook;

@@ -41,6 +41,22 @@ public:
     void CountTick(uint32_t now);
     int FrameRate() const { return Fps; }
 
+    // The timer's phase relative to `now`, so a loaded game ticks and counts
+    // its frame rate as the saved one would have.
+    struct TPhase {
+        bool Enabled = true, Started = false;
+        uint32_t Interval = 0, SinceLastTick = 0, SinceSecondStart = 0;
+        int32_t TicksThisSecond = 0, Fps = 0;
+    };
+    TPhase Phase(uint32_t now) const {
+        return {Enabled, Started, Interval, now - LastTick, now - SecondStart, TicksThisSecond, Fps};
+    }
+    void SetPhase(const TPhase& p, uint32_t now) {
+        Enabled = p.Enabled, Started = p.Started, Interval = p.Interval;
+        LastTick = now - p.SinceLastTick, SecondStart = now - p.SinceSecondStart;
+        TicksThisSecond = p.TicksThisSecond, Fps = p.Fps;
+    }
+
 private:
     uint32_t LastTick = 0;
     uint32_t SecondStart = 0;

@@ -61,6 +61,7 @@ void TMainForm::LoadMap(const std::string& path) {
     // Nothing of the current location changes unless the whole file is sound.
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);
+    CurrentLocation = path;
 
     World.PatternName = map.PatternName;
     ControlForm.MapScrLabeledEdit = map.MapScript;
