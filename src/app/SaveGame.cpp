@@ -553,12 +553,16 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     w.U32(uint32_t(entries.size()));
     for (const auto& e : entries) w.I32(e.Kind), w.I32(e.Index);
 
+    return SealSave(w.Out);
+}
+
+std::string SealSave(std::string_view payload) {
     TWriter file;
     file.Out.assign(Magic, 8);
     file.U32(Version);
-    file.U32(uint32_t(w.Out.size()));
-    file.U32(Crc32(w.Out));
-    return file.Out + w.Out;
+    file.U32(uint32_t(payload.size()));
+    file.U32(Crc32(payload));
+    return file.Out + std::string(payload);
 }
 
 void CheckSave(std::string_view bytes) { Parse(bytes, false); }

@@ -14,6 +14,8 @@ constexpr int SaveSlotCount = 7;
 std::string SaveFileName(int slot);
 
 // The whole running game as bytes (versioned, checked by a CRC).
+// The file around a payload: magic, version, length, check sum.
+std::string SealSave(std::string_view payload);
 // `frame` gives the slot's small picture.
 std::string SerializeGame(TMainForm& game, const TBitmap& frame);
 // Reads a save without touching any game: throws EGameError saying what is

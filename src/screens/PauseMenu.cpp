@@ -65,15 +65,15 @@ std::string DateText(std::time_t t) {
     return buf;
 }
 
-// A plate of the menu's buttons without its caption: the plate's left end
-// repeated over the middle.
+// A plate of the menu's buttons without its caption: the exit button has the
+// shortest one, and the bare metal beside it is repeated over the middle.
 TBitmap PlainPlate(const TImageItem& button, int pattern) {
     TBitmap plate(EntryW, EntryH);
     TRect r;
     if (!button.PatternRect(pattern, r)) return plate;
     plate.CopyRect(0, 0, button.Picture, r);
-    for (int y = 0; y < EntryH; ++y)
-        for (int x = 14; x < EntryW - 14; ++x) plate.SetPixel(x, y, plate.Pixel(6 + x % 6, y));
+    for (int y = 3; y < EntryH - 3; ++y)
+        for (int x = 36; x < EntryW - 36; ++x) plate.SetPixel(x, y, plate.Pixel(16 + x % 18, y));
     return plate;
 }
 }  // namespace
@@ -327,7 +327,7 @@ void TPauseMenu::DrawMenuEntries() {
     }
     TImageItem* button = Game.DXIL.FindItem("Button");
     if (!button) return;
-    if (Plates[0].Empty()) Plates[0] = PlainPlate(*button, 0), Plates[1] = PlainPlate(*button, 1);
+    if (Plates[0].Empty()) Plates[0] = PlainPlate(*button, 4), Plates[1] = PlainPlate(*button, 5);
     TSurface& s = Game.DXDraw;
     int n = 0;
     for (int e = 0; e < 2; ++e) {
