@@ -15,6 +15,9 @@ enum : int {
 class TKeyboard {
 public:
     std::array<bool, 256> Live{};
+    // Keys pressed since their reader last looked, so a tap shorter than a
+    // frame still counts for keys that act once per press.
+    std::array<bool, 256> Pressed{};
 
     void Poll();
     // False for codes outside 1..255.

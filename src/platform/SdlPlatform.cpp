@@ -318,6 +318,7 @@ int RunWindowed(const TGameOptions& options) {
                         if (panel && panel->Shortcut(ev)) break;
                         int vk = VirtualKey(ev.key.keysym.sym);
                         if (vk > 0) game.DXI.Live[size_t(vk)] = ev.type == SDL_KEYDOWN;
+                        if (vk > 0 && ev.type == SDL_KEYDOWN && !ev.key.repeat) game.DXI.Pressed[size_t(vk)] = true;
                         break;
                     }
                     case SDL_MOUSEMOTION: {

@@ -293,8 +293,9 @@ void TPauseMenu::Activate(int item, int x) {
 
 void TPauseMenu::Keys() {
     auto pressed = [&](int vk) {
-        bool down = Game.DXI.KeyDown(vk), edge = down && !Latch[size_t(vk)];
+        bool down = Game.DXI.KeyDown(vk), edge = Game.DXI.Pressed[size_t(vk)] || (down && !Latch[size_t(vk)]);
         Latch[size_t(vk)] = down;
+        Game.DXI.Pressed[size_t(vk)] = false;
         return edge;
     };
     bool f12 = pressed(VK_F12), esc = pressed(VK_ESCAPE), f5 = pressed(VK_F5), f9 = pressed(VK_F9);
