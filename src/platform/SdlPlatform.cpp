@@ -56,6 +56,8 @@ public:
         Mix_Chunk* chunk = Chunks[size_t(handle) - 1];
         if (Mix_PlayChannel(-1, chunk, 0) < 0) {
             Mix_AllocateChannels(Mix_AllocateChannels(-1) * 2);
+            // New channels start at full volume.
+            Mix_Volume(-1, Volume);
             Mix_PlayChannel(-1, chunk, 0);
         }
     }
@@ -65,6 +67,8 @@ public:
             if (c) Mix_FreeChunk(c);
         Chunks.clear();
     }
+
+    int Volume = MIX_MAX_VOLUME;
 
 private:
     std::vector<Mix_Chunk*> Chunks;
@@ -136,7 +140,8 @@ public:
         if (!AudioOpen) return;
         bool silent = Current.Mute || (Current.MuteUnfocused && !Focused);
         Mix_VolumeMusic(silent ? 0 : Current.MusicVolume * MIX_MAX_VOLUME / 100);
-        Mix_Volume(-1, silent ? 0 : Current.EffectsVolume * MIX_MAX_VOLUME / 100);
+        Mixer.Volume = silent ? 0 : Current.EffectsVolume * MIX_MAX_VOLUME / 100;
+        Mix_Volume(-1, Mixer.Volume);
     }
     void ApplyScaling() {
         if (!Renderer || !Texture) return;
