@@ -15,8 +15,8 @@ void TMainForm::OpenGameLog() {
     GameLog.Write(std::string("Rustwake ") + GameVersion);
     GameLog.Write("Data folder: " + Files.Root().string());
     GameLog.Write(Platform.Describe());
-    GameLog.Write(std::string("Settings: ") + Dirs.SettingsFile().string() + ", scaling " + ScalingName(Settings.Scaling) +
-                  (Settings.FullScreen ? ", full screen" : ", window"));
+    GameLog.Write(std::string("Settings: ") + Dirs.SettingsFile().string() + ", scaling " +
+                  ScalingName(Settings.Scaling) + (Settings.FullScreen ? ", full screen" : ", window"));
 }
 
 void TMainForm::SaveSettings() {
@@ -34,7 +34,8 @@ std::string TMainForm::SaveScreenshot() {
     fs::create_directories(Dirs.Pictures, ec);
     // Several in one second get a number rather than overwrite each other.
     std::string name = std::string(stamp) + ".png";
-    for (int n = 2; fs::exists(Dirs.Pictures / name, ec); ++n) name = std::string(stamp) + "-" + std::to_string(n) + ".png";
+    for (int n = 2; fs::exists(Dirs.Pictures / name, ec); ++n)
+        name = std::string(stamp) + "-" + std::to_string(n) + ".png";
     TFileSystem(Dirs.Pictures).WriteFileAtomic(name, SavePng(DXDraw.Pixels()));
     std::string path = (Dirs.Pictures / name).string();
     Log("Screenshot: " + path);

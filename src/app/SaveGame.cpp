@@ -139,8 +139,8 @@ struct TScriptRecord {
 struct TCritterRecord {
     int32_t X, Y, Direction, FramesPerDirection, CycleLength, FirstFrame, Fps, CurrentFrame, CycleFrame, DestX, DestY,
         NextX, NextY, StepDX, StepDY, StepTicks, ImageIndex, ShadowIndex, PathLength, OffX, OffY, ShotEndX, ShotEndY,
-        TargetX, TargetY, FrameWidth, FrameHeight, Index, ShotsFired, BurstLength, Victim, Accuracy, StartX, StartY,
-        HP, DmgMax, DmgMin, Ammo, Script;
+        TargetX, TargetY, FrameWidth, FrameHeight, Index, ShotsFired, BurstLength, Victim, Accuracy, StartX, StartY, HP,
+        DmgMax, DmgMin, Ammo, Script;
     uint8_t State, AiMode;
     uint32_t LastFrameTime, AiTime;
     double PixelX, PixelY;
@@ -196,14 +196,14 @@ void PutView(TWriter& w, const TViewState& v) {
 
 TViewState GetView(TReader& r) {
     TViewState v;
-    for (int32_t* n : {&v.ScrollX, &v.ScrollY, &v.MouseX, &v.MouseY, &v.HoverTileX, &v.HoverTileY, &v.HoverIndex,
-                       &v.HoverKind})
+    for (int32_t* n :
+         {&v.ScrollX, &v.ScrollY, &v.MouseX, &v.MouseY, &v.HoverTileX, &v.HoverTileY, &v.HoverIndex, &v.HoverKind})
         *n = r.I32();
     v.VelocityX = float(r.F64());
     v.VelocityY = float(r.F64());
-    for (bool* b : {&v.HoverRequest, &v.AttackCursor, &v.InventoryPressed, &v.MenuPressed, &v.MiddleDrag,
-                    &v.TileInfoShown, &v.DeleteLatch, &v.LeftHeld, &v.RightHeld, &v.InventoryCaptured,
-                    &v.MenuCaptured, &v.PointerInside})
+    for (bool* b :
+         {&v.HoverRequest, &v.AttackCursor, &v.InventoryPressed, &v.MenuPressed, &v.MiddleDrag, &v.TileInfoShown,
+          &v.DeleteLatch, &v.LeftHeld, &v.RightHeld, &v.InventoryCaptured, &v.MenuCaptured, &v.PointerInside})
         *b = r.Bool();
     // A button caught by the mouse at saving is not held by this player's mouse.
     v.InventoryCaptured = v.MenuCaptured = v.InventoryPressed = v.MenuPressed = false;
@@ -299,12 +299,16 @@ TScriptRecord GetScript(TReader& r) {
 // The critter's and object's fields in one list each, so writing and reading cannot drift apart.
 template <class R, class F>
 void CritterInts(R& c, F&& f) {
-    for (auto* p : {&c.X, &c.Y, &c.Direction, &c.FramesPerDirection, &c.CycleLength, &c.FirstFrame, &c.Fps,
-                    &c.CurrentFrame, &c.CycleFrame, &c.DestX, &c.DestY, &c.NextX, &c.NextY, &c.StepDX, &c.StepDY,
-                    &c.StepTicks, &c.ImageIndex, &c.ShadowIndex, &c.PathLength, &c.OffX, &c.OffY, &c.ShotEndX,
-                    &c.ShotEndY, &c.TargetX, &c.TargetY, &c.FrameWidth, &c.FrameHeight, &c.Index, &c.ShotsFired,
-                    &c.BurstLength, &c.Victim, &c.Accuracy, &c.StartX, &c.StartY, &c.HP, &c.DmgMax, &c.DmgMin,
-                    &c.Ammo})
+    for (auto* p : {&c.X,           &c.Y,           &c.Direction,   &c.FramesPerDirection,
+                    &c.CycleLength, &c.FirstFrame,  &c.Fps,         &c.CurrentFrame,
+                    &c.CycleFrame,  &c.DestX,       &c.DestY,       &c.NextX,
+                    &c.NextY,       &c.StepDX,      &c.StepDY,      &c.StepTicks,
+                    &c.ImageIndex,  &c.ShadowIndex, &c.PathLength,  &c.OffX,
+                    &c.OffY,        &c.ShotEndX,    &c.ShotEndY,    &c.TargetX,
+                    &c.TargetY,     &c.FrameWidth,  &c.FrameHeight, &c.Index,
+                    &c.ShotsFired,  &c.BurstLength, &c.Victim,      &c.Accuracy,
+                    &c.StartX,      &c.StartY,      &c.HP,          &c.DmgMax,
+                    &c.DmgMin,      &c.Ammo})
         f(*p);
 }
 template <class R, class F>
@@ -444,13 +448,16 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
 }
 }  // namespace
 
-std::string SaveFileName(int slot) { return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav"; }
+std::string SaveFileName(int slot) {
+    return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav";
+}
 
 std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     TWriter w;
     std::string location = g.CurrentLocation;
     if (size_t cut = location.find_last_of("\\/"); cut != std::string::npos) location.erase(0, cut + 1);
-    if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0) location.resize(location.size() - 4);
+    if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0)
+        location.resize(location.size() - 4);
     w.Str(location);
     w.U64(uint64_t(int64_t(g.Platform.WallTime())));
     const TBitmap thumb = Thumbnail(frame);
@@ -503,8 +510,8 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
         return false;
     };
     for (const auto& weak : g.Scripts.Registry)
-        if (TScriptPtr s = weak.lock(); s && (s->Alive() || owned(s)) &&
-                                        std::find(scripts.begin(), scripts.end(), s) == scripts.end())
+        if (TScriptPtr s = weak.lock();
+            s && (s->Alive() || owned(s)) && std::find(scripts.begin(), scripts.end(), s) == scripts.end())
             scripts.push_back(s);
     // Scripts an owner holds that the registry has already let go of.
     auto include = [&](const TScriptPtr& s) {
@@ -565,9 +572,13 @@ std::string SealSave(std::string_view payload) {
     return file.Out + std::string(payload);
 }
 
-void CheckSave(std::string_view bytes) { Parse(bytes, false); }
+void CheckSave(std::string_view bytes) {
+    Parse(bytes, false);
+}
 
-TSlotInfo ReadSlotInfo(std::string_view bytes) { return Parse(bytes, true).Info; }
+TSlotInfo ReadSlotInfo(std::string_view bytes) {
+    return Parse(bytes, true).Info;
+}
 
 void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name) {
     TSaveData d;

@@ -19,7 +19,9 @@ bool ParseBool(const std::string& v, bool& out) {
 }
 }  // namespace
 
-const char* ScalingName(TScaling s) { return ScalingNames[size_t(s) < 3 ? size_t(s) : 0]; }
+const char* ScalingName(TScaling s) {
+    return ScalingNames[size_t(s) < 3 ? size_t(s) : 0];
+}
 
 std::string SerializeSettings(const TSettings& s) {
     std::ostringstream o;
@@ -44,9 +46,7 @@ TSettings ParseSettings(std::string_view text) {
     int lineNo = 0;
     while (std::getline(in, raw)) {
         ++lineNo;
-        auto fail = [&](const std::string& why) {
-            throw EGameError("line " + std::to_string(lineNo) + ": " + why);
-        };
+        auto fail = [&](const std::string& why) { throw EGameError("line " + std::to_string(lineNo) + ": " + why); };
         std::string line = Trim(raw);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
@@ -67,17 +67,23 @@ TSettings ParseSettings(std::string_view text) {
             field = *n;
         };
         std::string id = section + "." + key;
-        if (id == "display.fullscreen") flag(s.FullScreen);
+        if (id == "display.fullscreen")
+            flag(s.FullScreen);
         else if (id == "display.scaling") {
             bool known = false;
             for (int i = 0; i < 3; ++i)
                 if (value == ScalingNames[i]) s.Scaling = TScaling(i), known = true;
             if (!known) fail("unknown scaling '" + value + "'");
-        } else if (id == "sound.musicvolume") volume(s.MusicVolume);
-        else if (id == "sound.effectsvolume") volume(s.EffectsVolume);
-        else if (id == "sound.mute") flag(s.Mute);
-        else if (id == "sound.muteunfocused") flag(s.MuteUnfocused);
-        else if (id == "control.edgescroll") flag(s.EdgeScroll);
+        } else if (id == "sound.musicvolume")
+            volume(s.MusicVolume);
+        else if (id == "sound.effectsvolume")
+            volume(s.EffectsVolume);
+        else if (id == "sound.mute")
+            flag(s.Mute);
+        else if (id == "sound.muteunfocused")
+            flag(s.MuteUnfocused);
+        else if (id == "control.edgescroll")
+            flag(s.EdgeScroll);
     }
     return s;
 }

@@ -29,15 +29,23 @@ struct TPanel {
 TPanel PanelOf(TPauseMenu::TPage page) {
     switch (page) {
         case TPauseMenu::Save:
-        case TPauseMenu::Load: return {110, 16, 690, 592};
-        case TPauseMenu::Settings: return {170, 90, 630, 510};
-        case TPauseMenu::ConfirmExit: return {210, 200, 590, 390};
-        default: return {250, 140, 550, 420};
+        case TPauseMenu::Load:
+            return {110, 16, 690, 592};
+        case TPauseMenu::Settings:
+            return {170, 90, 630, 510};
+        case TPauseMenu::ConfirmExit:
+            return {210, 200, 590, 390};
+        default:
+            return {250, 140, 550, 420};
     }
 }
 
-std::string Percent(int v) { return std::to_string(v) + "%"; }
-const char* YesNo(bool b) { return b ? "да" : "нет"; }
+std::string Percent(int v) {
+    return std::to_string(v) + "%";
+}
+const char* YesNo(bool b) {
+    return b ? "да" : "нет";
+}
 
 void ShadowText(TSurface& s, int x, int y, const std::string& text, TFontSpec font, TColor colour) {
     s.BrushStyle = TBrushStyle::Clear;
@@ -131,7 +139,8 @@ std::vector<TPauseMenu::TItem> TPauseMenu::Items() const {
     switch (Page) {
         case Main: {
             int y = 192;
-            for (const char* t : {"Продолжить", "Сохранить", "Загрузить", "Настройки", "Выйти в меню"}) add(t, y), y += 42;
+            for (const char* t : {"Продолжить", "Сохранить", "Загрузить", "Настройки", "Выйти в меню"})
+                add(t, y), y += 42;
             break;
         }
         case ConfirmExit:
@@ -155,7 +164,8 @@ std::vector<TPauseMenu::TItem> TPauseMenu::Items() const {
             for (int i = 0; i < SaveSlotCount; ++i) add(SlotTitle(i), 56 + i * 70);
             add("Назад", 552);
             break;
-        default: break;
+        default:
+            break;
     }
     return items;
 }
@@ -183,7 +193,8 @@ void TPauseMenu::Render() {
     s.PenColor = Green;
     s.Rectangle(p.Left, p.Top, p.Right, p.Bottom);
 
-    static const char* const titles[] = {"", "Пауза", "Сохранить игру", "Загрузить игру", "Настройки", "Выйти в главное меню?"};
+    static const char* const titles[] = {
+        "", "Пауза", "Сохранить игру", "Загрузить игру", "Настройки", "Выйти в главное меню?"};
     int titleY = Page == Save || Page == Load ? p.Top + 10 : p.Top + 14;
     if (Page != Save && Page != Load) CentredText(s, titleY, titles[Page], TitleFont, Green);
     if (Page == ConfirmExit) CentredText(s, 246, "Несохранённая игра будет потеряна.", SmallFont, Green);
@@ -204,7 +215,7 @@ void TPauseMenu::Render() {
         s.Rectangle(130, y, 212, y + 62);
         if (slot.Readable && !slot.Thumb.Empty()) s.Pixels().CopyRect(131, y + 1, slot.Thumb, TRect{0, 0, 80, 60});
         ShadowText(s, 228, y + 4, items[i].Text, ItemFont, colour);
-        std::string detail = !slot.Exists ? "пусто"
+        std::string detail = !slot.Exists     ? "пусто"
                              : !slot.Readable ? "повреждено, не читается"
                                               : slot.Location + ", " + DateText(slot.Saved);
         ShadowText(s, 228, y + 30, detail, SmallFont, colour);
@@ -242,11 +253,16 @@ void TPauseMenu::Activate(int item, int x) {
     TSettings& st = Game.Settings;
     switch (Page) {
         case Main:
-            if (item == 0) Close();
-            else if (item == 1) Page = Save, RefreshSlots();
-            else if (item == 2) Page = Load, RefreshSlots();
-            else if (item == 3) Page = Settings;
-            else if (item == 4) Page = ConfirmExit, ConfirmFromPanel = false;
+            if (item == 0)
+                Close();
+            else if (item == 1)
+                Page = Save, RefreshSlots();
+            else if (item == 2)
+                Page = Load, RefreshSlots();
+            else if (item == 3)
+                Page = Settings;
+            else if (item == 4)
+                Page = ConfirmExit, ConfirmFromPanel = false;
             break;
         case ConfirmExit:
             if (item == 0) {
@@ -259,14 +275,30 @@ void TPauseMenu::Activate(int item, int x) {
         case Settings: {
             int step = x < 400 ? -10 : 10;
             switch (item) {
-                case 0: st.FullScreen = !st.FullScreen; break;
-                case 1: st.Scaling = TScaling((int(st.Scaling) + 1) % 3); break;
-                case 2: st.MusicVolume = std::clamp(st.MusicVolume + step, 0, 100); break;
-                case 3: st.EffectsVolume = std::clamp(st.EffectsVolume + step, 0, 100); break;
-                case 4: st.Mute = !st.Mute; break;
-                case 5: st.MuteUnfocused = !st.MuteUnfocused; break;
-                case 6: st.EdgeScroll = !st.EdgeScroll; break;
-                default: Back(); return;
+                case 0:
+                    st.FullScreen = !st.FullScreen;
+                    break;
+                case 1:
+                    st.Scaling = TScaling((int(st.Scaling) + 1) % 3);
+                    break;
+                case 2:
+                    st.MusicVolume = std::clamp(st.MusicVolume + step, 0, 100);
+                    break;
+                case 3:
+                    st.EffectsVolume = std::clamp(st.EffectsVolume + step, 0, 100);
+                    break;
+                case 4:
+                    st.Mute = !st.Mute;
+                    break;
+                case 5:
+                    st.MuteUnfocused = !st.MuteUnfocused;
+                    break;
+                case 6:
+                    st.EdgeScroll = !st.EdgeScroll;
+                    break;
+                default:
+                    Back();
+                    return;
             }
             Game.SaveSettings();
             break;
@@ -281,12 +313,15 @@ void TPauseMenu::Activate(int item, int x) {
                 // Loading from the main menu starts the game; from the pause menu it replaces it.
                 bool fromMenu = FromMainMenu;
                 if (LoadGameSlot(Game, item)) {
-                    if (fromMenu) FromMainMenu = false, Page = Closed;
-                    else Close();
+                    if (fromMenu)
+                        FromMainMenu = false, Page = Closed;
+                    else
+                        Close();
                 }
             }
             break;
-        default: break;
+        default:
+            break;
     }
     Hovered = ItemAt(MouseX, MouseY);
 }

@@ -53,8 +53,8 @@ public:
     int32_t Hovered = -1;
     bool FromMainMenu = false;
     bool ConfirmFromPanel = false;  // "Нет" goes straight back to the game
-    TBitmap Frame;     // the game's last frame, for the save slots' pictures
-    TBitmap Backdrop;  // the same, dimmed behind the menu
+    TBitmap Frame;                  // the game's last frame, for the save slots' pictures
+    TBitmap Backdrop;               // the same, dimmed behind the menu
     std::vector<TSlotInfo> Slots;
     bool AnySave = false;
     bool EntryHighlighted[2] = {};

@@ -27,7 +27,9 @@ std::string Slurp(const fs::path& p) {
     return ss.str();
 }
 
-fs::path SettingsPath(const TTestData& d) { return d.Root() / "home/XDG_CONFIG_HOME/rustwake/settings.ini"; }
+fs::path SettingsPath(const TTestData& d) {
+    return d.Root() / "home/XDG_CONFIG_HOME/rustwake/settings.ini";
+}
 }  // namespace
 
 TEST(Settings, RoundTripThroughTheFile) {
@@ -57,8 +59,12 @@ TEST(Settings, RoundTripThroughTheFile) {
 
 TEST(Settings, DamagedFileIsReportedOnceAndReplacedByDefaults) {
     const char* damaged[] = {
-        "[Display]\nFullScreen=maybe\n", "[Sound]\nMusicVolume=101\n", "[Sound]\nEffectsVolume=-1\n",
-        "[Display]\nScaling=huge\n",     "[Display\n",                  "\x01\x02garbage\xff\n",
+        "[Display]\nFullScreen=maybe\n",
+        "[Sound]\nMusicVolume=101\n",
+        "[Sound]\nEffectsVolume=-1\n",
+        "[Display]\nScaling=huge\n",
+        "[Display\n",
+        "\x01\x02garbage\xff\n",
     };
     for (const char* text : damaged) {
         SCOPED_TRACE(text);

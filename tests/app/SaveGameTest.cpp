@@ -44,8 +44,9 @@ TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
     if (demo.empty()) GTEST_SKIP() << "demo data not built";
     TTestData d;
     UseHome(d);
-    const std::string fight = "1 move 200 400\n2 down left\n3 up left\n250 move 150 330\n251 down right\n"
-                              "252 up right\n253 down left\n400 keydown 116\n401 keyup 116\n";
+    const std::string fight =
+        "1 move 200 400\n2 down left\n3 up left\n250 move 150 330\n251 down right\n"
+        "252 up right\n253 down left\n400 keydown 116\n401 keyup 116\n";
     auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
         TGameOptions o;
         o.Headless = true;
@@ -159,7 +160,9 @@ TEST_F(SaveFile, RefusedInADialogAndAtDeathButLoadedFromTheMenu) {
     ASSERT_TRUE(LoadGameSlot(Game(), 3));
     EXPECT_EQ(Game().ScreenMode, smGame);
     EXPECT_TRUE(Game().MusicOn);
-    auto world = [](const std::string& dump) { return dump.substr(dump.find("\"critters\""), dump.find("\"dialog\"")); };
+    auto world = [](const std::string& dump) {
+        return dump.substr(dump.find("\"critters\""), dump.find("\"dialog\""));
+    };
     EXPECT_EQ(world(StateOf(Game())), world(saved));
     TSlotInfo info = ReadSlotInfo(Slurp(Slot(3)));
     EXPECT_EQ(info.Location, "loc01");

@@ -40,7 +40,8 @@ protected:
         map.Critters.push_back(player);
         map.MapScript = "ticker";
         Data.WriteFile("data/locations/loc01.map", SerializeMap(map));
-        Data.WriteScript("ticker.sc", "[OnCreate]\n1=100\n2=SETTIMER\n[OnTimer]\n1=1\n2=1\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n");
+        Data.WriteScript("ticker.sc",
+                         "[OnCreate]\n1=100\n2=SETTIMER\n[OnTimer]\n1=1\n2=1\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n");
         UseHome(Data);
         G = MakeGame(Data, {.Debug = false});
         ASSERT_TRUE(G->Started);
