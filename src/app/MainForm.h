@@ -185,6 +185,8 @@ public:
     uint32_t ClockOffset = 0, HeldAt = 0;
     bool ClockHeld = false;
     int32_t Random(int32_t n) override { return Rand.Random(n); }
+    // Logged; in debug mode also shown, after the location load under way if any.
+    void Warn(const std::string& message) override;
     bool RunWorldCommand(TScript& self, TWorldCommand command) override;
 
     // Services.
