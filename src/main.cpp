@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "app/Options.h"
+#include "app/Version.h"
 #include "platform/Headless.h"
 #include "platform/SdlPlatform.h"
 
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     }
     if (options.ShowHelp) {
         std::cout << UsageText();
+        return 0;
+    }
+    if (options.ShowVersion) {
+        std::cout << "rustwake " << GameVersion << '\n';
         return 0;
     }
     if (options.DataDir.empty()) options.DataDir = DefaultDataDir();

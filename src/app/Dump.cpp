@@ -101,6 +101,12 @@ std::string DumpJson(const TMainForm& g) {
     j.Field("on", g.MusicOn).Field("broken", g.MusicBroken).Field("file", g.Platform.MusicPlayer().FileName);
     j.EndObject();
     DumpStrings(j, "sounds", g.DXWL.PlayLog);
+    const TSettings& st = g.Settings;
+    j.Key("settings").BeginObject();
+    j.Field("fullScreen", st.FullScreen).Field("scaling", ScalingName(st.Scaling));
+    j.Field("musicVolume", st.MusicVolume).Field("effectsVolume", st.EffectsVolume).Field("mute", st.Mute);
+    j.Field("muteUnfocused", st.MuteUnfocused).Field("edgeScroll", st.EdgeScroll);
+    j.EndObject();
     DumpPanel(j, g.ControlForm);
     j.EndObject();
     return j.Str();

@@ -35,7 +35,10 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),
       Scripts(Files, *this),
-      ControlForm(*this) {}
+      ControlForm(*this),
+      Dirs(TUserDirs::FromEnvironment()) {
+    Settings = TSettingsFile(Dirs.SettingsFile()).Load(SettingsProblem);
+}
 
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
@@ -56,6 +59,12 @@ bool TMainForm::Start() {
             ok = false;
         }
     };
+    OpenGameLog();
+    if (!SettingsProblem.empty()) {
+        ReportError(EGameError(SettingsProblem));
+        SettingsProblem.clear();
+    }
+    Platform.ApplySettings(Settings);
     step([&] { FormCreate(); });
     step([&] { ControlForm.FormCreate(); });
     step([&] { InitializeSurface(); });
@@ -128,7 +137,9 @@ void TMainForm::ReloadGraphics() {
 
 void TMainForm::Render() {
     DXI.Poll();
-    if (ScreenMode == smGame || ScreenMode == smDialog)
+    if (Pause.IsOpen())
+        Pause.Render();
+    else if (ScreenMode == smGame || ScreenMode == smDialog)
         GameRender();
     else if (ScreenMode == smMainMenu)
         MMRender();
@@ -138,15 +149,18 @@ bool TMainForm::Tick() {
     uint32_t now = Now();
     // The scripts of a game left for the menu stay until the next map load
     // replaces them; their timers must not act on the menu meanwhile.
-    if (ScreenMode != smMainMenu)
+    if (ScreenMode != smMainMenu && !Pause.IsOpen())
         for (const auto& script : Scripts.TakeDueTimers(now)) {
             if (Closed || ScreenMode == smMainMenu) break;
             if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
         }
-    if (Closed || !DXT.Due(now)) return false;
-    DXT.CountTick(now);
+    // Frames keep coming while the game clock is held, so the pause menu is drawn.
+    uint32_t real = Platform.Clock().Now();
+    if (Closed || !DXT.Due(real)) return false;
+    DXT.CountTick(real);
     ++FrameCount;
     Guard([&] { Render(); });
+    Guard([&] { Pause.Keys(); });
     return true;
 }
 
@@ -160,7 +174,9 @@ static void ClampPointer(int& x, int& y) {
 void TMainForm::DXDrawMouseDown(int button, int x, int y) {
     ClampPointer(x, y);
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            Pause.MouseDown(button, x, y);
+        else if (ScreenMode == smGame)
             GameMouseDown(button, x, y);
         else if (ScreenMode == smDialog)
             DialogMouseDown(button, x, y);
@@ -171,8 +187,11 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 
 void TMainForm::DXDrawMouseMove(int x, int y) {
     ClampPointer(x, y);
+    View.PointerInside = true;
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            Pause.MouseMove(x, y);
+        else if (ScreenMode == smGame)
             GameMouseMove(x, y);
         else if (ScreenMode == smDialog)
             DialogMouseMove(x, y);
@@ -184,7 +203,9 @@ void TMainForm::DXDrawMouseMove(int x, int y) {
 void TMainForm::DXDrawMouseUp(int button, int x, int y) {
     ClampPointer(x, y);
     Guard([&] {
-        if (ScreenMode == smGame)
+        if (Pause.IsOpen())
+            return;
+        else if (ScreenMode == smGame)
             GameMouseUp(button, x, y);
         else if (ScreenMode == smDialog)
             DialogMouseUp(button, x, y);
@@ -205,6 +226,7 @@ void TMainForm::FormDestroy() {
 void TMainForm::Log(const std::string& message) {
     if (Options.Verbose) std::cerr << message << '\n';
     if (LogHook) LogHook(message);
+    GameLog.Write(message);
 }
 
 void TMainForm::PlayerDead() {
@@ -235,6 +257,7 @@ void TMainForm::ReportError(const std::exception& error) {
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
     text = EscapeControlBytes(text);
     Errors.push_back(text);
+    GameLog.Write("ERROR: " + text);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);
     for (const std::exception_ptr& consequence : std::exchange(World.DeferredErrors, {})) {

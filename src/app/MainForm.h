@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "app/Options.h"
+#include "app/GameLog.h"
 #include "app/Platform.h"
+#include "app/Settings.h"
+#include "app/UserDirs.h"
 #include "base/FileSystem.h"
 #include "base/Random.h"
 #include "editor/model/ControlForm.h"
@@ -18,6 +21,7 @@
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "media/Surface.h"
+#include "screens/PauseMenu.h"
 #include "script/Script.h"
 #include "world/SpecialObjects.h"
 #include "world/World.h"
@@ -41,6 +45,8 @@ struct TViewState {
     bool DeleteLatch = false;
     bool LeftHeld = false, RightHeld = false;
     bool InventoryCaptured = false, MenuCaptured = false;
+    // The pointer is over the window; edge scrolling needs it there.
+    bool PointerInside = true;
 };
 
 // The dialog window and its portrait fade.
@@ -97,6 +103,8 @@ public:
     void DXDrawMouseDown(int button, int x, int y);
     void DXDrawMouseMove(int x, int y);
     void DXDrawMouseUp(int button, int x, int y);
+    // The pointer went off the window: the view stops following the edge it left by.
+    void PointerLeft() { View.PointerInside = false; }
     void FormDestroy();
     void Log(const std::string& message) override;
     void PlayerDead();
@@ -177,7 +185,23 @@ public:
     void ConfigChanged();
 
     // IScriptHost.
-    uint32_t Now() override { return Platform.Clock().Now(); }
+    // The game clock: the platform's, less the time the world stood still
+    // (pause menu), set back or forward by a loaded game.
+    uint32_t Now() override { return ClockHeld ? HeldAt : Platform.Clock().Now() - ClockOffset; }
+    void HoldClock() {
+        if (!ClockHeld) HeldAt = Now(), ClockHeld = true;
+    }
+    void ReleaseClock() {
+        if (ClockHeld) ClockOffset = Platform.Clock().Now() - HeldAt, ClockHeld = false;
+    }
+    void SetGameTime(uint32_t t) {
+        if (ClockHeld)
+            HeldAt = t;
+        else
+            ClockOffset = Platform.Clock().Now() - t;
+    }
+    uint32_t ClockOffset = 0, HeldAt = 0;
+    bool ClockHeld = false;
     int32_t Random(int32_t n) override { return Rand.Random(n); }
     // Logged; in debug mode also shown, after the location load under way if any.
     void Warn(const std::string& message) override;
@@ -221,6 +245,21 @@ public:
 
     std::map<std::string, int32_t> ConfigCounts;
     std::unique_ptr<TSpecialObjects> SpecialTable;
+    // The player's own files: settings, saves, screenshots, the log.
+    TUserDirs Dirs;
+    TSettings Settings;
+    TGameLog GameLog;
+    // Writes settings.ini and hands the settings to the platform; a failed
+    // write is reported and the game goes on with them.
+    void SaveSettings();
+    // F12: the 800 x 600 frame as a PNG under the pictures folder; returns its path.
+    std::string SaveScreenshot();
+    // The log file's first lines: version, data folder, drivers, window mode.
+    void OpenGameLog();
+    std::string SettingsProblem;  // reported once the game has started
+    TPauseMenu Pause{*this};
+    // The location file last loaded, for the save slots.
+    std::string CurrentLocation;
 
     // Where log lines go besides stderr with --verbose (tests listen here).
     std::function<void(const std::string&)> LogHook;

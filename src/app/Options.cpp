@@ -37,6 +37,7 @@ TGameOptions ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--windowed") o.Windowed = true;
         else if (a == "--verbose") o.Verbose = true;
         else if (a == "--help") o.ShowHelp = true;
+        else if (a == "--version") o.ShowVersion = true;
         else if (a == "--frames") o.Frames = int(NeedNumber(args, i, 0, 100'000'000));
         else if (a == "--step-ms") o.StepMs = uint32_t(NeedNumber(args, i, 1, 10'000));
         else if (a == "--seed") o.Seed = uint32_t(NeedNumber(args, i, 0, 0xFFFFFFFFll));
@@ -68,6 +69,7 @@ std::string UsageText() {
            "  --seed S            fix the random generator\n"
            "  --map FILE          open a location file after start-up (as the editor's \"Загрузить\")\n"
            "  --verbose           write the game's log lines to stderr\n"
+           "  --version           print the version and end\n"
            "  --record FILE       write the session's input as a headless input file (seed, step and data\n"
            "                      folder in its first line), so that --headless --input FILE replays it\n"
            "  --help              show this text and exit\n"

@@ -22,6 +22,7 @@ struct TGameOptions {
     std::string MapFile;
     std::string RecordFile;  // windowed: the session's input, written as a headless input file
     bool ShowHelp = false;
+    bool ShowVersion = false;
 };
 
 // Parses argv (without argv[0]); throws std::invalid_argument with a

@@ -1,9 +1,11 @@
 #pragma once
+#include <ctime>
 #include <string>
 
 #include "base/Clock.h"
 
 class ISoundOutput;
+struct TSettings;
 
 // The music player: one file open at a time, played once from its start.
 class IMusicPlayer {
@@ -34,4 +36,10 @@ public:
     virtual bool PanelVisible() const = 0;
     // Mouse cursor of the window system over the game picture.
     virtual void HideSystemCursor() {}
+    // Video and audio drivers and the window mode, for the log file.
+    virtual std::string Describe() { return "no window"; }
+    // Volumes, mute, scaling and full screen as the player set them.
+    virtual void ApplySettings(const TSettings&) {}
+    // The calendar time, for file names and save slots.
+    virtual std::time_t WallTime() { return std::time(nullptr); }
 };

@@ -22,6 +22,10 @@ int DirectionFromDelta(int dx, int dy);
 class tCritter : public std::enable_shared_from_this<tCritter> {
 public:
     tCritter(TMainForm& game, int32_t index);  // Create(index)
+    // A blank record for a loaded game, which sets every field itself: no
+    // script is attached, so none runs.
+    struct TBlank {};
+    tCritter(TMainForm& game, int32_t index, TBlank) : Index(index), Game(game) {}
     ~tCritter();
     tCritter(const tCritter&) = delete;
     tCritter& operator=(const tCritter&) = delete;

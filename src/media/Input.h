@@ -15,6 +15,9 @@ enum : int {
 class TKeyboard {
 public:
     std::array<bool, 256> Live{};
+    // Keys pressed since their reader last looked, so a tap shorter than a
+    // frame still counts for keys that act once per press.
+    std::array<bool, 256> Pressed{};
 
     void Poll();
     // False for codes outside 1..255.
@@ -40,6 +43,22 @@ public:
     bool Due(uint32_t now) const { return Enabled && (Interval == 0 || uint32_t(now - LastTick) >= Interval); }
     void CountTick(uint32_t now);
     int FrameRate() const { return Fps; }
+
+    // The timer's phase relative to `now`, so a loaded game ticks and counts
+    // its frame rate as the saved one would have.
+    struct TPhase {
+        bool Enabled = true, Started = false;
+        uint32_t Interval = 0, SinceLastTick = 0, SinceSecondStart = 0;
+        int32_t TicksThisSecond = 0, Fps = 0;
+    };
+    TPhase Phase(uint32_t now) const {
+        return {Enabled, Started, Interval, now - LastTick, now - SecondStart, TicksThisSecond, Fps};
+    }
+    void SetPhase(const TPhase& p, uint32_t now) {
+        Enabled = p.Enabled, Started = p.Started, Interval = p.Interval;
+        LastTick = now - p.SinceLastTick, SecondStart = now - p.SinceSecondStart;
+        TicksThisSecond = p.TicksThisSecond, Fps = p.Fps;
+    }
 
 private:
     uint32_t LastTick = 0;

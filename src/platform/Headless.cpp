@@ -80,6 +80,8 @@ std::vector<TInputEvent> ParseInputFile(const std::string& text, const std::stri
             auto vk = TryStrToInt(k);
             if (!vk || *vk < 1 || *vk > 255) fail("key must be a virtual-key code 1..255, not '" + k + "'");
             e.Key = *vk;
+        } else if (verb == "leave") {
+            e.Kind = TInputEvent::Leave;
         } else if (verb == "panel") {
             e.Kind = TInputEvent::Panel;
             std::getline(words, e.PanelArgs);
@@ -130,6 +132,7 @@ int RunHeadless(const TGameOptions& options) {
                 case TInputEvent::KeyDown: game.DXI.Live[size_t(e.Key)] = true; break;
                 case TInputEvent::KeyUp: game.DXI.Live[size_t(e.Key)] = false; break;
                 case TInputEvent::Panel: game.Guard([&] { game.PanelCommand(e.PanelArgs); }); break;
+                case TInputEvent::Leave: game.PointerLeft(); break;
             }
             if (game.Closed) break;
         }

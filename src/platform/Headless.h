@@ -26,6 +26,9 @@ public:
     void CloseMainWindow() override { WindowClosed = true; }
     void SetPanelVisible(bool visible) override { Panel = visible; }
     bool PanelVisible() const override { return Panel; }
+    std::string Describe() override { return "Video: headless, audio: none, window: none"; }
+    // A fixed calendar that moves with the virtual clock, so names are the same run after run.
+    std::time_t WallTime() override { return std::time_t(946684800) + VirtualClock.Now() / 1000; }
 
     TManualClock VirtualClock;
     TSilentOutput Sound;
@@ -41,7 +44,7 @@ constexpr uint32_t HeadlessClockStart = 100000;
 // One line of a headless input file.
 struct TInputEvent {
     int Frame = 0;
-    enum TKind { Move, Down, Up, KeyDown, KeyUp, Panel } Kind = Move;
+    enum TKind { Move, Down, Up, KeyDown, KeyUp, Panel, Leave } Kind = Move;
     int X = 0, Y = 0;       // move
     int Button = 0;         // down / up
     int Key = 0;            // keydown / keyup

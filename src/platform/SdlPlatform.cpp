@@ -13,10 +13,12 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "app/Dump.h"
 #include "app/MainForm.h"
+#include "app/Settings.h"
 #include "base/Errors.h"
 #include "editor/view/PanelWindow.h"
 #include "media/Bitmap.h"
@@ -64,6 +66,8 @@ public:
         Mix_Chunk* chunk = Chunks[size_t(handle) - 1];
         if (Mix_PlayChannel(-1, chunk, 0) < 0) {
             Mix_AllocateChannels(Mix_AllocateChannels(-1) * 2);
+            // New channels start at full volume.
+            Mix_Volume(-1, Volume);
             Mix_PlayChannel(-1, chunk, 0);
         }
     }
@@ -74,6 +78,8 @@ public:
             if (c) Mix_FreeChunk(c);
         Chunks.clear();
     }
+
+    int Volume = MIX_MAX_VOLUME;
 
 private:
     std::vector<Mix_Chunk*> Chunks;
@@ -125,6 +131,58 @@ public:
     }
     bool PanelVisible() const override { return Panel; }
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
+    std::string Describe() override {
+        const char* video = SDL_GetCurrentVideoDriver();
+        const char* audio = AudioOpen ? SDL_GetCurrentAudioDriver() : nullptr;
+        bool full = Window && (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+        int w = 0, h = 0;
+        if (Window) SDL_GetWindowSize(Window, &w, &h);
+        return std::string("Video: ") + (video ? video : "none") + ", audio: " + (audio ? audio : "none (silent)") +
+               ", window: " + (full ? "full screen " : "window ") + std::to_string(w) + "x" + std::to_string(h);
+    }
+    void ApplySettings(const TSettings& s) override {
+        Current = s;
+        ApplyVolume();
+        ApplyScaling();
+        if (Window) {
+            bool full = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+            if (!Debug && full != s.FullScreen) SetFullScreen(s.FullScreen);
+        }
+    }
+    void ApplyVolume() {
+        if (!AudioOpen) return;
+        bool silent = Current.Mute || (Current.MuteUnfocused && !Focused);
+        Mix_VolumeMusic(silent ? 0 : Current.MusicVolume * MIX_MAX_VOLUME / 100);
+        Mixer.Volume = silent ? 0 : Current.EffectsVolume * MIX_MAX_VOLUME / 100;
+        Mix_Volume(-1, Mixer.Volume);
+    }
+    void ApplyScaling() {
+        if (!Renderer || !Texture) return;
+        SDL_SetTextureScaleMode(Texture, Current.Scaling == TScaling::Integer ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+        if (Current.Scaling == TScaling::Stretch) {
+            SDL_RenderSetLogicalSize(Renderer, 0, 0);
+            SDL_RenderSetIntegerScale(Renderer, SDL_FALSE);
+        } else {
+            SDL_RenderSetLogicalSize(Renderer, 800, 600);
+            SDL_RenderSetIntegerScale(Renderer, Current.Scaling == TScaling::Integer ? SDL_TRUE : SDL_FALSE);
+        }
+    }
+    // Window points to surface pixels; the renderer's logical size does it
+    // for the letterboxed modes, a stretched picture needs it done here.
+    std::pair<int, int> ToSurface(int x, int y) const {
+        if (Current.Scaling != TScaling::Stretch || !Window) return {x, y};
+        int w = 0, h = 0;
+        SDL_GetWindowSize(Window, &w, &h);
+        if (w <= 0 || h <= 0) return {x, y};
+        return {x * 800 / w, y * 600 / h};
+    }
+    void SetFullScreen(bool full) {
+        SDL_SetWindowFullscreen(Window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        if (!full) {
+            SDL_SetWindowSize(Window, 800, 600);
+            SDL_SetWindowPosition(Window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
+    }
 
     bool OpenAudio() {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -160,7 +218,12 @@ public:
     bool AudioOpen = false;
     bool Quit = false;
     bool Panel = false;
+    bool Debug = false;
+    bool Focused = true;
+    TSettings Current;
     SDL_Window* Window = nullptr;
+    SDL_Renderer* Renderer = nullptr;
+    SDL_Texture* Texture = nullptr;
     TPanelWindow* PanelWindow = nullptr;  // debug mode only
 };
 
@@ -306,7 +369,15 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
     if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
 
     bool debug = IsDebugParam(options.GameParams);
-    bool fullScreen = !debug && !options.Windowed;
+    platform.Debug = debug;
+    // The game exists before its window: the window opens as the settings say.
+    auto gamePtr = std::make_unique<TMainForm>(options, platform);
+    TMainForm& game = *gamePtr;
+    if (options.Windowed && !debug && game.Settings.FullScreen) {
+        game.Settings.FullScreen = false;
+        game.SaveSettings();
+    }
+    bool fullScreen = !debug && game.Settings.FullScreen;
     Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
     int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED, w = 800, h = 600;
     // Full screen starts as large as the desktop, so it fills the screen even
@@ -325,6 +396,8 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
     SDL_RenderSetLogicalSize(renderer, 800, 600);
     SDL_Texture* texture = session.Texture =
         SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
+    platform.Renderer = renderer;
+    platform.Texture = texture;
 
     // Recording, or a scripted session (--input, --frames), runs frame by frame on the virtual clock the
     // headless runner uses, so that each recorded frame is the same frame when it is replayed.
@@ -355,7 +428,6 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
 
     int code = 0;
     {
-        TMainForm game(options, platform);
         if (!game.Start()) code = 1;
         // The editor panel: its own window beside the game's, in debug mode.
         std::unique_ptr<TPanelWindow> panel;
@@ -424,11 +496,12 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
                     case SDL_KEYDOWN:
                     case SDL_KEYUP: {
                         if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
-                            fullScreen = !fullScreen;
-                            SDL_SetWindowFullscreen(window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-                            if (!fullScreen) {
-                                SDL_SetWindowSize(window, 800, 600);
-                                SDL_SetWindowPosition(window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+                            fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP;
+                            platform.SetFullScreen(fullScreen);
+                            // The debug window is always a window; only play remembers the choice.
+                            if (!debug) {
+                                game.Settings.FullScreen = fullScreen;
+                                game.SaveSettings();
                             }
                             break;
                         }
@@ -442,22 +515,26 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
                         if (game.DXI.Live[size_t(vk)] != down)
                             recorder.Line(frame, std::string(down ? "keydown " : "keyup ") + std::to_string(vk));
                         game.DXI.Live[size_t(vk)] = down;
+                        if (down && !ev.key.repeat) game.DXI.Pressed[size_t(vk)] = true;
                         break;
                     }
-                    case SDL_MOUSEMOTION:
-                        game.DXDrawMouseMove(ev.motion.x, ev.motion.y);
-                        recorder.Line(frame, "move " + std::to_string(ev.motion.x) + " " + std::to_string(ev.motion.y));
+                    case SDL_MOUSEMOTION: {
+                        auto [mx, my] = platform.ToSurface(ev.motion.x, ev.motion.y);
+                        game.DXDrawMouseMove(mx, my);
+                        recorder.Line(frame, "move " + std::to_string(mx) + " " + std::to_string(my));
                         break;
+                    }
                     case SDL_MOUSEBUTTONDOWN:
                     case SDL_MOUSEBUTTONUP: {
                         int b = MouseButton(ev.button.button);
                         if (b < 0) break;
-                        pointTo(ev.button.x, ev.button.y);
+                        auto [mx, my] = platform.ToSurface(ev.button.x, ev.button.y);
+                        pointTo(mx, my);
                         recorder.Line(frame, std::string(ev.type == SDL_MOUSEBUTTONDOWN ? "down " : "up ") + ButtonWord(b));
                         if (ev.type == SDL_MOUSEBUTTONDOWN)
-                            game.DXDrawMouseDown(b, ev.button.x, ev.button.y);
+                            game.DXDrawMouseDown(b, mx, my);
                         else
-                            game.DXDrawMouseUp(b, ev.button.x, ev.button.y);
+                            game.DXDrawMouseUp(b, mx, my);
                         break;
                     }
                     case SDL_WINDOWEVENT:
@@ -466,6 +543,11 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
                                 if (game.DXI.Live[vk]) recorder.Line(frame, "keyup " + std::to_string(vk));
                             game.DXI.Live.fill(false);
                         }
+                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                            platform.Focused = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+                            platform.ApplyVolume();
+                        }
+                        if (ev.window.event == SDL_WINDOWEVENT_LEAVE) game.PointerLeft();
                         // With the panel open, closing the game window no longer ends SDL's last window.
                         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) platform.Quit = true;
                         break;
@@ -514,6 +596,7 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
         platform.PanelWindow = nullptr;
         panel.reset();
         game.FormDestroy();
+        gamePtr.reset();
     }
     return code;
 }

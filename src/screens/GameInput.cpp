@@ -160,7 +160,9 @@ void TMainForm::GameMouseUp(int button, int, int) {
         DXWL.Play("ButOut");
         v.MenuCaptured = v.MenuPressed = false;
         if (OnMenuButton(v.MouseX, v.MouseY)) {
-            StartMainMenu();
+            // Leaving loses the game, so the player confirms it first.
+            Pause.ConfirmFromPanel = true;
+            Pause.Open(TPauseMenu::ConfirmExit);
             return;
         }
     }

@@ -64,11 +64,13 @@ void TMainForm::GameRender() {
         }
     }
 
-    // 3. Screen edges.
-    if (v.MouseX < 5) Accelerate(v.VelocityX, VelocityStep), moveHandler();
-    if (v.MouseX > 795) Accelerate(v.VelocityX, -VelocityStep), moveHandler();
-    if (v.MouseY < 5) Accelerate(v.VelocityY, VelocityStep), moveHandler();
-    if (v.MouseY > 595) Accelerate(v.VelocityY, -VelocityStep), moveHandler();
+    // 3. Screen edges, while the pointer is on the window and the player wants it.
+    if (v.PointerInside && Settings.EdgeScroll) {
+        if (v.MouseX < 5) Accelerate(v.VelocityX, VelocityStep), moveHandler();
+        if (v.MouseX > 795) Accelerate(v.VelocityX, -VelocityStep), moveHandler();
+        if (v.MouseY < 5) Accelerate(v.VelocityY, VelocityStep), moveHandler();
+        if (v.MouseY > 595) Accelerate(v.VelocityY, -VelocityStep), moveHandler();
+    }
 
     // 4.-6. Move the view, friction, clamp.
     v.ScrollX += RoundEven(v.VelocityX);

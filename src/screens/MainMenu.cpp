@@ -140,6 +140,7 @@ void TMainForm::MMRender() {
             if (TImageItem* button = DXIL.FindItem("Button"))
                 for (int b = 0; b < 3; ++b)
                     DXDraw.Draw(*button, Buttons[b].DrawX, Buttons[b].DrawY, b * 2 + (Menu.Highlighted[b] ? 1 : 0));
+            Pause.DrawMenuEntries();
             if (TImageItem* cursor = DXIL.FindItem("Cursor"))
                 DXDraw.Draw(*cursor, View.MouseX - 16, View.MouseY - 16, 0);
             break;
@@ -210,6 +211,7 @@ void TMainForm::MMMouseMove(int x, int y) {
     View.MouseX = x;
     View.MouseY = y;
     if (Menu.SubState != SubMenu) return;
+    Pause.MenuEntryHover(x, y);
     for (int b = 0; b < 3; ++b) {
         if (!Menu.Pressed[b]) continue;
         bool in = Inside(b, x, y);
@@ -230,6 +232,7 @@ void TMainForm::MMMouseDown(int button, int, int) {
         return;
     }
     if (Menu.SubState != SubMenu || button != mbLeft) return;
+    if (Pause.MenuEntryClick(View.MouseX, View.MouseY)) return;
     for (int b = 0; b < 3; ++b)
         if (Inside(b, View.MouseX, View.MouseY)) {
             Menu.Pressed[b] = Menu.Highlighted[b] = true;

@@ -112,6 +112,7 @@ void TMainForm::LoadMap(const std::string& path) {
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);
     TScriptSystem::THoldFiles sameScripts(Scripts);
+    CurrentLocation = path;
     WarnMissingScripts(*this, map, path);
 
     World.PatternName = map.PatternName;

@@ -12,6 +12,9 @@ class TMainForm;
 class tObj : public std::enable_shared_from_this<tObj> {
 public:
     tObj(TMainForm& game, int32_t index);  // Create(index)
+    // A blank record for a loaded game: no script attached, none runs.
+    struct TBlank {};
+    tObj(TMainForm& game, int32_t index, TBlank) : Index(index), Game(game) {}
     ~tObj();
     tObj(const tObj&) = delete;
     tObj& operator=(const tObj&) = delete;

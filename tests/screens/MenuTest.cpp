@@ -161,7 +161,10 @@ TEST_F(Menu, TheMenuButtonReturnsWithEverythingReset) {
     g.Scripts.GlobalVars[3] = 1;
     g.AddConsole("hello");
     g.View.RightHeld = true;
-    Click(200, 450);  // the panel's menu button
+    Click(200, 450);  // the panel's menu button asks first
+    EXPECT_EQ(g.ScreenMode, smGame);
+    EXPECT_EQ(g.Pause.Page, TPauseMenu::ConfirmExit);
+    Click(400, 305);  // "Да, выйти"
     EXPECT_EQ(g.ScreenMode, smMainMenu);
     EXPECT_EQ(g.Menu.SubState, 0);
     EXPECT_EQ(g.Scripts.GlobalVars[3], 0);

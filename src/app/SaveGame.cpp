@@ -1,0 +1,746 @@
+// Saved games: the whole running game in one versioned file.
+//
+// Layout: "RWSAVE\r\n", u32 version, u32 payload size, u32 CRC-32 of the
+// payload, then the payload: the slot's description (location, calendar
+// time, an 80 x 60 picture) followed by the game. Numbers are little-endian.
+// Scripts are kept as their file, owner, value stack, locals and timer; the
+// nodes are read again from the script files.
+#include "app/SaveGame.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+
+#include "app/MainForm.h"
+#include "base/Errors.h"
+#include "critters/Critter.h"
+#include "world/Obj.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr char Magic[8] = {'R', 'W', 'S', 'A', 'V', 'E', '\r', '\n'};
+constexpr uint32_t Version = 1;
+constexpr int ThumbW = 80, ThumbH = 60;
+// Sanity bounds: a save beyond them is damaged, not a bigger game.
+constexpr uint32_t MaxRecords = 100000, MaxString = 1 << 20, MaxList = 1 << 22;
+
+uint32_t Crc32(std::string_view data) {
+    static const auto table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char b : data) crc = table[(crc ^ b) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+class TWriter {
+public:
+    void U8(uint8_t v) { Out.push_back(char(v)); }
+    void Bool(bool v) { U8(v ? 1 : 0); }
+    void U32(uint32_t v) {
+        for (int i = 0; i < 4; ++i) U8(uint8_t(v >> (8 * i)));
+    }
+    void I32(int32_t v) { U32(uint32_t(v)); }
+    void U64(uint64_t v) {
+        U32(uint32_t(v));
+        U32(uint32_t(v >> 32));
+    }
+    void F64(double v) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        U64(bits);
+    }
+    void Str(std::string_view s) {
+        U32(uint32_t(s.size()));
+        Out.append(s);
+    }
+    void Strs(const std::vector<std::string>& list) {
+        U32(uint32_t(list.size()));
+        for (const auto& s : list) Str(s);
+    }
+    std::string Out;
+};
+
+class TReader {
+public:
+    TReader(std::string_view data) : Data(data) {}
+    uint8_t U8() {
+        Need(1);
+        return uint8_t(Data[Pos++]);
+    }
+    bool Bool() {
+        uint8_t v = U8();
+        if (v > 1) Fail("a flag is neither 0 nor 1");
+        return v == 1;
+    }
+    uint32_t U32() {
+        Need(4);
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v |= uint32_t(uint8_t(Data[Pos + size_t(i)])) << (8 * i);
+        Pos += 4;
+        return v;
+    }
+    int32_t I32() { return int32_t(U32()); }
+    uint64_t U64() {
+        uint64_t lo = U32();
+        return lo | uint64_t(U32()) << 32;
+    }
+    double F64() {
+        uint64_t bits = U64();
+        double v;
+        std::memcpy(&v, &bits, 8);
+        return v;
+    }
+    uint32_t Count(uint32_t max) {
+        uint32_t n = U32();
+        if (n > max) Fail("a list is impossibly long");
+        return n;
+    }
+    std::string Str() {
+        uint32_t n = Count(MaxString);
+        Need(n);
+        std::string s(Data.substr(Pos, n));
+        Pos += n;
+        return s;
+    }
+    std::vector<std::string> Strs() {
+        std::vector<std::string> list(Count(MaxList / 4));
+        for (auto& s : list) s = Str();
+        return list;
+    }
+    bool AtEnd() const { return Pos == Data.size(); }
+    [[noreturn]] static void Fail(const std::string& why) { throw EGameError(why); }
+
+private:
+    void Need(size_t n) {
+        if (Data.size() - Pos < n) Fail("it ends too early");
+    }
+    std::string_view Data;
+    size_t Pos = 0;
+};
+
+struct TScriptRecord {
+    std::string Path;
+    int32_t OwnerIndex = 0, OwnerKind = 0;
+    std::vector<std::string> Stack;
+    std::array<int32_t, 32> Locals{};
+    bool TimerEnabled = false, Destroyed = false, Orphaned = false;
+    uint32_t TimerInterval = 0, TimerNext = 0;
+};
+
+struct TCritterRecord {
+    int32_t X, Y, Direction, FramesPerDirection, CycleLength, FirstFrame, Fps, CurrentFrame, CycleFrame, DestX, DestY,
+        NextX, NextY, StepDX, StepDY, StepTicks, ImageIndex, ShadowIndex, PathLength, OffX, OffY, ShotEndX, ShotEndY,
+        TargetX, TargetY, FrameWidth, FrameHeight, Index, ShotsFired, BurstLength, Victim, Accuracy, StartX, StartY, HP,
+        DmgMax, DmgMin, Ammo, Script;
+    uint8_t State, AiMode;
+    uint32_t LastFrameTime, AiTime;
+    double PixelX, PixelY;
+    bool AmmoReported, Placed, Invisible, Disabled, OnGrid;
+    std::string Skin, ScriptName;
+    std::vector<std::pair<int32_t, int32_t>> Path;
+};
+
+struct TObjectRecord {
+    int32_t X, Y, OffsetX, OffsetY, ImageIndex, Frame, Alpha, FrameWidth, FrameHeight, Index, Script;
+    bool PlayOnce, PendingRemoval, Invisible, Disabled;
+    uint32_t LastFrameTime;
+    std::string ImageName, ScriptName;
+};
+}  // namespace
+
+// Everything a save holds, read and checked before any of it is used.
+struct TSaveData {
+    TSlotInfo Info;
+    uint32_t Now = 0;
+    uint64_t FrameCount = 0;
+    TFrameTimer::TPhase Timer;
+    uint32_t Seed = 0;
+    uint8_t ScreenMode = smGame;
+    bool PlayerDead = false;
+    uint32_t DeathTime = 0;
+    TViewState View;
+    TDialogState Dialog;
+    TMenuState Menu;
+    std::vector<std::string> Console, Sounds;
+    std::array<int32_t, 256> Globals{};
+    std::string Pattern, MapScriptName, Location;
+    std::vector<TCell> Grid;
+    std::vector<std::string> CritterLabels, ObjectLabels;
+    int32_t CritterSelected = -1, ObjectSelected = -1;
+    std::vector<TScriptRecord> Scripts;
+    int32_t MapScript = -1;
+    std::vector<TCritterRecord> Critters;
+    std::vector<TObjectRecord> Objects;
+    std::vector<TDrawEntry> DrawList;
+};
+
+namespace {
+void PutView(TWriter& w, const TViewState& v) {
+    for (int32_t n : {v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, v.HoverTileX, v.HoverTileY, v.HoverIndex, v.HoverKind})
+        w.I32(n);
+    w.F64(v.VelocityX);
+    w.F64(v.VelocityY);
+    for (bool b : {v.HoverRequest, v.AttackCursor, v.InventoryPressed, v.MenuPressed, v.MiddleDrag, v.TileInfoShown,
+                   v.DeleteLatch, v.LeftHeld, v.RightHeld, v.InventoryCaptured, v.MenuCaptured, v.PointerInside})
+        w.Bool(b);
+}
+
+TViewState GetView(TReader& r) {
+    TViewState v;
+    for (int32_t* n :
+         {&v.ScrollX, &v.ScrollY, &v.MouseX, &v.MouseY, &v.HoverTileX, &v.HoverTileY, &v.HoverIndex, &v.HoverKind})
+        *n = r.I32();
+    v.VelocityX = float(r.F64());
+    v.VelocityY = float(r.F64());
+    for (bool* b :
+         {&v.HoverRequest, &v.AttackCursor, &v.InventoryPressed, &v.MenuPressed, &v.MiddleDrag, &v.TileInfoShown,
+          &v.DeleteLatch, &v.LeftHeld, &v.RightHeld, &v.InventoryCaptured, &v.MenuCaptured, &v.PointerInside})
+        *b = r.Bool();
+    // A button caught by the mouse at saving is not held by this player's mouse.
+    v.InventoryCaptured = v.MenuCaptured = v.InventoryPressed = v.MenuPressed = false;
+    return v;
+}
+
+void PutDialog(TWriter& w, const TDialogState& d) {
+    w.Str(d.CurrentHead);
+    w.I32(d.OwnerIndex);
+    w.I32(d.OwnerKind);
+    w.Strs(d.Question);
+    w.Strs(d.Answers);
+    w.Strs(d.AnswerNodes);
+    w.I32(d.Hovered);
+    w.Bool(d.FadeRunning);
+    w.Str(d.PreviousHead);
+    w.Str(d.NewHead);
+    w.I32(d.FadeDuration);
+    w.U32(d.FadeStart);
+}
+
+TDialogState GetDialog(TReader& r) {
+    TDialogState d;
+    d.CurrentHead = r.Str();
+    d.OwnerIndex = r.I32();
+    d.OwnerKind = r.I32();
+    d.Question = r.Strs();
+    d.Answers = r.Strs();
+    d.AnswerNodes = r.Strs();
+    d.Hovered = r.I32();
+    d.FadeRunning = r.Bool();
+    d.PreviousHead = r.Str();
+    d.NewHead = r.Str();
+    d.FadeDuration = r.I32();
+    d.FadeStart = r.U32();
+    return d;
+}
+
+void PutMenu(TWriter& w, const TMenuState& m) {
+    w.U8(m.SubState);
+    w.U32(m.PhaseStart);
+    w.I32(m.LogoAlpha);
+    w.U32(m.PausedElapsed);
+    w.I32(m.CreditsOffset);
+    for (bool b : {m.Paused, m.SpaceLatch, m.CreditsOnly, m.ReturnToMenu, m.Highlighted[0], m.Highlighted[1],
+                   m.Highlighted[2], m.Pressed[0], m.Pressed[1], m.Pressed[2]})
+        w.Bool(b);
+}
+
+TMenuState GetMenu(TReader& r) {
+    TMenuState m;
+    m.SubState = r.U8();
+    if (m.SubState > 2) TReader::Fail("the menu state is unknown");
+    m.PhaseStart = r.U32();
+    m.LogoAlpha = r.I32();
+    m.PausedElapsed = r.U32();
+    m.CreditsOffset = r.I32();
+    for (bool* b : {&m.Paused, &m.SpaceLatch, &m.CreditsOnly, &m.ReturnToMenu, &m.Highlighted[0], &m.Highlighted[1],
+                    &m.Highlighted[2], &m.Pressed[0], &m.Pressed[1], &m.Pressed[2]})
+        *b = r.Bool();
+    return m;
+}
+
+void PutScript(TWriter& w, const TScript& s) {
+    w.Str(s.Path);
+    w.I32(s.OwnerIndex);
+    w.I32(s.OwnerKind);
+    w.Strs(s.Stack);
+    for (int32_t v : s.Locals) w.I32(v);
+    w.Bool(s.TimerEnabled);
+    w.U32(s.TimerInterval);
+    w.U32(s.TimerNext);
+    w.Bool(s.Destroyed);
+    w.Bool(s.Orphaned);
+}
+
+TScriptRecord GetScript(TReader& r) {
+    TScriptRecord s;
+    s.Path = r.Str();
+    s.OwnerIndex = r.I32();
+    s.OwnerKind = r.I32();
+    if (s.OwnerKind < OwnerMap || s.OwnerKind > OwnerObject) TReader::Fail("a script has an unknown owner");
+    s.Stack = r.Strs();
+    for (int32_t& v : s.Locals) v = r.I32();
+    s.TimerEnabled = r.Bool();
+    s.TimerInterval = r.U32();
+    s.TimerNext = r.U32();
+    s.Destroyed = r.Bool();
+    s.Orphaned = r.Bool();
+    return s;
+}
+
+// The critter's and object's fields in one list each, so writing and reading cannot drift apart.
+template <class R, class F>
+void CritterInts(R& c, F&& f) {
+    for (auto* p : {&c.X,           &c.Y,           &c.Direction,   &c.FramesPerDirection,
+                    &c.CycleLength, &c.FirstFrame,  &c.Fps,         &c.CurrentFrame,
+                    &c.CycleFrame,  &c.DestX,       &c.DestY,       &c.NextX,
+                    &c.NextY,       &c.StepDX,      &c.StepDY,      &c.StepTicks,
+                    &c.ImageIndex,  &c.ShadowIndex, &c.PathLength,  &c.OffX,
+                    &c.OffY,        &c.ShotEndX,    &c.ShotEndY,    &c.TargetX,
+                    &c.TargetY,     &c.FrameWidth,  &c.FrameHeight, &c.Index,
+                    &c.ShotsFired,  &c.BurstLength, &c.Victim,      &c.Accuracy,
+                    &c.StartX,      &c.StartY,      &c.HP,          &c.DmgMax,
+                    &c.DmgMin,      &c.Ammo})
+        f(*p);
+}
+template <class R, class F>
+void CritterFlags(R& c, F&& f) {
+    f(c.AmmoReported), f(c.Placed), f(c.Invisible), f(c.Disabled), f(c.OnGrid);
+}
+template <class R, class F>
+void ObjectInts(R& o, F&& f) {
+    for (auto* p : {&o.X, &o.Y, &o.OffsetX, &o.OffsetY, &o.ImageIndex, &o.Frame, &o.Alpha, &o.FrameWidth,
+                    &o.FrameHeight, &o.Index})
+        f(*p);
+}
+template <class R, class F>
+void ObjectFlags(R& o, F&& f) {
+    f(o.PlayOnce), f(o.PendingRemoval), f(o.Invisible), f(o.Disabled);
+}
+
+TBitmap Thumbnail(const TBitmap& frame) {
+    TBitmap t(ThumbW, ThumbH);
+    if (frame.Width() < ThumbW * 10 || frame.Height() < ThumbH * 10) return t;
+    for (int y = 0; y < ThumbH; ++y)
+        for (int x = 0; x < ThumbW; ++x) {
+            uint32_t sum[3] = {};
+            for (int dy = 0; dy < 10; ++dy)
+                for (int dx = 0; dx < 10; ++dx) {
+                    TColor c = frame.Pixel(x * 10 + dx, y * 10 + dy);
+                    for (int k = 0; k < 3; ++k) sum[k] += (c >> (8 * k)) & 0xFF;
+                }
+            t.SetPixel(x, y, TColor(sum[0] / 100 | (sum[1] / 100) << 8 | (sum[2] / 100) << 16));
+        }
+    return t;
+}
+
+TSaveData Parse(std::string_view bytes, bool infoOnly) {
+    TReader head(bytes);
+    if (bytes.size() < 20 || std::memcmp(bytes.data(), Magic, 8) != 0) TReader::Fail("it is not a saved game");
+    for (int i = 0; i < 8; ++i) head.U8();
+    uint32_t version = head.U32();
+    if (version != Version)
+        TReader::Fail("it was saved by another version of the game (format " + std::to_string(version) +
+                      ", this game reads " + std::to_string(Version) + ")");
+    uint32_t size = head.U32(), crc = head.U32();
+    if (bytes.size() - 20 != size) TReader::Fail("its length is wrong (cut short or added to)");
+    std::string_view payload = bytes.substr(20);
+    if (Crc32(payload) != crc) TReader::Fail("its check sum is wrong");
+
+    TReader r(payload);
+    TSaveData d;
+    d.Info.Exists = true;
+    d.Info.Location = r.Str();
+    d.Info.Saved = std::time_t(int64_t(r.U64()));
+    d.Info.Thumb.SetSize(ThumbW, ThumbH);
+    for (TColor& c : d.Info.Thumb.Data()) c = r.U32() & 0xFFFFFF;
+    d.Info.Readable = true;
+    if (infoOnly) return d;
+
+    d.Now = r.U32();
+    d.FrameCount = r.U64();
+    d.Timer.Enabled = r.Bool();
+    d.Timer.Started = r.Bool();
+    d.Timer.Interval = r.U32();
+    d.Timer.SinceLastTick = r.U32();
+    d.Timer.SinceSecondStart = r.U32();
+    d.Timer.TicksThisSecond = r.I32();
+    d.Timer.Fps = r.I32();
+    d.Seed = r.U32();
+    d.ScreenMode = r.U8();
+    if (d.ScreenMode != smGame && d.ScreenMode != smDialog) TReader::Fail("it was not saved during play");
+    d.PlayerDead = r.Bool();
+    d.DeathTime = r.U32();
+    d.View = GetView(r);
+    d.Dialog = GetDialog(r);
+    d.Menu = GetMenu(r);
+    d.Console = r.Strs();
+    d.Sounds = r.Strs();
+    for (int32_t& g : d.Globals) g = r.I32();
+    d.Pattern = r.Str();
+    d.MapScriptName = r.Str();
+    d.Location = r.Str();
+    d.Grid.resize(size_t(MapCols) * MapRows);
+    for (TCell& c : d.Grid) {
+        c.WalkBlock = r.U8();
+        c.ShootBlock = r.U8();
+        c.WalkAnim = r.U8();
+        c.HitType = r.U8();
+        c.Occupant = r.I32();
+    }
+    d.CritterLabels = r.Strs();
+    d.CritterSelected = r.I32();
+    d.ObjectLabels = r.Strs();
+    d.ObjectSelected = r.I32();
+
+    d.Scripts.resize(r.Count(MaxRecords));
+    for (auto& s : d.Scripts) s = GetScript(r);
+    auto scriptRef = [&](int32_t i) {
+        if (i < -1 || i >= int32_t(d.Scripts.size())) TReader::Fail("a script reference is out of range");
+        return i;
+    };
+    d.MapScript = scriptRef(r.I32());
+
+    d.Critters.resize(r.Count(MaxRecords));
+    for (auto& c : d.Critters) {
+        CritterInts(c, [&](int32_t& v) { v = r.I32(); });
+        CritterFlags(c, [&](bool& v) { v = r.Bool(); });
+        c.State = r.U8();
+        c.AiMode = r.U8();
+        c.LastFrameTime = r.U32();
+        c.AiTime = r.U32();
+        c.PixelX = r.F64();
+        c.PixelY = r.F64();
+        c.Skin = r.Str();
+        c.ScriptName = r.Str();
+        c.Path.resize(r.Count(MaxList));
+        for (auto& step : c.Path) step.first = r.I32(), step.second = r.I32();
+        c.Script = scriptRef(r.I32());
+        if (c.State > csDead) TReader::Fail("a critter's state is unknown");
+    }
+    d.Objects.resize(r.Count(MaxRecords));
+    for (auto& o : d.Objects) {
+        ObjectInts(o, [&](int32_t& v) { v = r.I32(); });
+        ObjectFlags(o, [&](bool& v) { v = r.Bool(); });
+        o.LastFrameTime = r.U32();
+        o.ImageName = r.Str();
+        o.ScriptName = r.Str();
+        o.Script = scriptRef(r.I32());
+    }
+    d.DrawList.resize(r.Count(MaxRecords * 2));
+    for (auto& e : d.DrawList) {
+        e.Kind = r.I32();
+        e.Index = r.I32();
+        bool ok = (e.Kind == KindCritter && e.Index >= 0 && e.Index < int32_t(d.Critters.size())) ||
+                  (e.Kind == KindObject && e.Index >= 0 && e.Index < int32_t(d.Objects.size()));
+        if (!ok) TReader::Fail("its draw list names a record that is not there");
+    }
+    if (!r.AtEnd()) TReader::Fail("it has data past its end");
+    return d;
+}
+}  // namespace
+
+std::string SaveFileName(int slot) {
+    return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav";
+}
+
+std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
+    TWriter w;
+    std::string location = g.CurrentLocation;
+    if (size_t cut = location.find_last_of("\\/"); cut != std::string::npos) location.erase(0, cut + 1);
+    if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0)
+        location.resize(location.size() - 4);
+    w.Str(location);
+    w.U64(uint64_t(int64_t(g.Platform.WallTime())));
+    const TBitmap thumb = Thumbnail(frame);
+    for (TColor c : thumb.Data()) w.U32(c);
+
+    w.U32(g.Now());
+    w.U64(g.FrameCount);
+    TFrameTimer::TPhase t = g.DXT.Phase(g.Platform.Clock().Now());
+    w.Bool(t.Enabled);
+    w.Bool(t.Started);
+    w.U32(t.Interval);
+    w.U32(t.SinceLastTick);
+    w.U32(t.SinceSecondStart);
+    w.I32(t.TicksThisSecond);
+    w.I32(t.Fps);
+    w.U32(g.Rand.GetSeed());
+    w.U8(g.ScreenMode);
+    w.Bool(g.PlayerDeadFlag);
+    w.U32(g.DeathTime);
+    PutView(w, g.View);
+    PutDialog(w, g.Dialog);
+    PutMenu(w, g.Menu);
+    w.Strs(g.ConsoleLines);
+    w.Strs(g.DXWL.PlayLog);
+    for (int32_t v : g.Scripts.GlobalVars) w.I32(v);
+    w.Str(g.World.PatternName);
+    w.Str(g.ControlForm.MapScrLabeledEdit);
+    w.Str(g.CurrentLocation);
+    for (const TCell& c : g.World.Grid.Raw()) {
+        w.U8(c.WalkBlock);
+        w.U8(c.ShootBlock);
+        w.U8(c.WalkAnim);
+        w.U8(c.HitType);
+        w.I32(c.Occupant);
+    }
+    w.Strs(g.ControlForm.CritterListBox.Items);
+    w.I32(g.ControlForm.CritterListBox.ItemIndex);
+    w.Strs(g.ControlForm.ObjectListBox.Items);
+    w.I32(g.ControlForm.ObjectListBox.ItemIndex);
+
+    // Scripts in the order their timers are looked at, so ticks due together run in the same order.
+    std::vector<TScriptPtr> scripts;
+    auto owned = [&](const TScriptPtr& s) {
+        if (!s) return false;
+        if (s == g.World.MapScript) return true;
+        for (const auto& c : g.World.Critters)
+            if (c->Script == s) return true;
+        for (const auto& o : g.World.Objects)
+            if (o->Script == s) return true;
+        return false;
+    };
+    for (const auto& weak : g.Scripts.Registry)
+        if (TScriptPtr s = weak.lock();
+            s && (s->Alive() || owned(s)) && std::find(scripts.begin(), scripts.end(), s) == scripts.end())
+            scripts.push_back(s);
+    // Scripts an owner holds that the registry has already let go of.
+    auto include = [&](const TScriptPtr& s) {
+        if (s && std::find(scripts.begin(), scripts.end(), s) == scripts.end()) scripts.push_back(s);
+    };
+    include(g.World.MapScript);
+    for (const auto& c : g.World.Critters) include(c->Script);
+    for (const auto& o : g.World.Objects) include(o->Script);
+    auto ref = [&](const TScriptPtr& s) -> int32_t {
+        auto it = std::find(scripts.begin(), scripts.end(), s);
+        return s && it != scripts.end() ? int32_t(it - scripts.begin()) : -1;
+    };
+    w.U32(uint32_t(scripts.size()));
+    for (const auto& s : scripts) PutScript(w, *s);
+    w.I32(ref(g.World.MapScript));
+
+    w.U32(uint32_t(g.World.Critters.size()));
+    for (const auto& cp : g.World.Critters) {
+        tCritter& c = *cp;
+        CritterInts(c, [&](int32_t& v) { w.I32(v); });
+        CritterFlags(c, [&](bool& v) { w.Bool(v); });
+        w.U8(c.State);
+        w.U8(c.AiMode);
+        w.U32(c.LastFrameTime);
+        w.U32(c.AiTime);
+        w.F64(c.PixelX);
+        w.F64(c.PixelY);
+        w.Str(c.Skin);
+        w.Str(c.ScriptName);
+        w.U32(uint32_t(c.Path.size()));
+        for (const auto& [x, y] : c.Path) w.I32(x), w.I32(y);
+        w.I32(ref(c.Script));
+    }
+    w.U32(uint32_t(g.World.Objects.size()));
+    for (const auto& op : g.World.Objects) {
+        tObj& o = *op;
+        ObjectInts(o, [&](int32_t& v) { w.I32(v); });
+        ObjectFlags(o, [&](bool& v) { w.Bool(v); });
+        w.U32(o.LastFrameTime);
+        w.Str(o.ImageName);
+        w.Str(o.ScriptName);
+        w.I32(ref(o.Script));
+    }
+    const std::vector<TDrawEntry> none;
+    const auto& entries = g.World.DrawList ? g.World.DrawList->Entries : none;
+    w.U32(uint32_t(entries.size()));
+    for (const auto& e : entries) w.I32(e.Kind), w.I32(e.Index);
+
+    return SealSave(w.Out);
+}
+
+std::string SealSave(std::string_view payload) {
+    TWriter file;
+    file.Out.assign(Magic, 8);
+    file.U32(Version);
+    file.U32(uint32_t(payload.size()));
+    file.U32(Crc32(payload));
+    return file.Out + std::string(payload);
+}
+
+void CheckSave(std::string_view bytes) {
+    Parse(bytes, false);
+}
+
+TSlotInfo ReadSlotInfo(std::string_view bytes) {
+    return Parse(bytes, true).Info;
+}
+
+void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name) {
+    TSaveData d;
+    try {
+        d = Parse(bytes, false);
+        if (!g.Files.Exists("data\\Images\\Locations\\" + d.Pattern + ".bmp"))
+            TReader::Fail("its location picture \"" + d.Pattern + "\" is not in the game's data");
+    } catch (const std::exception& e) {
+        throw EGameError("Saved game \"" + name + "\" cannot be loaded: " + e.what());
+    }
+    g.Log("Loading saved game " + name);
+
+    // Out with the running game: its records and scripts get no more events.
+    bool fromMenu = g.ScreenMode == smMainMenu;
+    ++g.World.Generation;
+    for (const auto& weak : g.Scripts.Registry)
+        if (TScriptPtr s = weak.lock()) g.Scripts.Orphan(s);
+    for (auto& c : g.World.Critters) c->Release();
+    for (auto& o : g.World.Objects) o->Release();
+    g.World.Critters.clear();
+    g.World.Objects.clear();
+    g.World.MapScript.reset();
+
+    std::vector<TScriptPtr> scripts;
+    for (const auto& rec : d.Scripts) {
+        TScriptPtr s = g.Scripts.Register(rec.Path, rec.OwnerIndex, rec.OwnerKind);
+        s->Stack = rec.Stack;
+        s->Locals = rec.Locals;
+        s->TimerEnabled = rec.TimerEnabled;
+        s->TimerInterval = rec.TimerInterval;
+        s->TimerNext = rec.TimerNext;
+        s->Destroyed = rec.Destroyed;
+        s->Orphaned = rec.Orphaned;
+        scripts.push_back(std::move(s));
+    }
+    auto script = [&](int32_t i) { return i >= 0 ? scripts[size_t(i)] : TScriptPtr(); };
+
+    g.World.PatternName = d.Pattern;
+    g.ControlForm.MapScrLabeledEdit = d.MapScriptName;
+    g.CurrentLocation = d.Location;
+    std::copy(d.Grid.begin(), d.Grid.end(), g.World.Grid.Raw().begin());
+    g.ControlForm.CritterListBox.Items = d.CritterLabels;
+    g.ControlForm.CritterListBox.ItemIndex = d.CritterSelected;
+    g.ControlForm.ObjectListBox.Items = d.ObjectLabels;
+    g.ControlForm.ObjectListBox.ItemIndex = d.ObjectSelected;
+
+    for (size_t i = 0; i < d.Critters.size(); ++i) {
+        const TCritterRecord& r = d.Critters[i];
+        auto c = std::make_shared<tCritter>(g, int32_t(i), tCritter::TBlank{});
+        TCritterRecord src = r;
+        std::vector<int32_t> ints;
+        CritterInts(src, [&](int32_t& v) { ints.push_back(v); });
+        size_t k = 0;
+        CritterInts(*c, [&](int32_t& v) { v = ints[k++]; });
+        std::vector<bool> flags;
+        CritterFlags(src, [&](bool& v) { flags.push_back(v); });
+        k = 0;
+        CritterFlags(*c, [&](bool& v) { v = flags[k++]; });
+        c->State = r.State;
+        c->AiMode = r.AiMode;
+        c->LastFrameTime = r.LastFrameTime;
+        c->AiTime = r.AiTime;
+        c->PixelX = r.PixelX;
+        c->PixelY = r.PixelY;
+        c->Skin = r.Skin;
+        c->ScriptName = r.ScriptName;
+        c->Path = r.Path;
+        c->Script = script(r.Script);
+        g.World.Critters.push_back(std::move(c));
+    }
+    for (size_t i = 0; i < d.Objects.size(); ++i) {
+        TObjectRecord r = d.Objects[i];
+        auto o = std::make_shared<tObj>(g, int32_t(i), tObj::TBlank{});
+        std::vector<int32_t> ints;
+        ObjectInts(r, [&](int32_t& v) { ints.push_back(v); });
+        size_t k = 0;
+        ObjectInts(*o, [&](int32_t& v) { v = ints[k++]; });
+        std::vector<bool> flags;
+        ObjectFlags(r, [&](bool& v) { flags.push_back(v); });
+        k = 0;
+        ObjectFlags(*o, [&](bool& v) { v = flags[k++]; });
+        o->LastFrameTime = r.LastFrameTime;
+        o->ImageName = r.ImageName;
+        o->ScriptName = r.ScriptName;
+        o->Script = script(r.Script);
+        g.World.Objects.push_back(std::move(o));
+    }
+    g.World.MapScript = script(d.MapScript);
+
+    g.Scripts.GlobalVars = d.Globals;
+    g.Rand.SetSeed(d.Seed);
+    g.PlayerDeadFlag = d.PlayerDead;
+    g.DeathTime = d.DeathTime;
+    g.Dialog = d.Dialog;
+    g.Menu = d.Menu;
+    g.ConsoleLines = d.Console;
+
+    // The pictures of the location, and from the menu the game's sounds and music, as a new game has them.
+    g.ScreenMode = smGame;
+    if (!g.World.DrawList) g.World.DrawList = std::make_unique<tObjHandler>(g);
+    std::exception_ptr graphicsError;
+    try {
+        g.ReloadGraphics();
+    } catch (const std::exception&) {
+        graphicsError = std::current_exception();
+    }
+    g.World.DrawList->Entries = d.DrawList;
+    if (fromMenu) {
+        g.StopMusic();
+        g.Files.DeleteFile("temp.mp3");
+        g.Files.CopyFile("data\\Music\\loc01.mp3", "temp.mp3");
+        g.PlayMusic("temp.mp3");
+    }
+    g.ScreenMode = d.ScreenMode;
+    g.View = d.View;
+    g.DXWL.PlayLog = d.Sounds;
+    g.FrameCount = d.FrameCount;
+    g.SetGameTime(d.Now);
+    g.DXT.SetPhase(d.Timer, g.Platform.Clock().Now());
+    if (graphicsError) std::rethrow_exception(graphicsError);
+}
+
+bool SaveGameSlot(TMainForm& g, int slot) {
+    const tCritter* player = g.World.Critter(0);
+    if (g.ScreenMode == smDialog) {
+        g.AddConsole("Во время разговора сохраниться нельзя.");
+        return false;
+    }
+    if (g.ScreenMode != smGame || g.PlayerDeadFlag || !player || player->State == csDying || player->State == csDead) {
+        g.AddConsole("Сейчас сохраниться нельзя.");
+        return false;
+    }
+    // The line goes in before the game is written, so the loaded game shows it as the saved one did.
+    size_t lines = g.ConsoleLines.size();
+    g.AddConsole(slot == 0 ? "Игра сохранена." : "Игра сохранена в ячейку " + std::to_string(slot) + ".");
+    const TBitmap& frame = g.Pause.IsOpen() ? g.Pause.Frame : g.DXDraw.Pixels();
+    try {
+        std::string bytes = SerializeGame(g, frame);
+        std::error_code ec;
+        fs::create_directories(g.Dirs.SaveDir(), ec);
+        TFileSystem(g.Dirs.SaveDir()).WriteFileAtomic(SaveFileName(slot), bytes);
+    } catch (const std::exception& e) {
+        g.ConsoleLines.resize(std::min(lines, g.ConsoleLines.size()));
+        g.ReportError(e);
+        return false;
+    }
+    g.Log("Saved game " + (g.Dirs.SaveDir() / SaveFileName(slot)).string());
+    return true;
+}
+
+bool LoadGameSlot(TMainForm& g, int slot) {
+    fs::path file = g.Dirs.SaveDir() / SaveFileName(slot);
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) {
+        if (g.ScreenMode != smMainMenu) g.AddConsole(slot == 0 ? "Быстрого сохранения нет." : "Эта ячейка пуста.");
+        return false;
+    }
+    try {
+        LoadGameBytes(g, TFileSystem(g.Dirs.SaveDir()).ReadFile(SaveFileName(slot)), file.string());
+    } catch (const std::exception& e) {
+        g.ReportError(e);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <filesystem>
+#include <functional>
+#include <string>
+
+// Where the game keeps the player's own files, by the desktop's conventions:
+// settings under $XDG_CONFIG_HOME, saves under $XDG_DATA_HOME, the log under
+// $XDG_STATE_HOME, screenshots under $XDG_PICTURES_DIR; each in a
+// "rustwake" folder.
+struct TUserDirs {
+    std::filesystem::path Config, Data, State, Pictures;
+
+    std::filesystem::path SettingsFile() const { return Config / "settings.ini"; }
+    std::filesystem::path SaveDir() const { return Data / "saves"; }
+    std::filesystem::path LogFile() const { return State / "rustwake.log"; }
+
+    // Read from the environment; `getenv` is replaceable for tests.
+    static TUserDirs FromEnvironment(const std::function<const char*(const char*)>& getenv = nullptr);
+};

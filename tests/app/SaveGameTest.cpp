@@ -1,0 +1,170 @@
+// Saved games: a loaded game goes on exactly as the saved one would have;
+// damaged saves are refused and leave the running game alone.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "app/Dump.h"
+#include "app/SaveGame.h"
+#include "critters/Critter.h"
+#include "support/TestGame.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+void UseHome(const TTestData& d) {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"})
+        setenv(name, (d.Root() / "home" / name).c_str(), 1);
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// The dump without the error list, which a refused load adds to.
+std::string StateOf(const TMainForm& g) {
+    std::string dump = DumpJson(g);
+    size_t a = dump.find("\"errors\""), b = dump.find("\"pattern\"");
+    return dump.erase(a, b - a);
+}
+}  // namespace
+
+// A fight on the demo's first location: the player walks, then fires bursts
+// at a crossroads while raiders and the guard act on their timers. Saved at
+// frame 400 with F5; F9 brings that moment back in the same run, and in a new
+// process started elsewhere with another seed.
+TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
+    const std::string demo = DemoDataDir();
+    if (demo.empty()) GTEST_SKIP() << "demo data not built";
+    TTestData d;
+    UseHome(d);
+    const std::string fight =
+        "1 move 200 400\n2 down left\n3 up left\n250 move 150 330\n251 down right\n"
+        "252 up right\n253 down left\n400 keydown 116\n401 keyup 116\n";
+    auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
+        TGameOptions o;
+        o.Headless = true;
+        o.DataDir = demo;
+        o.MapFile = "data\\locations\\loc01.map";
+        o.Frames = frames;
+        o.Seed = seed;
+        o.InputFile = d.Path(name + ".txt").string();
+        o.DumpFile = d.Path(name + ".json").string();
+        o.ScreenshotFile = d.Path(name + ".png").string();
+        d.WriteFile(name + ".txt", input);
+        EXPECT_EQ(RunHeadless(o), 0);
+        return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+    };
+    const std::string saved = run("saved", fight, 700, 1);
+    ASSERT_NE(saved.find("Игра сохранена."), std::string::npos);
+    ASSERT_NE(saved.find("\"errors\": []"), std::string::npos);
+    EXPECT_EQ(run("same", fight + "550 keydown 120\n551 keyup 120\n", 850, 1), saved);
+
+    d.WriteFile("new.txt", "0 keydown 120\n1 keyup 120\n");
+    std::string command = std::string(RW_BINARY_DIR) + "/rustwake --headless --frames 300 --seed 9 --data " + demo +
+                          " --map 'data\\locations\\loc01.map' --input " + d.Path("new.txt").string() + " --dump " +
+                          d.Path("new.json").string() + " --screenshot " + d.Path("new.png").string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(Slurp(d.Path("new.json")) + Slurp(d.Path("new.png")), saved);
+}
+
+class SaveFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Data.WriteGame({});
+        WriteMenuFiles(Data);
+        WriteFirstLocation(Data);
+        UseHome(Data);
+        G = MakeGame(Data, {.Debug = false});
+        ASSERT_TRUE(G->Started);
+        Game().NewGame();
+        for (int i = 0; i < 5; ++i) Frame();
+    }
+    TMainForm& Game() { return **G; }
+    void Frame() {
+        G->Platform.VirtualClock.Advance(10);
+        Game().Tick();
+    }
+    // The last message, its wrapped lines joined again.
+    std::string ConsoleTail() {
+        const auto& lines = Game().ConsoleLines;
+        std::string text;
+        for (size_t i = lines.size(); i-- > 0;) {
+            text = lines[i] + (text.empty() ? "" : " ") + text;
+            if (lines[i].rfind("\\n", 0) == 0) return text.substr(2);
+        }
+        return text;
+    }
+    fs::path Slot(int n) { return Game().Dirs.SaveDir() / SaveFileName(n); }
+    TTestData Data;
+    std::unique_ptr<TTestGame> G;
+};
+
+TEST_F(SaveFile, DamagedOrForeignSavesAreRefusedAndTheGameIsUntouched) {
+    ASSERT_TRUE(SaveGameSlot(Game(), 1));
+    const std::string good = Slurp(Slot(1));
+    ASSERT_NO_THROW(CheckSave(good));
+    Game().World.Critter(0)->WalkTo(20, 30);
+    for (int i = 0; i < 3; ++i) Frame();
+
+    struct TCase {
+        const char* Name;
+        std::function<std::string(std::string)> Damage;
+        const char* Reason;
+    };
+    const TCase cases[] = {
+        {"empty", [](std::string) { return std::string(); }, "not a saved game"},
+        {"garbage", [](std::string s) { return std::string(s.size(), '\x5A'); }, "not a saved game"},
+        {"truncated", [](std::string s) { return s.substr(0, s.size() / 2); }, "length is wrong"},
+        {"lengthened", [](std::string s) { return s + "x"; }, "length is wrong"},
+        {"flipped", [](std::string s) { return s[s.size() / 2] ^= 1, s; }, "check sum"},
+        {"older", [](std::string s) { return s[8] = 0, s; }, "another version of the game (format 0"},
+        {"resealed short", [](std::string s) { return SealSave(s.substr(20, s.size() / 3)); }, "ends too early"},
+        {"resealed long", [](std::string s) { return SealSave(s.substr(20) + "zz"); }, "past its end"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::ofstream(Slot(2), std::ios::binary | std::ios::trunc) << c.Damage(good);
+        const std::string before = StateOf(Game());
+        size_t errors = Game().Errors.size();
+        EXPECT_FALSE(LoadGameSlot(Game(), 2));
+        ASSERT_EQ(Game().Errors.size(), errors + 1);
+        EXPECT_NE(Game().Errors.back().find(Slot(2).string()), std::string::npos) << Game().Errors.back();
+        EXPECT_NE(Game().Errors.back().find(c.Reason), std::string::npos) << Game().Errors.back();
+        EXPECT_EQ(StateOf(Game()), before);
+        EXPECT_FALSE(ReadSlotInfo(good).Thumb.Empty());
+    }
+}
+
+TEST_F(SaveFile, RefusedInADialogAndAtDeathButLoadedFromTheMenu) {
+    Game().ScreenMode = smDialog;
+    EXPECT_FALSE(SaveGameSlot(Game(), 3));
+    EXPECT_NE(ConsoleTail().find("Во время разговора сохраниться нельзя."), std::string::npos) << ConsoleTail();
+    Game().ScreenMode = smGame;
+    Game().World.Critter(0)->State = csDead;
+    EXPECT_FALSE(SaveGameSlot(Game(), 3));
+    EXPECT_NE(ConsoleTail().find("Сейчас сохраниться нельзя."), std::string::npos) << ConsoleTail();
+    EXPECT_FALSE(fs::exists(Slot(3)));
+
+    Game().World.Critter(0)->State = csIdle;
+    ASSERT_TRUE(SaveGameSlot(Game(), 3));
+    const std::string saved = StateOf(Game());
+    Game().StartMainMenu();
+    ASSERT_EQ(Game().ScreenMode, smMainMenu);
+    ASSERT_TRUE(LoadGameSlot(Game(), 3));
+    EXPECT_EQ(Game().ScreenMode, smGame);
+    EXPECT_TRUE(Game().MusicOn);
+    auto world = [](const std::string& dump) {
+        return dump.substr(dump.find("\"critters\""), dump.find("\"dialog\""));
+    };
+    EXPECT_EQ(world(StateOf(Game())), world(saved));
+    TSlotInfo info = ReadSlotInfo(Slurp(Slot(3)));
+    EXPECT_EQ(info.Location, "loc01");
+    EXPECT_EQ(info.Thumb.Width(), 80);
+}
