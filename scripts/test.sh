@@ -39,7 +39,7 @@ if ls fuzz/*.cpp >/dev/null 2>&1; then
     while read -r target len folder ext; do
       [ "$target" = "${name#fuzz_}" ] || continue
       maxlen=(-max_len="$len")
-      find "build/demo/$folder" -type f -iname "*$ext" -size -"$((len + 1))"c -exec cp -t "$corpus" {} +
+      [ "$folder" = "-" ] || find "build/demo/$folder" -type f -iname "*$ext" -size -"$((len + 1))"c -exec cp -t "$corpus" {} +
     done < <(grep -v '^#' fuzz/seeds.txt)
     "$f" -max_total_time="${FUZZ_SECONDS:-30}" "${maxlen[@]}" -print_final_stats=0 "$corpus" 2>&1 | tail -n 3
   done
