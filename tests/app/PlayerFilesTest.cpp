@@ -14,19 +14,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Points every XDG folder into the test's own data folder.
-void UseHome(const TTestData& d) {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"})
-        setenv(name, (d.Root() / "home" / name).c_str(), 1);
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 fs::path SettingsPath(const TTestData& d) {
     return d.Root() / "home/XDG_CONFIG_HOME/rustwake/settings.ini";
 }

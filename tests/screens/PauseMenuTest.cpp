@@ -12,18 +12,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-void UseHome(const TTestData& d) {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"})
-        setenv(name, (d.Root() / "home" / name).c_str(), 1);
-}
-
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 // Play (not debug) on a location whose map script counts its timer ticks in global 1.
 class PauseMenu : public ::testing::Test {
 protected:

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "app/MainForm.h"
@@ -106,3 +109,17 @@ protected:
     TTestData Data;
     std::unique_ptr<TTestGame> G;
 };
+
+// Points every XDG folder (settings, saves, log, screenshots) into the test's own data folder.
+inline void UseHome(const TTestData& d) {
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"})
+        setenv(name, (d.Root() / "home" / name).c_str(), 1);
+}
+
+// A whole file's bytes, or nothing when it cannot be read.
+inline std::string Slurp(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
