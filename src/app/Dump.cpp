@@ -101,7 +101,7 @@ std::string DumpJson(const TMainForm& g) {
     j.Field("on", g.MusicOn).Field("broken", g.MusicBroken).Field("file", g.Platform.MusicPlayer().FileName);
     j.EndObject();
     DumpStrings(j, "sounds", g.DXWL.PlayLog);
-    DumpPanel(j, g.ControlForm);
+    DumpPanel(j, g.ControlForm, g.Platform.PanelVisible(), g.View.HoverTileX, g.View.HoverTileY);
     j.EndObject();
     return j.Str();
 }

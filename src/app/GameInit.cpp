@@ -19,7 +19,7 @@ std::string CritterSection(const std::string& name) {
 }  // namespace
 
 void TMainForm::GameInit() {
-    const TIniFile& ini = ControlForm.Config;
+    const TIniFile& ini = Config.Ini;
 
     if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
 
@@ -37,8 +37,8 @@ void TMainForm::GameInit() {
             std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
             addWave(name, "data\\sounds\\" + name + ".wav");
         }
-        for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
-            std::string s = ini.ReadString(ControlForm.HitTypeName(t), "sound", "");
+        for (int t = 0; t < Config.HitTypeCount(); ++t) {
+            std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
             for (int n = 1; n <= 3; ++n) {
                 std::string name = s + std::to_string(n);
                 if (s.empty())
@@ -90,8 +90,8 @@ void TMainForm::GameInit() {
         item.TransparentColor = 0xFF00FF;
     }
 
-    for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
-        std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
+    for (int t = 0; t < Config.HitTypeCount(); ++t) {
+        std::string name = ini.ReadString(Config.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
         if (!name.empty()) item.Picture = LoadPicture(Files, "data\\Images\\Misc\\" + name + ".bmp");
         item.Name = name;
@@ -133,7 +133,7 @@ void TMainForm::GameInit() {
 
     if (DebugMode && FirstLoad) {
         World.Critters.clear();
-        World.Critters.push_back(std::make_unique<tCritter>(*this, 0));
+        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
         tCritter& player = *World.Critters[0];
         player.SetDirection(5);
         player.SetSkin("metal");
@@ -145,11 +145,11 @@ void TMainForm::GameInit() {
         player.DmgMin = 3;
         player.DmgMax = 6;
         player.Accuracy = 90;
-        ControlForm.CritterListBox.Clear();
-        ControlForm.CritterListBox.Items.push_back("Игрок");
-        ControlForm.CritterListBox.ItemIndex = 0;
+        World.CritterLabels.Clear();
+        World.CritterLabels.Items.push_back("Игрок");
+        World.CritterLabels.ItemIndex = 0;
         ControlForm.CritterListBoxClick();
-        World.DrawList = std::make_unique<tObjHandler>(*this);
+        World.DrawList = std::make_unique<tObjHandler>(Context);
         World.DrawList->Rebuild();
     }
 

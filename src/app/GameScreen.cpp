@@ -138,14 +138,14 @@ void TMainForm::GameRender() {
     }
 
     // 14. Sprites.
-    if (World.DrawList) World.DrawList->Draw();
+    if (World.DrawList) World.DrawList->Draw(DXDraw, View.ScrollX, View.ScrollY);
 
     // 15. The pick compares with the surface, so it runs before anything
     // else covers the sprites.
     if (v.HoverRequest) {
         v.HoverRequest = false;
         int32_t kind = -1;
-        v.HoverIndex = World.DrawList ? World.DrawList->Pick(v.MouseX, v.MouseY, kind) : -1;
+        v.HoverIndex = World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
         v.HoverKind = kind;
     }
 

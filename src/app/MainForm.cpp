@@ -33,7 +33,8 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),
       Scripts(Files, *this),
-      ControlForm(*this) {}
+      Context{World, Scripts, DXIL, DXWL, Rand, platform.Clock(), Config, *this},
+      ControlForm(Context, Config, Files, *this) {}
 
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
@@ -198,6 +199,17 @@ void TMainForm::Log(const std::string& message) {
 void TMainForm::PlayerDead() {
     if (!DebugMode) PlayerDeadFlag = true;
     DeathTime = Now();
+}
+
+void TMainForm::RecordsRenumbered(int32_t kind, const std::function<int(int)>& map) {
+    const int32_t owner = kind == KindCritter ? OwnerCritter : OwnerObject;
+    if (Dialog.OwnerKind == owner && Dialog.OwnerIndex >= 0) Dialog.OwnerIndex = map(Dialog.OwnerIndex);
+    if (View.HoverKind == kind && View.HoverIndex >= 0) View.HoverIndex = map(View.HoverIndex);
+}
+
+void TMainForm::CloseGame() {
+    Closed = true;
+    Platform.CloseMainWindow();
 }
 
 void TMainForm::Guard(const std::function<void()>& handler) {

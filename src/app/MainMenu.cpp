@@ -244,7 +244,7 @@ void TMainForm::MMMouseUp(int, int, int) {
 
 void TMainForm::NewGame(const std::string& location) {
     Log("TMainForm.MMMouseUp -> Loading started...");
-    World.DrawList = std::make_unique<tObjHandler>(*this);
+    World.DrawList = std::make_unique<tObjHandler>(Context);
     ScreenMode = smGame;
     try {
         LoadMap(location);

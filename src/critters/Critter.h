@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "script/Script.h"
+#include "world/WorldContext.h"
 #include "world/World.h"
 
-class TMainForm;
 
 enum TCritterState : uint8_t { csIdle = 0, csWalking = 1, csFiring = 2, csDying = 3, csHit = 4, csDead = 5 };
 enum TAiMode : uint8_t { aiThink = 0, aiAttack = 1, aiWander = 2 };
@@ -21,7 +21,7 @@ int DirectionFromDelta(int dx, int dy);
 // character.
 class tCritter : public std::enable_shared_from_this<tCritter> {
 public:
-    tCritter(TMainForm& game, int32_t index);  // Create(index)
+    tCritter(TWorldContext& game, int32_t index);  // Create(index)
     ~tCritter();
     tCritter(const tCritter&) = delete;
     tCritter& operator=(const tCritter&) = delete;
@@ -112,6 +112,6 @@ private:
     void UpdateWalking(uint32_t now);
     void UpdateFiring(uint32_t now);
 
-    TMainForm& Game;
+    TWorldContext& Game;
     TCell Scratch;
 };

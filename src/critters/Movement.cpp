@@ -4,7 +4,10 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "app/MainForm.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
 #include "critters/Critter.h"
 #include "critters/PathSearch.h"
 

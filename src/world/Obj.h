@@ -4,14 +4,14 @@
 #include <string>
 
 #include "script/Script.h"
+#include "world/WorldContext.h"
 
-class TMainForm;
 
 // A picture placed on the location: optionally animated, optionally
 // blended, with its own script.
 class tObj : public std::enable_shared_from_this<tObj> {
 public:
-    tObj(TMainForm& game, int32_t index);  // Create(index)
+    tObj(TWorldContext& game, int32_t index);  // Create(index)
     ~tObj();
     tObj(const tObj&) = delete;
     tObj& operator=(const tObj&) = delete;
@@ -42,5 +42,5 @@ public:
     bool Released = false;
 
 private:
-    TMainForm& Game;
+    TWorldContext& Game;
 };

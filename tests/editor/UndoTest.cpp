@@ -245,7 +245,7 @@ TEST_F(History, AWorldChangedOutsideTheEditorCannotBeUndone) {
 
 TEST_F(History, ObjectsGoBeforeShotEffectsSoLabelsStayInStep) {
     Load(Location());
-    auto effect = std::make_shared<tObj>(G(), W().ObjectCount());
+    auto effect = std::make_shared<tObj>(G().Context, W().ObjectCount());
     effect->PlayOnce = true;
     effect->SetImage("lamp");
     W().Objects.push_back(effect);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
+#include "editor/model/ControlForm.h"
+#include "world/World.h"
 #include "base/Errors.h"
 
 TEditHistory::TShape TEditHistory::ShapeOf(const TControlForm& form) {
