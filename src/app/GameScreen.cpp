@@ -22,9 +22,13 @@ void Friction(float& v) {
     if (v != 0) v = float(double(v) - (v > 0 ? 1.0 : -1.0) * double(VelocityStep) / 3.0);
 }
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : v > hi ? hi : v;
+}
 
-const char* YesNo(int v) { return v == 0 ? "Нет" : "Да"; }
+const char* YesNo(int v) {
+    return v == 0 ? "Нет" : "Да";
+}
 }  // namespace
 
 void TMainForm::GameRender() {
@@ -98,7 +102,8 @@ void TMainForm::GameRender() {
     // 10. Critters. A script event inside the pass may load another
     // location; the rest of the pass then belongs to a world that is gone.
     uint64_t generation = World.Generation;
-    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i) World.Critters[size_t(i)]->Update();
+    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i)
+        World.Critters[size_t(i)]->Update();
 
     // 11. Objects.
     bool removal = false;
@@ -145,7 +150,8 @@ void TMainForm::GameRender() {
     if (v.HoverRequest) {
         v.HoverRequest = false;
         int32_t kind = -1;
-        v.HoverIndex = World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
+        v.HoverIndex =
+            World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
         v.HoverKind = kind;
     }
 

@@ -100,7 +100,9 @@ void TMainForm::DXDrawInitialize() {
     Platform.HideSystemCursor();
 }
 
-void TMainForm::FinalizeSurface() { SurfaceReady = false; }
+void TMainForm::FinalizeSurface() {
+    SurfaceReady = false;
+}
 
 void TMainForm::InitializeSurface() {
     SurfaceReady = true;

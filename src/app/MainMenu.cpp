@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "app/MainForm.h"
-#include "media/Bitmap.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
+#include "media/Bitmap.h"
 #include "screens/Credits.h"
 #include "world/Obj.h"
 
@@ -122,7 +122,9 @@ void TMainForm::MMRender() {
                 DXDraw.Draw(*cursor, View.MouseX - 16, View.MouseY - 16, 0);
             break;
         }
-        case SubCredits: RenderCredits(now); break;
+        case SubCredits:
+            RenderCredits(now);
+            break;
     }
 }
 

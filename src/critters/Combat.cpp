@@ -1,11 +1,11 @@
 // Hits and death. Firing and the idle behaviour are in Firing.cpp.
 #include <exception>
 
-#include "world/GameConfig.h"
-#include "world/World.h"
+#include "critters/Critter.h"
 #include "media/ImageList.h"
 #include "media/Sound.h"
-#include "critters/Critter.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 void tCritter::StopFiring() {
     SetAnimation(csIdle);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "world/GameConfig.h"
-#include "world/World.h"
+#include "base/Text.h"
 #include "media/ImageList.h"
 #include "media/Sound.h"
-#include "base/Text.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 const char* const StateNames[4] = {"idle", "walk", "fire", "death"};

@@ -7,13 +7,13 @@
 #include <string>
 #include <utility>
 
-#include "world/GameConfig.h"
-#include "world/World.h"
+#include "critters/Critter.h"
 #include "media/ImageList.h"
 #include "media/Sound.h"
-#include "critters/Critter.h"
+#include "world/GameConfig.h"
 #include "world/LineOfFire.h"
 #include "world/Obj.h"
+#include "world/World.h"
 
 namespace {
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
@@ -72,7 +72,8 @@ void tCritter::Fire(int32_t tx, int32_t ty) {
         // Marked first, so that a failing console sound is not retried every tick.
         AmmoReported = true;
         if (State == csFiring) StopFiring();
-        if (report) Game.Events.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
+        if (report)
+            Game.Events.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
         return;
     }
     AmmoReported = false;

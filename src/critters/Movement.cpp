@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "world/GameConfig.h"
-#include "world/World.h"
-#include "media/ImageList.h"
-#include "media/Sound.h"
 #include "critters/Critter.h"
 #include "critters/PathSearch.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 // Pixels a figure moves per animation tick; seven ticks make a tile.

@@ -91,7 +91,7 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
                 surface.Draw(item, b.Left, b.Top, o->Frame);
             else
                 surface.DrawAlpha(item, TRect{b.Left, b.Top, b.Right, b.Bottom}, o->Frame,
-                                   o->Alpha == 255 ? 255 - o->Frame * 24 : o->Alpha);
+                                  o->Alpha == 255 ? 255 - o->Frame * 24 : o->Alpha);
         } else {
             const tCritter* c = world.Critter(e.Index);
             if (!c || c->Invisible) continue;
@@ -99,7 +99,7 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
             if (c->ShadowIndex != -1 && images.Valid(c->ShadowIndex)) {
                 const TImageItem& shadow = images.Item(c->ShadowIndex);
                 surface.DrawAlpha(shadow, TRect{sx, sy, sx + shadow.PatternWidth, sy + shadow.PatternHeight},
-                                   c->CurrentFrame, 120);
+                                  c->CurrentFrame, 120);
             }
             if (c->ImageIndex != -1 && images.Valid(c->ImageIndex))
                 surface.Draw(images.Item(c->ImageIndex), sx, sy, c->CurrentFrame);

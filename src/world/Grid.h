@@ -1,7 +1,7 @@
 #pragma once
 #include <array>
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 
 constexpr int MapCols = 80;
 constexpr int MapRows = 120;

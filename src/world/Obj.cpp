@@ -1,10 +1,10 @@
 #include "world/Obj.h"
 
-#include "world/GameConfig.h"
-#include "world/World.h"
+#include "base/Text.h"
 #include "media/ImageList.h"
 #include "media/Sound.h"
-#include "base/Text.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 const char* const DefaultObjectScript = "data\\scripts\\obj_def.sc";

@@ -129,7 +129,7 @@ TEST_P(UndoEach, UndoRestoresTheLocationAndRedoRepeatsTheEdit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, UndoEach, ::testing::ValuesIn(EditCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& param) { return std::string(param.param.Name); });
 
 using History = EditorTest;
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "editor/model/EditCommands.h"
 #include "media/Input.h"
-#include "base/FileSystem.h"
 #include "world/GameConfig.h"
 #include "world/Obj.h"
 #include "world/World.h"
@@ -357,7 +357,8 @@ std::vector<std::string> TControlForm::MissingAssets() const {
     for (int i = 0; i < world.CritterCount(); ++i) {
         const tCritter& c = *world.Critters[size_t(i)];
         std::string user = "critter " + std::to_string(i) + label(CritterListBox, i);
-        if (!listed(Host.CritterPictures(), c.Skin + "_idle")) note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
+        if (!listed(Host.CritterPictures(), c.Skin + "_idle"))
+            note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
         script(c.ScriptName, user);
     }
     for (int i = 0; i < world.ObjectCount(); ++i) {

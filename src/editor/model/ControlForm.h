@@ -5,8 +5,8 @@
 
 #include "editor/model/EditCommands.h"
 #include "editor/model/EditHistory.h"
-#include "editor/model/FileDialog.h"
 #include "editor/model/EditorHost.h"
+#include "editor/model/FileDialog.h"
 #include "editor/model/PanelControls.h"
 #include "world/WorldContext.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/Errors.h"
 #include "editor/model/ControlForm.h"
 #include "world/World.h"
-#include "base/Errors.h"
 
 TEditHistory::TShape TEditHistory::ShapeOf(const TControlForm& form) {
     const TWorld& world = form.Game.World;
