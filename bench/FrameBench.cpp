@@ -72,12 +72,8 @@ void Frame(benchmark::State& state, int page) {
     }
 }
 
-void BM_GameRender(benchmark::State& state) {
-    Frame(state, PageGeneral);
-}
-void BM_GameRenderWithOverlay(benchmark::State& state) {
-    Frame(state, PageBrush);
-}
+void BM_GameRender(benchmark::State& state) { Frame(state, PageGeneral); }
+void BM_GameRenderWithOverlay(benchmark::State& state) { Frame(state, PageBrush); }
 
 }  // namespace
 

@@ -7,8 +7,7 @@ const std::string BulletMarker = "\\n";
 const TFontSpec ConsoleFont{"Tahoma", 8, true, false, 0};
 }  // namespace
 
-std::vector<std::string> TMainForm::WrapText(const std::string& text, const TFontSpec& font, int limit,
-                                             bool keepSpace) {
+std::vector<std::string> TMainForm::WrapText(const std::string& text, const TFontSpec& font, int limit, bool keepSpace) {
     std::vector<std::string> lines;
     auto tooWide = [&](const std::string& line) {
         int w = Fonts.TextExtent(font, line).Cx;
@@ -52,8 +51,8 @@ void TMainForm::RenderConsole() {
     s.BrushStyle = TBrushStyle::Clear;
     s.Font = ConsoleFont;
     const tCritter* player = World.Critter(0);
-    std::string status =
-        "HP: " + std::to_string(player ? player->HP : 0) + "/AM: " + std::to_string(player ? player->Ammo : 0);
+    std::string status = "HP: " + std::to_string(player ? player->HP : 0) + "/AM: " +
+                         std::to_string(player ? player->Ammo : 0);
     s.Font.Color = 0x002200;
     s.TextOut(30, 446, status);
     s.Font.Color = 0x00CC00;

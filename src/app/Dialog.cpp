@@ -8,9 +8,7 @@ const std::string BulletMarker = "\\n";
 const TFontSpec DialogFont{"Tahoma", 9, true, false, 0};
 }  // namespace
 
-void TMainForm::AddQuestion(const std::string& text) {
-    Dialog.Question = WrapText(text, DialogFont, 300, true);
-}
+void TMainForm::AddQuestion(const std::string& text) { Dialog.Question = WrapText(text, DialogFont, 300, true); }
 
 void TMainForm::renderDialog() {
     TSurface& s = DXDraw;

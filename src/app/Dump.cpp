@@ -13,9 +13,8 @@ void DumpCritters(TJsonWriter& j, const TMainForm& g) {
         const tCritter& c = *g.World.Critters[size_t(i)];
         j.BeginObject();
         j.Field("index", i);
-        j.Field("label", i < int(g.ControlForm.CritterListBox.Items.size())
-                             ? g.ControlForm.CritterListBox.Items[size_t(i)]
-                             : std::string());
+        j.Field("label", i < int(g.ControlForm.CritterListBox.Items.size()) ? g.ControlForm.CritterListBox.Items[size_t(i)]
+                                                                             : std::string());
         j.Field("skin", c.Skin).Field("x", c.X).Field("y", c.Y).Field("startX", c.StartX).Field("startY", c.StartY);
         j.Field("state", int32_t(c.State)).Field("direction", c.Direction).Field("currentFrame", c.CurrentFrame);
         j.Field("pixelX", c.PixelX).Field("pixelY", c.PixelY).Field("hp", c.HP).Field("ammo", c.Ammo);
@@ -33,9 +32,8 @@ void DumpObjects(TJsonWriter& j, const TMainForm& g) {
         const tObj& o = *g.World.Objects[size_t(i)];
         j.BeginObject();
         j.Field("index", i);
-        j.Field("label", i < int(g.ControlForm.ObjectListBox.Items.size())
-                             ? g.ControlForm.ObjectListBox.Items[size_t(i)]
-                             : std::string());
+        j.Field("label", i < int(g.ControlForm.ObjectListBox.Items.size()) ? g.ControlForm.ObjectListBox.Items[size_t(i)]
+                                                                            : std::string());
         j.Field("image", o.ImageName).Field("x", o.X).Field("y", o.Y).Field("offsetX", o.OffsetX);
         j.Field("offsetY", o.OffsetY).Field("frame", o.Frame).Field("alpha", o.Alpha).Field("playOnce", o.PlayOnce);
         j.Field("invisible", o.Invisible).Field("disabled", o.Disabled).Field("script", o.ScriptName);

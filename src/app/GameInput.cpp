@@ -6,15 +6,9 @@
 #include "world/Obj.h"
 
 namespace {
-bool OnPanel(int x, int y) {
-    return x <= 252 && y >= 433 && x < y - 212;
-}
-bool OnInventoryButton(int x, int y) {
-    return x >= 124 && x <= 163 && y >= 443 && y <= 462;
-}
-bool OnMenuButton(int x, int y) {
-    return x >= 172 && x <= 221 && y >= 443 && y <= 462 && x <= y - 230;
-}
+bool OnPanel(int x, int y) { return x <= 252 && y >= 433 && x < y - 212; }
+bool OnInventoryButton(int x, int y) { return x >= 124 && x <= 163 && y >= 443 && y <= 462; }
+bool OnMenuButton(int x, int y) { return x >= 172 && x <= 221 && y >= 443 && y <= 462 && x <= y - 230; }
 }  // namespace
 
 bool TMainForm::HoverValid() const {
@@ -29,23 +23,16 @@ void TMainForm::PaintTile(int button, int x, int y) {
     TCell& cell = World.Grid.At(x, y);
     const TControlForm& p = ControlForm;
     if (p.MoveBlockRadioButton) {
-        if (button == mbLeft)
-            cell.WalkBlock = 1;
-        else if (button == mbRight)
-            cell.WalkBlock = 0;
+        if (button == mbLeft) cell.WalkBlock = 1;
+        else if (button == mbRight) cell.WalkBlock = 0;
     } else if (p.ShootBlockRadioButton) {
-        if (button == mbLeft)
-            cell.ShootBlock = 1;
-        else if (button == mbRight)
-            cell.ShootBlock = 0;
+        if (button == mbLeft) cell.ShootBlock = 1;
+        else if (button == mbRight) cell.ShootBlock = 0;
     } else if (p.ShootAnimRadioButton) {
-        if (button == mbLeft && p.ShootAnimComboBox.ItemIndex >= 0)
-            cell.HitType = uint8_t(p.ShootAnimComboBox.ItemIndex);
+        if (button == mbLeft && p.ShootAnimComboBox.ItemIndex >= 0) cell.HitType = uint8_t(p.ShootAnimComboBox.ItemIndex);
     } else if (p.MoveAnimRadioButton && p.PaintWalkAnim) {
-        if (button == mbLeft && p.MoveAnimComboBox.ItemIndex >= 0)
-            cell.WalkAnim = uint8_t(p.MoveAnimComboBox.ItemIndex + 1);
-        else if (button == mbRight)
-            cell.WalkAnim = 0;
+        if (button == mbLeft && p.MoveAnimComboBox.ItemIndex >= 0) cell.WalkAnim = uint8_t(p.MoveAnimComboBox.ItemIndex + 1);
+        else if (button == mbRight) cell.WalkAnim = 0;
     }
 }
 
@@ -71,8 +58,8 @@ void TMainForm::GameMouseMove(int x, int y) {
     }
     v.MouseX = x;
     v.MouseY = y;
-    v.HoverTileX = (x - v.ScrollX) / 20;
-    v.HoverTileY = (y - v.ScrollY) / 10;
+    v.HoverTileX = (x - v.ScrollX) / TileW;
+    v.HoverTileY = (y - v.ScrollY) / TileH;
 
     if (ControlForm.ActivePage == PageBrush) {
         if (v.LeftHeld)
@@ -82,8 +69,8 @@ void TMainForm::GameMouseMove(int x, int y) {
     }
 
     tCritter* player = World.Critter(0);
-    if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && v.LeftHeld && player && player->State != csDying &&
-        player->State != csDead) {
+    if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && v.LeftHeld && player &&
+        player->State != csDying && player->State != csDead) {
         bool valid = HoverValid();
         if (valid && v.HoverKind == KindCritter && v.HoverIndex != 0) {
             tCritter* target = World.Critter(v.HoverIndex);
@@ -111,7 +98,7 @@ void TMainForm::GameMouseDown(int button, int, int) {
     if (button == mbRight) v.RightHeld = true;
     if (button == mbMiddle && DebugMode) v.MiddleDrag = true;
 
-    int tx = (v.MouseX - v.ScrollX) / 20, ty = (v.MouseY - v.ScrollY) / 10;
+    int tx = (v.MouseX - v.ScrollX) / TileW, ty = (v.MouseY - v.ScrollY) / TileH;
     int page = ControlForm.ActivePage;
     if (page == PageBrush) {
         ControlForm.BeginStroke();
@@ -147,16 +134,12 @@ void TMainForm::GameMouseDown(int button, int, int) {
         }
     } else if (page == PageCritter && DebugMode) {
         if (World.Grid.At(tx, ty).WalkBlock == 0) {
-            if (button == mbRight)
-                ControlForm.AddCritterAt(tx, ty);
-            else if (button == mbLeft)
-                ControlForm.MoveCritterTo(tx, ty);
+            if (button == mbRight) ControlForm.AddCritterAt(tx, ty);
+            else if (button == mbLeft) ControlForm.MoveCritterTo(tx, ty);
         }
     } else if (page == PageObjects && DebugMode) {
-        if (button == mbRight)
-            ControlForm.AddObjectAt(tx, ty);
-        else if (button == mbLeft)
-            ControlForm.MoveObjectTo(tx, ty);
+        if (button == mbRight) ControlForm.AddObjectAt(tx, ty);
+        else if (button == mbLeft) ControlForm.MoveObjectTo(tx, ty);
     }
 }
 

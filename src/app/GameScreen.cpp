@@ -22,13 +22,9 @@ void Friction(float& v) {
     if (v != 0) v = float(double(v) - (v > 0 ? 1.0 : -1.0) * double(VelocityStep) / 3.0);
 }
 
-int Clamp(int v, int lo, int hi) {
-    return v < lo ? lo : v > hi ? hi : v;
-}
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
-const char* YesNo(int v) {
-    return v == 0 ? "Нет" : "Да";
-}
+const char* YesNo(int v) { return v == 0 ? "Нет" : "Да"; }
 }  // namespace
 
 void TMainForm::GameRender() {
@@ -102,8 +98,7 @@ void TMainForm::GameRender() {
     // 10. Critters. A script event inside the pass may load another
     // location; the rest of the pass then belongs to a world that is gone.
     uint64_t generation = World.Generation;
-    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i)
-        World.Critters[size_t(i)]->Update();
+    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i) World.Critters[size_t(i)]->Update();
 
     // 11. Objects.
     bool removal = false;
@@ -129,13 +124,14 @@ void TMainForm::GameRender() {
         DXDraw.PenColor = 0x00FFFF;
         if (ControlForm.ActivePage == PageCritter) {
             if (const tCritter* c = World.Critter(ControlForm.CritterListBox.ItemIndex))
-                DXDraw.Ellipse(c->X * 20 + v.ScrollX - 10, c->Y * 10 + v.ScrollY - 5, (c->X + 1) * 20 + v.ScrollX + 10,
-                               (c->Y + 1) * 10 + v.ScrollY + 5);
+                DXDraw.Ellipse(c->X * TileW + v.ScrollX - TileW / 2, c->Y * TileH + v.ScrollY - TileH / 2,
+                               (c->X + 1) * TileW + v.ScrollX + TileW / 2, (c->Y + 1) * TileH + v.ScrollY + TileH / 2);
         } else if (ControlForm.ActivePage == PageObjects) {
             const tObj* o = World.Object(ControlForm.ObjectListBox.ItemIndex);
             if (o && DXIL.Valid(o->ImageIndex)) {
                 int w = DXIL.Item(o->ImageIndex).PatW();
-                int cx = o->X * 20 + v.ScrollX + o->OffsetX + 10, cy = o->Y * 10 + v.ScrollY + o->OffsetY + 5;
+                int cx = o->X * TileW + v.ScrollX + o->OffsetX + TileW / 2;
+                int cy = o->Y * TileH + v.ScrollY + o->OffsetY + TileH / 2;
                 DXDraw.Ellipse(cx - 10 - w / 2, cy - 5 - w / 4, cx + 10 + w / 2, cy + 5 + w / 4);
             }
         }
@@ -150,36 +146,35 @@ void TMainForm::GameRender() {
     if (v.HoverRequest) {
         v.HoverRequest = false;
         int32_t kind = -1;
-        v.HoverIndex =
-            World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
+        v.HoverIndex = World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
         v.HoverKind = kind;
     }
 
     // 16. Debug overlay.
     if (DebugMode) {
         if (ControlForm.ActivePage == PageBrush) {
-            int row0 = std::abs(v.ScrollY) / 10, row1 = std::min(std::abs(v.ScrollY - 599) / 10, MapRows - 1);
-            int col0 = std::abs(v.ScrollX) / 20, col1 = std::min(std::abs(v.ScrollX - 799) / 20, MapCols - 1);
+            int row0 = std::abs(v.ScrollY) / TileH, row1 = std::min(std::abs(v.ScrollY - 599) / TileH, MapRows - 1);
+            int col0 = std::abs(v.ScrollX) / TileW, col1 = std::min(std::abs(v.ScrollX - 799) / TileW, MapCols - 1);
             DXDraw.BrushStyle = TBrushStyle::Clear;
             DXDraw.PenColor = 0x0000FF;
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y)
                     if (World.Grid.At(x, y).WalkBlock != 0)
-                        DXDraw.Rectangle(x * 20 + v.ScrollX, y * 10 + v.ScrollY, x * 20 + v.ScrollX + 20,
-                                         y * 10 + v.ScrollY + 10);
+                        DXDraw.Rectangle(x * TileW + v.ScrollX, y * TileH + v.ScrollY, (x + 1) * TileW + v.ScrollX,
+                                         (y + 1) * TileH + v.ScrollY);
             DXDraw.PenColor = 0x00FF00;
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y)
                     if (World.Grid.At(x, y).ShootBlock != 0)
-                        DXDraw.Rectangle(x * 20 + v.ScrollX + 1, y * 10 + v.ScrollY + 1, x * 20 + v.ScrollX + 19,
-                                         y * 10 + v.ScrollY + 9);
+                        DXDraw.Rectangle(x * TileW + v.ScrollX + 1, y * TileH + v.ScrollY + 1,
+                                         (x + 1) * TileW + v.ScrollX - 1, (y + 1) * TileH + v.ScrollY - 1);
             DXDraw.PenColor = 0x00FFFF;
             DXDraw.Font = TFontSpec{"Small Fonts", 4, false, false, 0x00FFFF};
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y) {
                     int hit = World.Grid.At(x, y).HitType;
                     if (hit > 0) {
-                        int left = x * 20 + v.ScrollX, top = y * 10 + v.ScrollY;
+                        int left = x * TileW + v.ScrollX, top = y * TileH + v.ScrollY;
                         DXDraw.Rectangle(left + 2, top + 2, left + 10, top + 8);
                         DXDraw.TextOut(left + 4, top + 2, std::to_string(hit));
                     }

@@ -100,9 +100,7 @@ void TMainForm::DXDrawInitialize() {
     Platform.HideSystemCursor();
 }
 
-void TMainForm::FinalizeSurface() {
-    SurfaceReady = false;
-}
+void TMainForm::FinalizeSurface() { SurfaceReady = false; }
 
 void TMainForm::InitializeSurface() {
     SurfaceReady = true;

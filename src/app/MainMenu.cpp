@@ -122,9 +122,7 @@ void TMainForm::MMRender() {
                 DXDraw.Draw(*cursor, View.MouseX - 16, View.MouseY - 16, 0);
             break;
         }
-        case SubCredits:
-            RenderCredits(now);
-            break;
+        case SubCredits: RenderCredits(now); break;
     }
 }
 

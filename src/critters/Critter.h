@@ -9,6 +9,7 @@
 #include "world/World.h"
 #include "world/WorldContext.h"
 
+
 enum TCritterState : uint8_t { csIdle = 0, csWalking = 1, csFiring = 2, csDying = 3, csHit = 4, csDead = 5 };
 enum TAiMode : uint8_t { aiThink = 0, aiAttack = 1, aiWander = 2 };
 

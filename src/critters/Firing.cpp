@@ -72,8 +72,7 @@ void tCritter::Fire(int32_t tx, int32_t ty) {
         // Marked first, so that a failing console sound is not retried every tick.
         AmmoReported = true;
         if (State == csFiring) StopFiring();
-        if (report)
-            Game.Events.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
+        if (report) Game.Events.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
         return;
     }
     AmmoReported = false;

@@ -118,24 +118,12 @@ int RunHeadless(const TGameOptions& options) {
         for (; next < events.size() && events[next].Frame == frame; ++next) {
             const TInputEvent& e = events[next];
             switch (e.Kind) {
-                case TInputEvent::Move:
-                    game.DXDrawMouseMove(e.X, e.Y);
-                    break;
-                case TInputEvent::Down:
-                    game.DXDrawMouseDown(e.Button, game.View.MouseX, game.View.MouseY);
-                    break;
-                case TInputEvent::Up:
-                    game.DXDrawMouseUp(e.Button, game.View.MouseX, game.View.MouseY);
-                    break;
-                case TInputEvent::KeyDown:
-                    game.DXI.Live[size_t(e.Key)] = true;
-                    break;
-                case TInputEvent::KeyUp:
-                    game.DXI.Live[size_t(e.Key)] = false;
-                    break;
-                case TInputEvent::Panel:
-                    game.Guard([&] { game.PanelCommand(e.PanelArgs); });
-                    break;
+                case TInputEvent::Move: game.DXDrawMouseMove(e.X, e.Y); break;
+                case TInputEvent::Down: game.DXDrawMouseDown(e.Button, game.View.MouseX, game.View.MouseY); break;
+                case TInputEvent::Up: game.DXDrawMouseUp(e.Button, game.View.MouseX, game.View.MouseY); break;
+                case TInputEvent::KeyDown: game.DXI.Live[size_t(e.Key)] = true; break;
+                case TInputEvent::KeyUp: game.DXI.Live[size_t(e.Key)] = false; break;
+                case TInputEvent::Panel: game.Guard([&] { game.PanelCommand(e.PanelArgs); }); break;
             }
             if (game.Closed) break;
         }

@@ -6,6 +6,7 @@
 #include "script/Script.h"
 #include "world/WorldContext.h"
 
+
 // A picture placed on the location: optionally animated, optionally
 // blended, with its own script.
 class tObj : public std::enable_shared_from_this<tObj> {

@@ -74,27 +74,27 @@ void PrintTo(const ArithmeticCase& c, std::ostream* os) {
 
 class Arithmetic : public Interpreter, public ::testing::WithParamInterface<ArithmeticCase> {};
 
-TEST_P(Arithmetic, GivesTheTableResult) {
-    EXPECT_EQ(RunTokens(GetParam().Tokens), Strings{GetParam().Result});
-}
+TEST_P(Arithmetic, GivesTheTableResult) { EXPECT_EQ(RunTokens(GetParam().Tokens), Strings{GetParam().Result}); }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Arithmetic,
-    ::testing::Values(
-        ArithmeticCase{{"7", "2", "SUB"}, "5"}, ArithmeticCase{{"7", "2", "DIV"}, "3"},
-        ArithmeticCase{{"-7", "2", "DIV"}, "-3"}, ArithmeticCase{{"-7", "2", "MOD"}, "-1"},
-        ArithmeticCase{{"7", "-2", "MOD"}, "1"}, ArithmeticCase{{"2", "7", "G"}, "0"},
-        ArithmeticCase{{"7", "2", "G"}, "1"}, ArithmeticCase{{"2", "7", "L"}, "1"},
-        ArithmeticCase{{"7", "7", "GE"}, "1"}, ArithmeticCase{{"8", "7", "LE"}, "0"},
-        ArithmeticCase{{"6", "7", "MUL"}, "42"}, ArithmeticCase{{"$10", "0x10", "EQU"}, "1"},
-        ArithmeticCase{{"0", "NOT"}, "1"}, ArithmeticCase{{"-3", "NOT"}, "0"},
-        ArithmeticCase{{"' 5'", "+5", "EQU"}, "1"},
-        // 32-bit wrap-around, never a trap.
-        ArithmeticCase{{"2147483647", "1", "ADD"}, "-2147483648"},
-        ArithmeticCase{{"-2147483648", "1", "SUB"}, "2147483647"}, ArithmeticCase{{"65536", "65537", "MUL"}, "65536"},
-        ArithmeticCase{{"-2147483648", "-1", "DIV"}, "-2147483648"}, ArithmeticCase{{"-2147483648", "-1", "MOD"}, "0"},
-        ArithmeticCase{{"0", "0", "3", "4", "DIST"}, "5"}, ArithmeticCase{{"1", "1", "3", "2", "DIST"}, "2"},
-        ArithmeticCase{{"-2147483648", "0", "2147483647", "0", "DIST"}, "-1"}),
+    ::testing::Values(ArithmeticCase{{"7", "2", "SUB"}, "5"}, ArithmeticCase{{"7", "2", "DIV"}, "3"},
+                      ArithmeticCase{{"-7", "2", "DIV"}, "-3"}, ArithmeticCase{{"-7", "2", "MOD"}, "-1"},
+                      ArithmeticCase{{"7", "-2", "MOD"}, "1"}, ArithmeticCase{{"2", "7", "G"}, "0"},
+                      ArithmeticCase{{"7", "2", "G"}, "1"}, ArithmeticCase{{"2", "7", "L"}, "1"},
+                      ArithmeticCase{{"7", "7", "GE"}, "1"}, ArithmeticCase{{"8", "7", "LE"}, "0"},
+                      ArithmeticCase{{"6", "7", "MUL"}, "42"}, ArithmeticCase{{"$10", "0x10", "EQU"}, "1"},
+                      ArithmeticCase{{"0", "NOT"}, "1"}, ArithmeticCase{{"-3", "NOT"}, "0"},
+                      ArithmeticCase{{"' 5'", "+5", "EQU"}, "1"},
+                      // 32-bit wrap-around, never a trap.
+                      ArithmeticCase{{"2147483647", "1", "ADD"}, "-2147483648"},
+                      ArithmeticCase{{"-2147483648", "1", "SUB"}, "2147483647"},
+                      ArithmeticCase{{"65536", "65537", "MUL"}, "65536"},
+                      ArithmeticCase{{"-2147483648", "-1", "DIV"}, "-2147483648"},
+                      ArithmeticCase{{"-2147483648", "-1", "MOD"}, "0"},
+                      ArithmeticCase{{"0", "0", "3", "4", "DIST"}, "5"},
+                      ArithmeticCase{{"1", "1", "3", "2", "DIST"}, "2"},
+                      ArithmeticCase{{"-2147483648", "0", "2147483647", "0", "DIST"}, "-1"}),
     // Names must stay plain: a '-' would turn the test filter into an exclusion.
     [](const ::testing::TestParamInfo<ArithmeticCase>& param) {
         std::string name = param.param.Tokens.back() + "_" + std::to_string(param.index);
@@ -119,9 +119,8 @@ TEST_F(Interpreter, ConditionsAreFalseOnlyForTheTextZero) {
 
 TEST_F(Interpreter, JumpsFindLabelsInAnyCaseAndLoopBackwards) {
     // Counts local 0 up to 5 with a backward jump.
-    auto script = Make(
-        "[Run]\nloop=0\n2=0\n3=GETLVAR\n4=1\n5=ADD\n6=SETLVAR\n7=0\n8=GETLVAR\n9=5\n10=L\n"
-        "11=Loop\n12=IFGOTO\n13=end\n14=GOTO\n15=skipped\nEnd=0\n17=GETLVAR\n");
+    auto script = Make("[Run]\nloop=0\n2=0\n3=GETLVAR\n4=1\n5=ADD\n6=SETLVAR\n7=0\n8=GETLVAR\n9=5\n10=L\n"
+                       "11=Loop\n12=IFGOTO\n13=end\n14=GOTO\n15=skipped\nEnd=0\n17=GETLVAR\n");
     script->Execute("Run");
     EXPECT_EQ(script->Stack, Strings{"5"});
     EXPECT_EQ(script->Locals[0], 5);
@@ -135,9 +134,8 @@ TEST_F(Interpreter, JumpToARepeatedKeyGoesToItsFirstLine) {
 }
 
 TEST_F(Interpreter, CallRunsAnotherNodeOnTheSameStackAndLocals) {
-    auto script = Make(
-        "[Run]\n1=2\n2=3\n3=0\n4=7\n5=SETLVAR\n6=Helper\n7=CALL\n8=after\n"
-        "[HELPER]\n1=MUL\n2=0\n3=GETLVAR\n");
+    auto script = Make("[Run]\n1=2\n2=3\n3=0\n4=7\n5=SETLVAR\n6=Helper\n7=CALL\n8=after\n"
+                       "[HELPER]\n1=MUL\n2=0\n3=GETLVAR\n");
     Host.Logs.clear();
     script->Execute("Run");
     EXPECT_EQ(script->Stack, (Strings{"6", "7", "AFTER"}));
@@ -188,10 +186,10 @@ TEST_F(Interpreter, SelfAndSelfTypeNameTheOwner) {
 }
 
 TEST_F(Interpreter, GlobalsAreSharedLocalsAreOwnAndBadIndicesTouchNothing) {
-    WriteScript("a.sc", Node("OnCreate", {"255", "42", "SETGVAR", "31", "7", "SETLVAR", "256", "9", "SETGVAR", "-1",
-                                          "9", "SETGVAR", "32", "9", "SETLVAR", "-1", "9", "SETLVAR"}));
-    WriteScript("b.sc", Node("OnCreate",
-                             {"255", "GETGVAR", "31", "GETLVAR", "256", "GETGVAR", "32", "GETLVAR", "-1", "GETLVAR"}));
+    WriteScript("a.sc", Node("OnCreate", {"255", "42", "SETGVAR", "31", "7", "SETLVAR", "256", "9", "SETGVAR",
+                                          "-1", "9", "SETGVAR", "32", "9", "SETLVAR", "-1", "9", "SETLVAR"}));
+    WriteScript("b.sc", Node("OnCreate", {"255", "GETGVAR", "31", "GETLVAR", "256", "GETGVAR", "32", "GETLVAR",
+                                          "-1", "GETLVAR"}));
     auto a = Scripts.Create("data\\scripts\\a.sc", 1, OwnerCritter);
     auto b = Scripts.Create("data\\scripts\\b.sc", 2, OwnerCritter);
     EXPECT_EQ(b->Stack, (Strings{"42", "0", "0", "0", "0"}));
@@ -218,35 +216,17 @@ TEST_F(Interpreter, TimerCommandsSetAndStopTheTimer) {
 
 TEST_F(Interpreter, EveryWorldCommandWordReachesTheHost) {
     using W = TWorldCommand;
-    const std::vector<std::pair<std::string, W>> words = {{"GOTOXY", W::GOTOXY},
-                                                          {"MOVETO", W::MOVETO},
-                                                          {"FIRE", W::FIRE},
-                                                          {"STOPFIRE", W::STOPFIRE},
-                                                          {"STOP", W::STOP},
-                                                          {"ADDCONSOLE", W::ADDCONSOLE},
-                                                          {"STARTDIALOG", W::STARTDIALOG},
-                                                          {"QUESTION", W::QUESTION},
-                                                          {"ANSWER", W::ANSWER},
-                                                          {"ENDDIALOG", W::ENDDIALOG},
-                                                          {"PLAYSOUND", W::PLAYSOUND},
-                                                          {"CHANGEHEAD", W::CHANGEHEAD},
-                                                          {"GETX", W::GETX},
-                                                          {"GETY", W::GETY},
-                                                          {"GETHP", W::GETHP},
-                                                          {"SETHP", W::SETHP},
-                                                          {"GETAMMO", W::GETAMMO},
-                                                          {"SETAMMO", W::SETAMMO},
-                                                          {"LOADMAP", W::LOADMAP},
-                                                          {"SETSCROLL", W::SETSCROLL},
-                                                          {"SETDIR", W::SETDIR},
-                                                          {"GETDIR", W::GETDIR},
-                                                          {"DISABLE", W::DISABLE},
-                                                          {"SETVICTIM", W::SETVICTIM},
-                                                          {"GETVICTIM", W::GETVICTIM},
-                                                          {"GETVIS", W::GETVIS},
-                                                          {"SETVIS", W::SETVIS},
-                                                          {"MAKEDEAD", W::MAKEDEAD},
-                                                          {"SHOWCREDITS", W::SHOWCREDITS}};
+    const std::vector<std::pair<std::string, W>> words = {
+        {"GOTOXY", W::GOTOXY},       {"MOVETO", W::MOVETO},         {"FIRE", W::FIRE},
+        {"STOPFIRE", W::STOPFIRE},   {"STOP", W::STOP},             {"ADDCONSOLE", W::ADDCONSOLE},
+        {"STARTDIALOG", W::STARTDIALOG}, {"QUESTION", W::QUESTION}, {"ANSWER", W::ANSWER},
+        {"ENDDIALOG", W::ENDDIALOG}, {"PLAYSOUND", W::PLAYSOUND},   {"CHANGEHEAD", W::CHANGEHEAD},
+        {"GETX", W::GETX},           {"GETY", W::GETY},             {"GETHP", W::GETHP},
+        {"SETHP", W::SETHP},         {"GETAMMO", W::GETAMMO},       {"SETAMMO", W::SETAMMO},
+        {"LOADMAP", W::LOADMAP},     {"SETSCROLL", W::SETSCROLL},   {"SETDIR", W::SETDIR},
+        {"GETDIR", W::GETDIR},       {"DISABLE", W::DISABLE},       {"SETVICTIM", W::SETVICTIM},
+        {"GETVICTIM", W::GETVICTIM}, {"GETVIS", W::GETVIS},         {"SETVIS", W::SETVIS},
+        {"MAKEDEAD", W::MAKEDEAD},   {"SHOWCREDITS", W::SHOWCREDITS}};
     std::string text;
     for (const auto& [word, command] : words) {
         Host.On(command, [](TScript&) { return false; });

@@ -22,6 +22,7 @@ TSurface Mat(uint32_t hex, double spec = 0.06, double grain = 0.12, double rust 
     return Material(hex, spec, grain, rust, 18);
 }
 
+
 TLook LookOf(std::string_view skin) {
     TLook l;
     if (skin == "raider") {
@@ -254,7 +255,9 @@ void BuildFigure(TScene& scene, const TLook& look, const TPose& pose) {
     const TFrame yaw{right, fwd, {0, 0, 1}};
     auto place = [&](TPrim p, bool fallen) {
         auto at = [&](const V3& v) { return yaw.ToWorld(fallen ? fall(v) : v); };
-        auto turn = [&](const V3& dir) { return yaw.ToWorld(fallen && pose.Fall > 0 ? fallFrame.ToWorld(dir) : dir); };
+        auto turn = [&](const V3& dir) {
+            return yaw.ToWorld(fallen && pose.Fall > 0 ? fallFrame.ToWorld(dir) : dir);
+        };
         p.A = at(p.A);
         p.B = at(p.B);
         p.Centre = at(p.Centre);

@@ -357,8 +357,7 @@ std::vector<std::string> TControlForm::MissingAssets() const {
     for (int i = 0; i < world.CritterCount(); ++i) {
         const tCritter& c = *world.Critters[size_t(i)];
         std::string user = "critter " + std::to_string(i) + label(CritterListBox, i);
-        if (!listed(Host.CritterPictures(), c.Skin + "_idle"))
-            note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
+        if (!listed(Host.CritterPictures(), c.Skin + "_idle")) note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
         script(c.ScriptName, user);
     }
     for (int i = 0; i < world.ObjectCount(); ++i) {
