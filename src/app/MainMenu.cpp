@@ -1,6 +1,7 @@
 // The main menu: the logo splash, three buttons and the credits roll; and
 // the ways between the menu and the game.
 #include <algorithm>
+#include <optional>
 
 #include "app/MainForm.h"
 #include "base/Text.h"
@@ -32,9 +33,22 @@ const TFontSpec CreditsFont{"Tahoma", 12, false, false, 0x00CC00};
 
 void TMainForm::MMInit() {
     Log("TMainForm.MMInit -> Loading started...");
+    // A missing or broken menu file leaves its item empty: it draws or plays nothing and the
+    // game still starts. A missing file goes to the log; one that cannot be read is reported.
+    auto load = [&](const std::string& file, const auto& read) {
+        if (!Files.Exists(file)) {
+            Log("TMainForm.MMInit -> " + file + " not found");
+            return;
+        }
+        try {
+            read();
+        } catch (const EGameError& e) {
+            ReportError(e);
+        }
+    };
     auto addPicture = [&](const std::string& name, const std::string& file, bool transparent, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadBmp(Files.ReadFile(file), file);
+        load(file, [&] { item.Picture = LoadBmp(Files.ReadFile(file), file); });
         item.Name = name;
         item.Transparent = transparent;
         item.TransparentColor = 0xFF00FF;
@@ -48,8 +62,9 @@ void TMainForm::MMInit() {
     addPicture("Button", "data\\Images\\Interface\\MMBtn.bmp", false, 136, 33);
     for (const char* name : {"Vorteline", "ButIn", "ButOut"}) {
         std::string file = std::string("data\\sounds\\") + name + ".wav";
-        TWaveData wave = LoadWav(Files.ReadFile(file), file);
-        DXWL.Add(name, &wave);
+        std::optional<TWaveData> wave;
+        load(file, [&] { wave = LoadWav(Files.ReadFile(file), file); });
+        DXWL.Add(name, wave ? &*wave : nullptr);
     }
 
     Menu.PhaseStart = Now();

@@ -19,6 +19,8 @@ const char* const DefaultFontDir = "/usr/share/wine/fonts";
 
 enum : uint8_t { SynthBold = 1, SynthItalic = 2 };
 constexpr double ItalicSlant = 0.2126;  // tan 12 degrees
+// How much a too-thin bold outline is widened, in 26.6 pixels.
+constexpr FT_Pos BoldStrength = 64;
 
 struct TGlyph {
     int Left = 0, Top = 0;  // bitmap origin from the pen position, Top upwards from the baseline
@@ -62,6 +64,53 @@ void StyleBitmap(TGlyph& g, uint8_t style) {
     g.Left += lowest;
 }
 
+// "Small Fonts" has one built-in size, 11 pixels. Below 8 pixels the game's tiny debug labels are
+// drawn with this face instead: 3 x 4 pixel capitals and digits under one pixel of leading, the
+// height of a 4-point face. Lower-case letters take the capitals; anything else is a small box.
+constexpr int TinyAscender = 5, TinyHeight = 6, TinyAdvance = 4, TinyMaxPixels = 7;
+
+struct TTinyGlyph {
+    char Code;
+    const char* Rows[4];
+};
+
+const TTinyGlyph TinyGlyphs[] = {
+    {'0', {"###", "#.#", "#.#", "###"}}, {'1', {".#.", "##.", ".#.", "###"}}, {'2', {"##.", "..#", ".#.", "###"}},
+    {'3', {"###", ".##", "..#", "###"}}, {'4', {"#.#", "#.#", "###", "..#"}}, {'5', {"###", "##.", "..#", "##."}},
+    {'6', {"#..", "###", "#.#", "###"}}, {'7', {"###", "..#", ".#.", ".#."}}, {'8', {"###", "###", "#.#", "###"}},
+    {'9', {"###", "#.#", "###", "..#"}}, {'A', {".#.", "#.#", "###", "#.#"}}, {'B', {"##.", "###", "#.#", "##."}},
+    {'C', {"###", "#..", "#..", "###"}}, {'D', {"##.", "#.#", "#.#", "##."}}, {'E', {"###", "##.", "#..", "###"}},
+    {'F', {"###", "#..", "##.", "#.."}}, {'G', {"###", "#..", "#.#", "###"}}, {'H', {"#.#", "###", "#.#", "#.#"}},
+    {'I', {"###", ".#.", ".#.", "###"}}, {'J', {"..#", "..#", "#.#", "###"}}, {'K', {"#.#", "##.", "#.#", "#.#"}},
+    {'L', {"#..", "#..", "#..", "###"}}, {'M', {"###", "###", "#.#", "#.#"}}, {'N', {"##.", "#.#", "#.#", "#.#"}},
+    {'O', {"###", "#.#", "#.#", "###"}}, {'P', {"###", "#.#", "###", "#.."}}, {'Q', {"###", "#.#", "###", "..#"}},
+    {'R', {"##.", "#.#", "##.", "#.#"}}, {'S', {".##", "#..", "..#", "##."}}, {'T', {"###", ".#.", ".#.", ".#."}},
+    {'U', {"#.#", "#.#", "#.#", "###"}}, {'V', {"#.#", "#.#", "#.#", ".#."}}, {'W', {"#.#", "#.#", "###", "###"}},
+    {'X', {"#.#", ".#.", ".#.", "#.#"}}, {'Y', {"#.#", "#.#", ".#.", ".#."}}, {'Z', {"###", "..#", "#..", "###"}},
+    {'-', {"...", "...", "###", "..."}}, {'+', {"...", ".#.", "###", ".#."}}, {'.', {"...", "...", "...", ".#."}},
+    {',', {"...", "...", ".#.", "#.."}}, {':', {"...", ".#.", "...", ".#."}}, {'/', {"..#", "..#", "#..", "#.."}},
+    {'(', {".#.", "#..", "#..", ".#."}}, {')', {".#.", "..#", "..#", ".#."}}, {'%', {"#.#", "..#", "#..", "#.#"}},
+    {'!', {".#.", ".#.", "...", ".#."}}, {'?', {"##.", "..#", "...", ".#."}}, {'\'', {".#.", ".#.", "...", "..."}},
+    {'=', {"...", "###", "...", "###"}}, {'_', {"...", "...", "...", "###"}}, {' ', {"...", "...", "...", "..."}},
+};
+
+TGlyph TinyGlyph(char32_t code) {
+    if (code >= 'a' && code <= 'z') code -= 'a' - 'A';
+    static const char* const box[4] = {"###", "#.#", "#.#", "###"};
+    const char* const* rows = box;
+    for (const TTinyGlyph& t : TinyGlyphs)
+        if (char32_t(t.Code) == code) rows = t.Rows;
+    TGlyph g;
+    g.Top = TinyAscender - 1;
+    g.Width = 3;
+    g.Height = 4;
+    g.Advance = TinyAdvance;
+    g.Coverage.resize(12);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) g.Coverage[size_t(y) * 3 + x] = rows[y][x] == '#' ? 255 : 0;
+    return g;
+}
+
 inline TColor Mix(TColor src, TColor dst, unsigned a) {
     const unsigned na = 255 - a;
     unsigned r = ((src & 0xFF) * a + (dst & 0xFF) * na + 127) / 255;
@@ -77,12 +126,15 @@ struct TFontEngine::Impl {
         FT_Face Face;
         uint8_t Style;
         int Ascender, Height;
+        // For a bold face: the regular face of its family at the same size.
+        FT_Face Regular = nullptr;
     };
 
     std::string Dir;
     FT_Library Library = nullptr;
     std::map<std::pair<std::string, int>, FT_Face> Faces;
     std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
+    std::map<std::pair<FT_Face, bool>, int> Stems;
 
     ~Impl() {
         Glyphs.clear();
@@ -101,21 +153,51 @@ struct TFontEngine::Impl {
             hasBoldFile = false;
         }
         uint8_t style = 0;
+        std::string regularFile;
         if (spec.Bold) {
-            if (hasBoldFile)
+            if (hasBoldFile) {
+                regularFile = file;
                 file = "tahomabd.ttf";
-            else
+            } else {
                 style |= SynthBold;
+            }
         }
         if (spec.Italic) style |= SynthItalic;
         // Points at 96 DPI; absurd sizes are held to something that still renders.
         const int points = spec.Size > 0 ? spec.Size : 8;
         const int pixels = std::clamp(int(std::lround(points * 96.0 / 72.0)), 1, 512);
+        if (file == "small_fonts.ttf" && pixels <= TinyMaxPixels) return {nullptr, style, TinyAscender, TinyHeight};
         FT_Face face = OpenFace(file, pixels);
         const FT_Size_Metrics& m = face->size->metrics;
         const int asc = int((m.ascender + 63) >> 6);
         const int desc = int(m.descender >> 6);
-        return {face, style, asc, asc - desc};
+        return {face, style, asc, asc - desc, regularFile.empty() ? nullptr : OpenFace(regularFile, pixels)};
+    }
+
+    // Width in whole pixels of the stem of "l" as the face draws it: from its hinted outline,
+    // or its built-in pixel strike where it has one and `outline` is false.
+    int StemWidth(FT_Face face, bool outline) {
+        const auto key = std::make_pair(face, outline);
+        if (auto it = Stems.find(key); it != Stems.end()) return it->second;
+        int widest = 0;
+        FT_GlyphSlot slot = face->glyph;
+        if (FT_Load_Glyph(face, FT_Get_Char_Index(face, 'l'), FT_LOAD_DEFAULT | (outline ? FT_LOAD_NO_BITMAP : 0)) ==
+                0 &&
+            (slot->format == FT_GLYPH_FORMAT_BITMAP || FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0)) {
+            const FT_Bitmap& bm = slot->bitmap;
+            for (unsigned y = 0; y < bm.rows; ++y) {
+                const unsigned char* row = bm.buffer + ptrdiff_t(y) * bm.pitch;
+                int run = 0;
+                for (unsigned x = 0; x < bm.width; ++x) {
+                    const bool ink =
+                        bm.pixel_mode == FT_PIXEL_MODE_MONO ? (row[x >> 3] & (0x80 >> (x & 7))) != 0 : row[x] >= 128;
+                    run = ink ? run + 1 : 0;
+                    widest = std::max(widest, run);
+                }
+            }
+        }
+        Stems.emplace(key, widest);
+        return widest;
     }
 
     FT_Face OpenFace(const std::string& file, int pixels) {
@@ -151,6 +233,12 @@ struct TFontEngine::Impl {
         const TGlyphKey key{font.Face, font.Style, code};
         if (auto it = Glyphs.find(key); it != Glyphs.end()) return it->second;
         TGlyph& g = Glyphs[key];
+        if (!font.Face) {
+            g = TinyGlyph(code);
+            if (font.Style) StyleBitmap(g, font.Style);
+            if (font.Style & SynthBold) ++g.Advance;
+            return g;
+        }
         FT_Face face = font.Face;
         // Styles made here need an outline to work on.
         // Above 11 pixels the bold face's built-in pixel strikes are not bold
@@ -158,11 +246,16 @@ struct TFontEngine::Impl {
         // drawn from outlines there.
         const bool boldStrikeWrong = (face->style_flags & FT_STYLE_FLAG_BOLD) && face->size->metrics.y_ppem > 11;
         const bool outlineOnly = FT_IS_SCALABLE(face) && (font.Style || boldStrikeWrong);
+        // At some sizes the bold face's hinting draws stems no wider than the regular face's
+        // (1 pixel at 12 and 13 pixels): there its outlines are made a pixel bolder.
+        const bool thinBold =
+            boldStrikeWrong && font.Regular && StemWidth(face, true) <= StemWidth(font.Regular, false);
         const FT_Int32 flags = FT_LOAD_DEFAULT | (outlineOnly ? FT_LOAD_NO_BITMAP : 0);
         if (FT_Load_Glyph(face, FT_Get_Char_Index(face, FT_ULong(code)), flags) != 0) return g;
         FT_GlyphSlot slot = face->glyph;
         const int extraAdvance = (font.Style & SynthBold) ? 1 : 0;
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+            if (thinBold) FT_Outline_EmboldenXY(&slot->outline, BoldStrength, 0);
             if (font.Style & SynthBold) FT_Outline_EmboldenXY(&slot->outline, 64, 0);
             if (font.Style & SynthItalic) {
                 FT_Matrix shear{0x10000, FT_Fixed(ItalicSlant * 0x10000), 0, 0x10000};

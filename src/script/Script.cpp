@@ -2,7 +2,6 @@
 
 #include <climits>
 #include <cmath>
-#include <unordered_map>
 
 #include "base/Text.h"
 
@@ -11,43 +10,42 @@ EScriptError::EScriptError(const std::string& message, std::string file, std::st
 
 namespace {
 
-enum class TOp : uint8_t {
-    SetTimer, DisableTimer, Add, Sub, Mul, Div, Mod, Equ, Not, Greater, Less, GreaterEq, LessEq, Self, SelfType,
-    Goto, IfGoto, Call, IfCall, Rnd, Dist, GetGVar, SetGVar, GetLVar, SetLVar, World
-};
+// Operands are mostly short plain decimals; anything else takes the full conversion.
+// (A bool and an out value: an optional returned here stalls on its own store.)
+inline bool ToInt(const std::string& s, int32_t& out) {
+    const size_t negative = !s.empty() && s[0] == '-';
+    const size_t digits = s.size() - negative;
+    if (digits >= 1 && digits <= 9) {
+        int32_t v = 0;
+        size_t i = negative;
+        for (; i < s.size(); ++i) {
+            unsigned d = unsigned(s[i] - '0');
+            if (d > 9) break;
+            v = v * 10 + int32_t(d);
+        }
+        if (i == s.size()) {
+            out = negative ? -v : v;
+            return true;
+        }
+    }
+    std::optional<int32_t> v = TryStrToInt(s);
+    if (v) out = *v;
+    return v.has_value();
+}
 
-struct TCommand {
-    TOp Op;
-    TWorldCommand World = TWorldCommand::SHOWCREDITS;
-};
-
-const TCommand* FindCommand(const std::string& word) {
-    using W = TWorldCommand;
-    static const std::unordered_map<std::string, TCommand> commands = {
-        {"SETTIMER", {TOp::SetTimer}}, {"DISABLETIMER", {TOp::DisableTimer}},
-        {"ADD", {TOp::Add}}, {"SUB", {TOp::Sub}}, {"MUL", {TOp::Mul}}, {"DIV", {TOp::Div}}, {"MOD", {TOp::Mod}},
-        {"EQU", {TOp::Equ}}, {"NOT", {TOp::Not}}, {"G", {TOp::Greater}}, {"L", {TOp::Less}},
-        {"GE", {TOp::GreaterEq}}, {"LE", {TOp::LessEq}}, {"SELF", {TOp::Self}}, {"SELFTYPE", {TOp::SelfType}},
-        {"GOTO", {TOp::Goto}}, {"IFGOTO", {TOp::IfGoto}}, {"CALL", {TOp::Call}}, {"IFCALL", {TOp::IfCall}},
-        {"RND", {TOp::Rnd}}, {"DIST", {TOp::Dist}}, {"GETGVAR", {TOp::GetGVar}}, {"SETGVAR", {TOp::SetGVar}},
-        {"GETLVAR", {TOp::GetLVar}}, {"SETLVAR", {TOp::SetLVar}},
-        {"GOTOXY", {TOp::World, W::GOTOXY}}, {"MOVETO", {TOp::World, W::MOVETO}}, {"FIRE", {TOp::World, W::FIRE}},
-        {"STOPFIRE", {TOp::World, W::STOPFIRE}}, {"STOP", {TOp::World, W::STOP}},
-        {"ADDCONSOLE", {TOp::World, W::ADDCONSOLE}}, {"STARTDIALOG", {TOp::World, W::STARTDIALOG}},
-        {"QUESTION", {TOp::World, W::QUESTION}}, {"ANSWER", {TOp::World, W::ANSWER}},
-        {"ENDDIALOG", {TOp::World, W::ENDDIALOG}}, {"PLAYSOUND", {TOp::World, W::PLAYSOUND}},
-        {"CHANGEHEAD", {TOp::World, W::CHANGEHEAD}}, {"GETX", {TOp::World, W::GETX}},
-        {"GETY", {TOp::World, W::GETY}}, {"GETHP", {TOp::World, W::GETHP}}, {"SETHP", {TOp::World, W::SETHP}},
-        {"GETAMMO", {TOp::World, W::GETAMMO}}, {"SETAMMO", {TOp::World, W::SETAMMO}},
-        {"LOADMAP", {TOp::World, W::LOADMAP}}, {"SETSCROLL", {TOp::World, W::SETSCROLL}},
-        {"SETDIR", {TOp::World, W::SETDIR}}, {"GETDIR", {TOp::World, W::GETDIR}},
-        {"DISABLE", {TOp::World, W::DISABLE}}, {"SETVICTIM", {TOp::World, W::SETVICTIM}},
-        {"GETVICTIM", {TOp::World, W::GETVICTIM}}, {"GETVIS", {TOp::World, W::GETVIS}},
-        {"SETVIS", {TOp::World, W::SETVIS}}, {"MAKEDEAD", {TOp::World, W::MAKEDEAD}},
-        {"SHOWCREDITS", {TOp::World, W::SHOWCREDITS}},
-    };
-    auto it = commands.find(word);
-    return it == commands.end() ? nullptr : &it->second;
+// Replaces the text with the decimal of v, written in place: results mostly overwrite an
+// operand of the same length, so nothing is copied or allocated.
+void WriteInt(std::string& text, int32_t v) {
+    uint32_t u = v < 0 ? 0u - uint32_t(v) : uint32_t(v);
+    size_t length = v < 0 ? 2 : 1;
+    for (uint32_t rest = u; rest >= 10; rest /= 10) ++length;
+    text.resize(length);
+    char* p = text.data() + length;
+    do {
+        *--p = char('0' + u % 10);
+        u /= 10;
+    } while (u);
+    if (v < 0) *--p = '-';
 }
 
 // Arithmetic wraps around in 32 bits, as the game's integers do.
@@ -76,7 +74,16 @@ std::string TScript::PopText() {
     return v;
 }
 
-int32_t TScript::PopInt() { return StrToInt(PopText()); }
+void TScript::PushInt(int32_t v) { WriteInt(Stack.emplace_back(), v); }
+
+int32_t TScript::PopInt() {
+    if (Stack.empty()) throw EGameError("List index out of bounds (-1)");
+    int32_t v = 0;
+    // A bad operand is popped like any other before the error names it.
+    if (!ToInt(Stack.back(), v)) return StrToInt(PopText());
+    Stack.pop_back();
+    return v;
+}
 
 void TScript::Execute(std::string_view nodeName) {
     if (Alive()) Run(nodeName);
@@ -106,6 +113,12 @@ void TScript::Run(std::string_view nodeName) {
             if (++system.StepsThisEvent > system.StepLimit)
                 throw EScriptError("Script ran more than " + std::to_string(system.StepLimit) + " steps", Path,
                                    std::string(nodeName), key);
+            // Literals are most steps; they cannot fail.
+            const TScriptStep& step = node->Steps[size_t(position)];
+            if (step.Op == TScriptOp::Literal) {
+                Stack.push_back(step.Text);
+                continue;
+            }
             try {
                 if (Step(*node, position)) return;
             } catch (const EScriptError&) {
@@ -119,24 +132,39 @@ void TScript::Run(std::string_view nodeName) {
 }
 
 bool TScript::Step(const TScriptNode& node, int& position) {
-    std::string token = AsciiUpper(node.Values[position]);
-    const TCommand* command = FindCommand(token);
-    if (!command) {
-        Push(std::move(token));
+    const TScriptStep& step = node.Steps[size_t(position)];
+    if (step.Op == TScriptOp::Literal) {
+        Stack.push_back(step.Text);
         return false;
     }
     auto binary = [this](auto f) {
-        int32_t b = PopInt();
-        int32_t a = PopInt();
-        PushInt(f(a, b));
+        // The result takes the first operand's place; a failing command still leaves both popped.
+        const size_t n = Stack.size();
+        int32_t a = 0, b = 0;
+        if (n >= 2 && ToInt(Stack[n - 1], b) && ToInt(Stack[n - 2], a)) {
+            Stack.pop_back();
+            int32_t result;
+            try {
+                result = f(a, b);
+            } catch (...) {
+                Stack.pop_back();
+                throw;
+            }
+            WriteInt(Stack.back(), result);
+            return;
+        }
+        int32_t second = PopInt();
+        int32_t first = PopInt();
+        PushInt(f(first, second));
     };
     auto jump = [&](const std::string& label) {
-        int target = node.FindLabel(label);
+        int target = node.JumpTarget(position, label);
         if (target < 0) throw EGameError("List index out of bounds (-1)");
         position = target - 1;
     };
-    switch (command->Op) {
-        case TOp::SetTimer: {
+    switch (step.Op) {
+        case TScriptOp::Literal: break;
+        case TScriptOp::SetTimer: {
             int32_t v = PopInt();
             if (v >= 1) {
                 TimerInterval = uint32_t(v);
@@ -147,79 +175,89 @@ bool TScript::Step(const TScriptNode& node, int& position) {
             }
             break;
         }
-        case TOp::DisableTimer: TimerEnabled = false; break;
-        case TOp::Add: binary([](int64_t a, int64_t b) { return Wrap(a + b); }); break;
-        case TOp::Sub: binary([](int64_t a, int64_t b) { return Wrap(a - b); }); break;
-        case TOp::Mul: binary([](int64_t a, int64_t b) { return Wrap(a * b); }); break;
-        case TOp::Div:
+        case TScriptOp::DisableTimer: TimerEnabled = false; break;
+        case TScriptOp::Add: binary([](int64_t a, int64_t b) { return Wrap(a + b); }); break;
+        case TScriptOp::Sub: binary([](int64_t a, int64_t b) { return Wrap(a - b); }); break;
+        case TScriptOp::Mul: binary([](int64_t a, int64_t b) { return Wrap(a * b); }); break;
+        case TScriptOp::Div:
             binary([](int32_t a, int32_t b) {
                 if (b == 0) throw EGameError("Division by zero");
                 return b == -1 ? Wrap(-int64_t(a)) : a / b;
             });
             break;
-        case TOp::Mod:
+        case TScriptOp::Mod:
             binary([](int32_t a, int32_t b) {
                 if (b == 0) throw EGameError("Division by zero");
                 return b == -1 ? 0 : a % b;
             });
             break;
-        case TOp::Equ: binary([](int32_t a, int32_t b) { return int32_t(a == b); }); break;
-        case TOp::Greater: binary([](int32_t a, int32_t b) { return int32_t(a > b); }); break;
-        case TOp::Less: binary([](int32_t a, int32_t b) { return int32_t(a < b); }); break;
-        case TOp::GreaterEq: binary([](int32_t a, int32_t b) { return int32_t(a >= b); }); break;
-        case TOp::LessEq: binary([](int32_t a, int32_t b) { return int32_t(a <= b); }); break;
-        case TOp::Not: PushInt(PopInt() == 0 ? 1 : 0); break;
-        case TOp::Self: PushInt(OwnerIndex); break;
-        case TOp::SelfType: PushInt(OwnerKind); break;
-        case TOp::Goto: jump(PopText()); break;
-        case TOp::IfGoto: {
-            std::string label = PopText();
-            if (PopText() != "0") jump(label);
+        case TScriptOp::Equ: binary([](int32_t a, int32_t b) { return int32_t(a == b); }); break;
+        case TScriptOp::Greater: binary([](int32_t a, int32_t b) { return int32_t(a > b); }); break;
+        case TScriptOp::Less: binary([](int32_t a, int32_t b) { return int32_t(a < b); }); break;
+        case TScriptOp::GreaterEq: binary([](int32_t a, int32_t b) { return int32_t(a >= b); }); break;
+        case TScriptOp::LessEq: binary([](int32_t a, int32_t b) { return int32_t(a <= b); }); break;
+        case TScriptOp::Not: PushInt(PopInt() == 0 ? 1 : 0); break;
+        case TScriptOp::Self: PushInt(OwnerIndex); break;
+        case TScriptOp::SelfType: PushInt(OwnerKind); break;
+        case TScriptOp::Goto: jump(PopText()); break;
+        case TScriptOp::IfGoto: {
+            // Both operands are read where they lie; they leave the stack before a jump can fail.
+            if (Stack.size() < 2) {
+                PopText();
+                PopText();
+            }
+            const std::string& condition = Stack[Stack.size() - 2];
+            const bool taken = condition.size() != 1 || condition[0] != '0';
+            const int target = taken ? node.JumpTarget(position, Stack.back()) : 0;
+            Stack.pop_back();
+            Stack.pop_back();
+            if (target < 0) throw EGameError("List index out of bounds (-1)");
+            if (taken) position = target - 1;
             break;
         }
-        case TOp::Call: Run(PopText()); break;
-        case TOp::IfCall: {
+        case TScriptOp::Call: Run(PopText()); break;
+        case TScriptOp::IfCall: {
             std::string name = PopText();
             if (PopText() != "0") Run(name);
             break;
         }
-        case TOp::Rnd: {
+        case TScriptOp::Rnd: {
             // A negative range has no meaningful draw; it gives 0 like an empty one.
             int32_t v = PopInt();
             PushInt(v > 0 ? System.Host.Random(v) : 0);
             break;
         }
-        case TOp::Dist: {
+        case TScriptOp::Dist: {
             int32_t y2 = PopInt(), x2 = PopInt(), y1 = PopInt(), x1 = PopInt();
             double dx = double(x1) - x2, dy = double(y1) - y2;
             PushInt(Wrap(std::llrint(std::sqrt(dx * dx + dy * dy))));
             break;
         }
         // Variable indices outside their arrays read 0 and write nothing.
-        case TOp::GetGVar: {
+        case TScriptOp::GetGVar: {
             int32_t i = PopInt();
             PushInt(i >= 0 && i < int32_t(System.GlobalVars.size()) ? System.GlobalVars[i] : 0);
             break;
         }
-        case TOp::SetGVar: {
+        case TScriptOp::SetGVar: {
             int32_t v = PopInt();
             int32_t i = PopInt();
             if (i >= 0 && i < int32_t(System.GlobalVars.size())) System.GlobalVars[i] = v;
             break;
         }
-        case TOp::GetLVar: {
+        case TScriptOp::GetLVar: {
             int32_t i = PopInt();
             PushInt(i >= 0 && i < int32_t(Locals.size()) ? Locals[i] : 0);
             break;
         }
-        case TOp::SetLVar: {
+        case TScriptOp::SetLVar: {
             int32_t v = PopInt();
             int32_t i = PopInt();
             if (i >= 0 && i < int32_t(Locals.size())) Locals[i] = v;
             break;
         }
-        case TOp::World:
-            if (System.Host.RunWorldCommand(*this, command->World)) return true;
+        case TScriptOp::World:
+            if (System.Host.RunWorldCommand(*this, step.World)) return true;
             break;
     }
     // A map load may have destroyed this script (the map script loading another map): nothing of it runs on.

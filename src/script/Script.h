@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Errors.h"
@@ -49,13 +50,41 @@ public:
     virtual bool RunWorldCommand(TScript& self, TWorldCommand command) = 0;
 };
 
+// What a step does, decided once when its file is read.
+enum class TScriptOp : uint8_t {
+    Literal, SetTimer, DisableTimer, Add, Sub, Mul, Div, Mod, Equ, Not, Greater, Less, GreaterEq, LessEq, Self,
+    SelfType, Goto, IfGoto, Call, IfCall, Rnd, Dist, GetGVar, SetGVar, GetLVar, SetLVar, World
+};
+
+// A step's token resolved: a command, or the literal it pushes.
+struct TScriptStep {
+    TScriptOp Op = TScriptOp::Literal;
+    TWorldCommand World = TWorldCommand::SHOWCREDITS;
+    // Literal: the token upper-cased in its Latin letters, as it is pushed.
+    // GOTO or IFGOTO right after a literal: that literal's text, the label it most likely pops.
+    std::string Text;
+    // The position of the step that Text names as a label in this node, -1 for none.
+    int Target = -1;
+    // For GOTO and IFGOTO: Text and Target hold a label.
+    bool HasLabel = false;
+};
+
 // One node of a script file: its steps (key = label, value = token) in
 // file order. A repeated key reads the value of its first occurrence.
 struct TScriptNode {
     std::vector<std::string> Keys;
     std::vector<std::string> Values;
+    // Values resolved, one per step; filled by Compile.
+    std::vector<TScriptStep> Steps;
     // Position of the first step with that label (letter case ignored), -1 for none.
     int FindLabel(std::string_view label) const;
+    // FindLabel for the jump at `position`, quick for labels the node's own literals push.
+    int JumpTarget(int position, const std::string& label) const;
+    void Compile();
+
+private:
+    // The node's literal texts that name one of its labels, with that label's position.
+    std::unordered_map<std::string, int> LiteralTargets;
 };
 
 // A parsed .sc file. Node names ignore letter case.
@@ -80,7 +109,7 @@ public:
     std::string PopText();
     int32_t PopInt();
     void Push(std::string value) { Stack.push_back(std::move(value)); }
-    void PushInt(int32_t v) { Stack.push_back(std::to_string(v)); }
+    void PushInt(int32_t v);
 
     // False once destroyed or once its owner is gone: it gets no events.
     bool Alive() const { return !Destroyed && !Orphaned; }

@@ -14,6 +14,8 @@
 
 #include "../../tools/demogen/Layout.h"
 #include "base/Ini.h"
+#include "media/Font.h"
+#include "media/Surface.h"
 
 namespace fs = std::filesystem;
 
@@ -185,6 +187,26 @@ TEST_F(DemoData, ObjectAndLocationListsHaveTheirPictures) {
         EXPECT_EQ(bmp.Height, 1200) << name;
         EXPECT_EQ(bmp.Bits, 24) << name;
     }
+}
+
+// The status line, shadow included, is drawn on the readout's dark glass, clear of the ИНВ button.
+TEST_F(DemoData, StatusReadoutHoldsTheWidestDemoStatus) {
+    TFontEngine fonts;
+    TBitmap text(200, 20, 0);
+    fonts.TextOut(text, TFontSpec{"Tahoma", 8, true, false, 0xFFFFFF}, 0, 0, "HP: 100/AM: 200");
+    int inkRight = -1, inkBottom = -1;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (text.Pixel(x, y)) inkRight = std::max(inkRight, x), inkBottom = std::max(inkBottom, y);
+    // Text at screen (28, 444), its shadow 2 pixels right and down; the panel's top is at screen y 432.
+    const TBmp panel = ReadBmp(Data("Images/Interface/Main.bmp"));
+    for (int y = 12; y <= 12 + inkBottom + 2; ++y)
+        for (int x = 28; x <= 28 + inkRight + 2; ++x) {
+            const uint32_t c = panel.Pixel(x, y);
+            ASSERT_TRUE((c >> 16) < 0x40 && ((c >> 8) & 0xFF) < 0x40 && (c & 0xFF) < 0x40)
+                << "not glass at " << x << "," << y;
+        }
+    EXPECT_LT(28 + inkRight + 2, 124) << "the inventory button begins at x 124";
 }
 
 TEST_F(DemoData, InterfacePicturesHaveTheirLayouts) {

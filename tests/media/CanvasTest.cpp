@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "base/Errors.h"
 #include "media/Font.h"
@@ -140,6 +141,58 @@ TEST_F(CanvasTest, TextStaysInsideItsExtentAndAdvancesByIt) {
         Surface.TextOut(300 + first.Cx, 200, right);
         EXPECT_EQ(Surface.Pixels().Data(), whole);
     }
+}
+
+// The widest run of lit pixels in any row of an "l": its stem.
+int StemOf(TSurface& surface, int size, bool bold) {
+    surface.Fill(Black);
+    surface.BrushStyle = TBrushStyle::Clear;
+    surface.Font = {"Tahoma", size, bold, false, Ink};
+    surface.TextOut(100, 100, "l");
+    int widest = 0;
+    for (int y = 100; y < 140; ++y)
+        for (int x = 100, run = 0; x < 140; ++x) {
+            run = (surface.PixelRead(x, y) & 0xFF) >= 128 ? run + 1 : 0;
+            widest = std::max(widest, run);
+        }
+    return widest;
+}
+
+TEST_F(CanvasTest, BoldIsBoldAtEverySizeTheGameUses) {
+    // Console 8, dialog 9, FPS 10, credits 12; the console's 8-point bold is the yardstick.
+    const int console = StemOf(Surface, 8, true);
+    EXPECT_GE(console, 2);
+    for (int size : {8, 9, 10, 12}) {
+        SCOPED_TRACE(size);
+        const int bold = StemOf(Surface, size, true);
+        EXPECT_GT(bold, StemOf(Surface, size, false));
+        EXPECT_GE(bold, console);
+    }
+}
+
+TEST_F(CanvasTest, TinySmallFontsAreDrawnAtTheirOwnSize) {
+    Surface.BrushStyle = TBrushStyle::Clear;
+    Surface.Font = {"Small Fonts", 4, false, false, Ink};
+    EXPECT_EQ(Surface.TextExtent("0123456789").Cx, 40);
+    EXPECT_EQ(Surface.TextExtent("7").Cy, 6);
+    Surface.TextOut(100, 100, "0123456789");
+    // Four rows under one row of leading: inside the 4 x 6 box the hit-type numbers sit in.
+    const TRect r = Drawn();
+    EXPECT_EQ(std::vector<int>({r.Left, r.Top, r.Right, r.Bottom}), std::vector<int>({100, 101, 139, 105}));
+    // Every digit is told apart from the others.
+    std::set<std::vector<TColor>> shapes;
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        Surface.Fill(Black);
+        Surface.TextOut(0, 0, std::string(1, digit));
+        std::vector<TColor> shape;
+        for (int y = 1; y < 5; ++y)
+            for (int x = 0; x < 3; ++x) shape.push_back(At(x, y));
+        shapes.insert(shape);
+    }
+    EXPECT_EQ(shapes.size(), 10u);
+    // From 8 pixels up the face's own 11-pixel strike is the nearest.
+    Surface.Font.Size = 6;
+    EXPECT_EQ(Surface.TextExtent("7").Cy, 11);
 }
 
 TEST_F(CanvasTest, ItalicAndFallbackFace) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "critters/Critter.h"
@@ -180,4 +181,42 @@ TEST_F(Menu, ShowCreditsFromAScriptEndsTheProgramAfterTheRoll) {
     Frame();
     EXPECT_TRUE(g.Closed);
     EXPECT_TRUE(G->Platform.WindowClosed);
+}
+
+// Each menu file on its own missing or broken: the item stays, empty, and the game starts.
+TEST_F(Menu, MissingOrBrokenMenuFilesLeaveEmptyItems) {
+    const std::pair<const char*, const char*> files[] = {{"data/Images/Interface/Cursor.bmp", "Cursor"},
+                                                         {"data/Images/Interface/MainMenu.bmp", "MainMenu"},
+                                                         {"data/Images/Interface/Credits.bmp", "Credits"},
+                                                         {"data/Images/Interface/Vorteline.bmp", "Vorteline"},
+                                                         {"data/Images/Interface/MMBtn.bmp", "Button"},
+                                                         {"data/sounds/Vorteline.wav", "Vorteline"},
+                                                         {"data/sounds/ButIn.wav", "ButIn"},
+                                                         {"data/sounds/ButOut.wav", "ButOut"}};
+    for (bool broken : {false, true}) {
+        for (const auto& [file, item] : files) {
+            SCOPED_TRACE(std::string(file) + (broken ? " broken" : " missing"));
+            const std::string kept = Data.ReadFile(file);
+            if (broken)
+                Data.WriteFile(file, "not a picture or a wave");
+            else
+                std::filesystem::remove(Data.Path(file));
+            TMainForm& g = Start();
+            // A broken file is reported by name; a missing one only logged.
+            ASSERT_EQ(g.Errors.size(), broken ? 1u : 0u);
+            if (broken) {
+                EXPECT_NE(g.Errors[0].find(std::strrchr(file, '/') + 1), std::string::npos) << g.Errors[0];
+            }
+            if (std::string(file).find(".bmp") != std::string::npos) {
+                ASSERT_NE(g.DXIL.FindItem(item), nullptr);
+                EXPECT_TRUE(g.DXIL.FindItem(item)->Picture.Empty());
+            } else {
+                EXPECT_GE(g.DXWL.Find(item), 0);
+            }
+            SkipSplash();
+            Data.WriteFile(file, kept);  // the game screen needs its cursor
+            Click(100, 130);
+            EXPECT_EQ(g.ScreenMode, smGame);
+        }
+    }
 }

@@ -126,6 +126,56 @@ TEST_F(Interpreter, JumpsFindLabelsInAnyCaseAndLoopBackwards) {
     EXPECT_EQ(script->Locals[0], 5);
 }
 
+// Labels resolve the same wherever the popped text came from: the literal just
+// before the jump, one pushed earlier, another node, or a world command.
+TEST_F(Interpreter, JumpsReachTheSameStepWhereverTheLabelComesFrom) {
+    Host.On(TWorldCommand::GETX, [](TScript& self) {
+        self.Push("Target");  // mixed case, as no literal could push it
+        return false;
+    });
+    auto script = Make("[Run]\n1=Target\n2=Helper\n3=CALL\n4=GOTO\n5=skipped\nTarget=landed\n"
+                       "[Helper]\n1=x\n2=ADDCONSOLE\n"
+                       "[Early]\n1=target\n2=one\n3=two\n4=ADDCONSOLE\n5=ADDCONSOLE\n6=GOTO\n7=skipped\n"
+                       "TARGET=early\n"
+                       "[Host]\n1=GETX\n2=GOTO\n3=skipped\ntarget=host\n"
+                       "[Cond]\n1=1\n2=GETX\n3=IFGOTO\n4=skipped\nTarget=cond\n"
+                       "[Fail]\n1=keep\n2=Target\n3=Elsewhere\n4=CALL\n[Elsewhere]\n1=GOTO\n");
+    const std::vector<std::pair<std::string, std::string>> landings = {
+        {"Run", "LANDED"}, {"Early", "EARLY"}, {"Host", "HOST"}, {"Cond", "COND"}};
+    for (const auto& [node, landed] : landings) {
+        script->Stack.clear();
+        script->Execute(node);
+        EXPECT_EQ(script->Stack, Strings{landed}) << node;
+    }
+    // A label is looked up in the node that jumps, not the one that pushed it.
+    script->Stack.clear();
+    EXPECT_EQ(ErrorOf(script, "Fail"), "List index out of bounds (-1)");
+    EXPECT_EQ(script->Stack, Strings{"KEEP"});
+}
+
+TEST_F(Interpreter, FailingIfGotoLeavesBothOperandsPopped) {
+    // One operand: the label goes, then the missing condition fails.
+    EXPECT_EQ(FailTokens({"label", "IFGOTO"}).Message(), "List index out of bounds (-1)");
+    EXPECT_TRUE(Script->Stack.empty());
+    auto e = FailTokens({"keep", "1", "nowhere", "IFGOTO"});
+    EXPECT_EQ(e.Key, "4");
+    EXPECT_EQ(Script->Stack, Strings{"KEEP"});
+}
+
+TEST_F(Interpreter, AnEditedFileRunsItsNewStepsAndLabels) {
+    auto script = Make("[Run]\n1=B\n2=GOTO\nA=old a\nB=old b\n");
+    script->Execute("Run");
+    EXPECT_EQ(script->Stack, Strings{"OLD B"});
+    // Same size on disk, so only the time stamp tells the change.
+    std::filesystem::path file = Root / "data" / "scripts" / "test.sc";
+    auto stamp = std::filesystem::last_write_time(file);
+    WriteScript("test.sc", "[Run]\n1=A\n2=GOTO\nB=new a\nA=new b\n");
+    std::filesystem::last_write_time(file, stamp + std::chrono::seconds(2));
+    script->Stack.clear();
+    script->Execute("Run");
+    EXPECT_EQ(script->Stack, Strings{"NEW B"});
+}
+
 TEST_F(Interpreter, JumpToARepeatedKeyGoesToItsFirstLine) {
     auto script = Make("[Run]\n1=B\n2=GOTO\nA=never\nB=x\nA=y\nB=z\n");
     script->Execute("Run");

@@ -97,6 +97,29 @@ TEST(ScriptFileFormat, TextIsDecodedFromWindows1251) {
     EXPECT_EQ(file.FindNode("Привет")->FindLabel("КЛЮЧ"), 0);
 }
 
+TEST(ScriptFileFormat, StepsAreResolvedWhenRead) {
+    // "Метка=x" then a literal "мЕТКА" (Windows-1251), a command in lower case, a repeated key.
+    auto file = TScriptFile::Parse("[N]\n\xCC\xE5\xF2\xEA\xE0=x\n2=\xEC\xC5\xD2\xCA\xC0\n3=goto\n"
+                                   "4=Gotoxy\n2=repeated\n6=n\n7=Mix Ed\n");
+    const auto& steps = file.FindNode("N")->Steps;
+    ASSERT_EQ(steps.size(), 7u);
+    EXPECT_EQ(steps[0].Op, TScriptOp::Literal);
+    EXPECT_EQ(steps[0].Text, "X");
+    EXPECT_EQ(steps[1].Text, "мЕТКА");
+    EXPECT_EQ(steps[1].Target, 0);
+    EXPECT_EQ(steps[2].Op, TScriptOp::Goto);
+    EXPECT_TRUE(steps[2].HasLabel);
+    EXPECT_EQ(steps[2].Target, 0);
+    EXPECT_EQ(steps[3].Op, TScriptOp::World);
+    EXPECT_EQ(steps[3].World, TWorldCommand::GOTOXY);
+    EXPECT_EQ(steps[4].Text, "мЕТКА");  // the first value of key 2
+    EXPECT_EQ(steps[5].Text, "N");
+    EXPECT_EQ(steps[5].Target, -1);
+    EXPECT_EQ(steps[6].Text, "MIX ED");
+    EXPECT_EQ(file.FindNode("N")->JumpTarget(2, "МЕТКА"), 0);
+    EXPECT_EQ(file.FindNode("N")->JumpTarget(2, "x"), -1);
+}
+
 TEST(ScriptFileFormat, ValuesAreCutTo2047Characters) {
     std::string longValue(3000, '\xFF');  // 'я', two bytes each in UTF-8
     auto file = TScriptFile::Parse("[N]\nk=" + longValue + "\n");
@@ -121,6 +144,12 @@ TEST(ScriptFileFormat, EmptyAndJunkInputNeverFail) {
         auto file = TScriptFile::Parse(junk);
         for (const auto& [name, node] : file.Nodes) {
             ASSERT_EQ(node.Keys.size(), node.Values.size());
+            ASSERT_EQ(node.Steps.size(), node.Values.size());
+            // The labels resolved when reading agree with the case-blind scan.
+            for (const TScriptStep& step : node.Steps)
+                if (step.Op == TScriptOp::Literal) {
+                    EXPECT_EQ(step.Target, node.FindLabel(step.Text));
+                }
             EXPECT_EQ(file.FindNode(name), &node);
         }
     }

@@ -156,8 +156,9 @@ TImage Panel(const TFont& small) {
                 plate.Blend(x, y, Hex(0xE8D8B8), 0.2);
             if (x <= 1) plate.Blend(x, y, Hex(0x000000), 0.4);
         }
-    // Status readout (hit points and ammunition are written at screen (28, 444)).
-    Screen(plate, 20, 9, 96, 20, 901);
+    // Status readout (hit points and ammunition are written at screen (28, 444)): wide enough for
+    // "HP: 100/AM: 200" and its shadow; its frame's right side goes under the ИНВ button.
+    Screen(plate, 20, 9, 104, 20, 901);
     // The console: messages are drawn from screen y 484 to 581, bullets from x 25.
     Screen(plate, 18, 36, 214, 126, 903);
     for (int x = 8; x < 14; ++x)

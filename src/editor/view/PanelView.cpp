@@ -104,10 +104,12 @@ void Edit(std::string& text, const char* id, float width, bool readOnly = false)
     if (readOnly) ImGui::PopStyleColor();
 }
 
-// A list of labels; true when a person picked an entry.
-bool ListBox(TListControl& list, const char* id, float height, int& shown) {
+// A list of labels; true when a person picked an entry. `focused`: the list has the keyboard.
+bool ListBox(TListControl& list, const char* id, float height, int& shown, bool& focused) {
     bool picked = false;
+    focused = false;
     if (!ImGui::BeginListBox(id, ImVec2(-FLT_MIN, height))) return false;
+    focused = ImGui::IsWindowFocused();
     for (int i = 0; i < int(list.Items.size()); ++i) {
         ImGui::PushID(i);
         const std::string& item = list.Items[size_t(i)];
@@ -360,7 +362,8 @@ void TPanelView::DrawBrush() {
 
 void TPanelView::DrawCritter() {
     TControlForm& form = Game.ControlForm;
-    if (ListBox(form.CritterListBox, "##critters", 96, ShownCritter)) Act([&] { form.CritterListBoxClick(); });
+    if (ListBox(form.CritterListBox, "##critters", 96, ShownCritter, CritterListFocused))
+        Act([&] { form.CritterListBoxClick(); });
     {
         TGroupBox group("Параметры");
         const float column = 62;
@@ -398,7 +401,8 @@ void TPanelView::DrawCritter() {
 
 void TPanelView::DrawObjects() {
     TControlForm& form = Game.ControlForm;
-    if (ListBox(form.ObjectListBox, "##objects", 120, ShownObject)) Act([&] { form.ObjectListBoxClick(); });
+    if (ListBox(form.ObjectListBox, "##objects", 120, ShownObject, ObjectListFocused))
+        Act([&] { form.ObjectListBoxClick(); });
     {
         TGroupBox group("Параметры");
         float half = (group.Inner() - ImGui::GetStyle().ItemSpacing.x) / 2;
@@ -545,9 +549,10 @@ void TPanelView::Keys() {
     if (!ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) return;
     if (io.KeyCtrl && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Z), false)) Act([&] { form.Undo(); });
     if (io.KeyCtrl && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Y), false)) Act([&] { form.Redo(); });
+    // Delete belongs to the two lists: pressed in a field, box or button of the panel it deletes nothing.
     if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Delete), false)) {
-        if (form.ActivePage == PageCritter) Act([&] { form.CritterListBoxKeyDown(VK_DELETE); });
-        if (form.ActivePage == PageObjects) Act([&] { form.ObjectListBoxKeyDown(VK_DELETE); });
+        if (form.ActivePage == PageCritter && CritterListFocused) Act([&] { form.CritterListBoxKeyDown(VK_DELETE); });
+        if (form.ActivePage == PageObjects && ObjectListFocused) Act([&] { form.ObjectListBoxKeyDown(VK_DELETE); });
     }
 }
 

@@ -39,4 +39,6 @@ private:
     bool ConfirmOpen = false;
     // The list entries last scrolled into view.
     int ShownCritter = -2, ShownObject = -2;
+    // Which list had the keyboard in the frame drawn last: only a list takes Delete.
+    bool CritterListFocused = false, ObjectListFocused = false;
 };
