@@ -220,6 +220,15 @@ void TMainForm::Guard(const std::function<void()>& handler) {
     }
 }
 
+void TMainForm::Warn(const std::string& message) {
+    Log(message);
+    if (!DebugMode) return;
+    if (World.CollectingErrors > 0)
+        World.CollectedErrors.push_back(std::make_exception_ptr(EGameError(message)));
+    else
+        ReportError(EGameError(message));
+}
+
 void TMainForm::ReportError(const std::exception& error) {
     std::string text = error.what();
     if (const auto* se = dynamic_cast<const EScriptError*>(&error))

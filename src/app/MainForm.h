@@ -128,6 +128,8 @@ public:
     // IScriptHost.
     uint32_t Now() override { return Platform.Clock().Now(); }
     int32_t Random(int32_t n) override { return Rand.Random(n); }
+    // Logged; in debug mode also shown, after the location load under way if any.
+    void Warn(const std::string& message) override;
     bool RunWorldCommand(TScript& self, TWorldCommand command) override;
 
     // Services.

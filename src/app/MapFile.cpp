@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/MainForm.h"
+#include "base/Text.h"
 #include "critters/Critter.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"
@@ -57,10 +58,43 @@ void ReleaseLocation(TMainForm& game) {
 }
 }  // namespace
 
+namespace {
+// A script file the location names but the data lacks would run nothing and
+// say nothing; the author hears of it once per load.
+void WarnMissingScripts(TMainForm& game, const TMapData& map, const std::string& path) {
+    std::vector<std::string> missing;
+    auto check = [&](const std::string& name, const std::string& user) {
+        const std::string file = "data\\scripts\\" + name + ".sc";
+        if (game.Files.Exists(file)) return;
+        for (std::string& line : missing)
+            if (line.rfind(file + ":", 0) == 0) {
+                line += ", " + user;
+                return;
+            }
+        missing.push_back(file + ": " + user);
+    };
+    // An empty name leaves a critter without events, and the default script
+    // obj_def is one a data folder may do without.
+    auto named = [](const std::string& name) { return !name.empty() && !SameText(name, "obj_def"); };
+    if (!map.MapScript.empty()) check(map.MapScript, "the map");
+    for (size_t i = 0; i < map.Critters.size(); ++i)
+        if (named(map.Critters[i].ScriptName))
+            check(map.Critters[i].ScriptName, "critter " + std::to_string(i) + " \"" + map.Critters[i].Label + "\"");
+    for (size_t i = 0; i < map.Objects.size(); ++i)
+        if (named(map.Objects[i].ScriptName))
+            check(map.Objects[i].ScriptName, "object " + std::to_string(i) + " \"" + map.Objects[i].Label + "\"");
+    if (missing.empty()) return;
+    std::string text = "The location \"" + path + "\" names script files that do not exist:";
+    for (const std::string& line : missing) text += "\n  " + line;
+    game.Warn(text);
+}
+}  // namespace
+
 void TMainForm::LoadMap(const std::string& path) {
     // Nothing of the current location changes unless the whole file is sound.
     const TMapData map = ParseMap(Files.ReadFile(path), path);
     TLoadErrors errors(*this);
+    WarnMissingScripts(*this, map, path);
 
     World.PatternName = map.PatternName;
     ControlForm.MapScrLabeledEdit = map.MapScript;

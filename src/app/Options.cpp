@@ -46,8 +46,11 @@ TGameOptions ParseOptions(const std::vector<std::string>& args) {
         else if (a == "--dump") o.DumpFile = Need(args, i);
         else if (a == "--data") o.DataDir = Need(args, i);
         else if (a == "--map") o.MapFile = Need(args, i);
+        else if (a == "--record") o.RecordFile = Need(args, i);
         else throw std::invalid_argument("unknown option " + a);
     }
+    if (o.Headless && !o.RecordFile.empty())
+        throw std::invalid_argument("--record records a session in a window; a headless run replays one");
     return o;
 }
 
@@ -64,6 +67,8 @@ std::string UsageText() {
            "  --seed S            fix the random generator\n"
            "  --map FILE          open a location file after start-up (as the editor's \"Загрузить\")\n"
            "  --verbose           write the game's log lines to stderr\n"
+           "  --record FILE       write the session's input as a headless input file (seed, step and data\n"
+           "                      folder in its first line), so that --headless --input FILE replays it\n"
            "\n"
            "Headless runner (no window, no sound device, virtual clock):\n"
            "  --headless          run without a window\n"

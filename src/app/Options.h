@@ -20,6 +20,7 @@ struct TGameOptions {
     std::string PanelScreenshotFile;
     std::string DumpFile;
     std::string MapFile;
+    std::string RecordFile;  // windowed: the session's input, written as a headless input file
     bool ShowHelp = false;
 };
 

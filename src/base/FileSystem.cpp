@@ -17,7 +17,20 @@ std::string SlashPath(std::string_view gamePath) {
     return s;
 }
 
-TFileSystem::TFileSystem(fs::path root) : RootDir(std::move(root)) {}
+namespace {
+// The root is made absolute once, so a path built from it (the editor's file
+// dialogs) means the same file when it is resolved again later.
+fs::path AbsoluteRoot(const fs::path& root) {
+    std::error_code ec;
+    fs::path absolute = fs::absolute(root.empty() ? fs::path(".") : root, ec);
+    if (ec) return root;
+    absolute = absolute.lexically_normal();
+    if (!absolute.has_filename() && absolute.has_relative_path()) absolute = absolute.parent_path();
+    return absolute;
+}
+}  // namespace
+
+TFileSystem::TFileSystem(fs::path root) : RootDir(AbsoluteRoot(root)) {}
 
 const std::vector<std::string>* TFileSystem::Listing(const fs::path& dir) const {
     std::error_code ec;

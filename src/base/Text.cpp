@@ -193,3 +193,24 @@ std::string Trim(std::string_view s) {
 }
 
 int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
+
+bool LooksLikeUtf8Letters(std::string_view bytes) {
+    bool letters = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = (unsigned char)bytes[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t length = lead >= 0xF5 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+        if (length == 0 || i + length > bytes.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if (((unsigned char)bytes[i + k] & 0xC0) != 0x80) return false;
+        size_t at = i;
+        const char32_t c = DecodeUtf8(bytes, at);
+        // The byte-order mark alone is no letter.
+        letters |= c >= 0xC0 && c != 0xFEFF;
+        i += length;
+    }
+    return letters;
+}

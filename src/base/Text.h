@@ -28,6 +28,10 @@ std::string LowerCase(std::string_view utf8);
 // Case-insensitive equality over Latin and Cyrillic letters.
 bool SameText(std::string_view a, std::string_view b);
 
+// True for bytes that are valid UTF-8 holding letters beyond ASCII: a file
+// saved as UTF-8 where Windows-1251 was meant (such text is rarely valid UTF-8).
+bool LooksLikeUtf8Letters(std::string_view bytes);
+
 // The standard text-to-integer conversion: leading blanks, optional sign,
 // decimal digits, or hex digits after "$", "0x" or "0X". Out of range or any
 // other text gives nothing.

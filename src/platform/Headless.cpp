@@ -16,7 +16,7 @@
 namespace {
 // The virtual clock starts here so that "long ago" comparisons behave as
 // they do on a machine that has been running for a while.
-constexpr uint32_t ClockStart = 100000;
+constexpr uint32_t ClockStart = HeadlessClockStart;
 
 int ParseButton(const std::string& word) {
     if (word == "left") return mbLeft;

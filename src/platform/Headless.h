@@ -5,6 +5,10 @@
 #include "app/Options.h"
 #include "platform/HeadlessPlatform.h"
 
+// The virtual clock's start, shared by recorded windowed sessions so that
+// they replay headless to the same frames.
+constexpr uint32_t HeadlessClockStart = 100000;
+
 // One line of a headless input file.
 struct TInputEvent {
     int Frame = 0;

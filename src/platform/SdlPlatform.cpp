@@ -5,16 +5,24 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "app/Dump.h"
 #include "app/MainForm.h"
+#include "base/Errors.h"
 #include "editor/view/PanelWindow.h"
+#include "media/Bitmap.h"
 #include "media/Input.h"
 #include "media/Sound.h"
+#include "platform/Headless.h"
 
 namespace {
 
@@ -97,7 +105,9 @@ private:
 
 class TSdlPlatform : public IPlatform {
 public:
-    const IClock& Clock() override { return SysClock; }
+    const IClock& Clock() override {
+        return FrameClock ? static_cast<const IClock&>(VirtualClock) : static_cast<const IClock&>(SysClock);
+    }
     ISoundOutput& SoundOutput() override {
         return AudioOpen ? static_cast<ISoundOutput&>(Mixer) : static_cast<ISoundOutput&>(Silent);
     }
@@ -114,6 +124,9 @@ public:
     void HideSystemCursor() override { SDL_ShowCursor(SDL_DISABLE); }
 
     TSdlClock SysClock;
+    // A recorded or scripted session runs on the headless runner's frame clock.
+    TManualClock VirtualClock;
+    bool FrameClock = false;
     TMixerOutput Mixer;
     TSilentOutput Silent;
     TMixerMusic Music;
@@ -158,6 +171,67 @@ int VirtualKey(SDL_Keycode key) {
     }
 }
 
+// The key SDL reports for a virtual-key code: the inverse of VirtualKey, for scripted sessions.
+SDL_Keycode SdlKey(int vk) {
+    std::vector<SDL_Keycode> keys = {SDLK_LSHIFT, SDLK_LCTRL, SDLK_LALT,   SDLK_ESCAPE, SDLK_SPACE,  SDLK_RETURN,
+                                     SDLK_BACKSPACE, SDLK_TAB, SDLK_LEFT, SDLK_UP,     SDLK_RIGHT,  SDLK_DOWN,
+                                     SDLK_DELETE, SDLK_INSERT, SDLK_HOME,  SDLK_END,    SDLK_PAGEUP, SDLK_PAGEDOWN,
+                                     SDLK_KP_2,   SDLK_KP_4,   SDLK_KP_6,  SDLK_KP_8};
+    for (SDL_Keycode k = SDLK_a; k <= SDLK_z; ++k) keys.push_back(k);
+    for (SDL_Keycode k = SDLK_0; k <= SDLK_9; ++k) keys.push_back(k);
+    for (SDL_Keycode k = SDLK_F1; k <= SDLK_F12; ++k) keys.push_back(k);
+    for (SDL_Keycode k : keys)
+        if (VirtualKey(k) == vk) return k;
+    return SDLK_UNKNOWN;
+}
+
+const char* ButtonWord(int button) {
+    return button == mbLeft ? "left" : button == mbRight ? "right" : "middle";
+}
+
+// The session's input in the headless input-file form, one line per event
+// as it reaches the game, each written at once so a crash keeps what came before.
+class TSessionRecorder {
+public:
+    bool Open(const TGameOptions& options, uint32_t seed) {
+        Out.open(options.RecordFile, std::ios::binary | std::ios::trunc);
+        if (!Out) return false;
+        std::error_code ec;
+        const std::filesystem::path data = std::filesystem::absolute(options.DataDir, ec);
+        Replay = std::string("rustwake --headless") + (IsDebugParam(options.GameParams) ? " debug" : "") +
+                 " --step-ms " + std::to_string(options.StepMs) + " --seed " + std::to_string(seed) + " --data \"" +
+                 data.string() + "\" --input \"" + options.RecordFile + "\"";
+        Out << "# rustwake recording: seed " << seed << ", step " << options.StepMs << " ms, data \"" << data.string()
+            << "\"" << (IsDebugParam(options.GameParams) ? ", debug" : "") << '\n';
+        Out.flush();
+        return true;
+    }
+    void Line(int frame, const std::string& event) {
+        if (!Out.is_open()) return;
+        Out << frame << ' ' << event << '\n';
+        Out.flush();
+    }
+    void Note(const std::string& text) {
+        if (!Out.is_open()) return;
+        Out << "# " << text << '\n';
+        Out.flush();
+    }
+    void Finish(int frames) {
+        Note("ended after " + std::to_string(frames) + " frames; replay: " + Replay + " --frames " +
+             std::to_string(frames));
+    }
+
+private:
+    std::ofstream Out;
+    std::string Replay;
+};
+
+bool WriteWhole(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), std::streamsize(data.size()));
+    return bool(out);
+}
+
 int MouseButton(uint8_t b) {
     if (b == SDL_BUTTON_LEFT) return mbLeft;
     if (b == SDL_BUTTON_RIGHT) return mbRight;
@@ -167,7 +241,8 @@ int MouseButton(uint8_t b) {
 
 }  // namespace
 
-int RunWindowed(const TGameOptions& options) {
+int RunWindowed(const TGameOptions& givenOptions) {
+    TGameOptions options = givenOptions;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
                   << "\n(without a display, use --headless; see --help)\n";
@@ -213,6 +288,37 @@ int RunWindowed(const TGameOptions& options) {
     SDL_Texture* texture =
         SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
 
+    // Recording, or a scripted session (--input, --frames), runs frame by frame on the virtual clock the
+    // headless runner uses, so that each recorded frame is the same frame when it is replayed.
+    std::vector<TInputEvent> script;
+    if (!options.InputFile.empty()) {
+        std::ifstream in(options.InputFile, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        try {
+            if (!in) throw EGameError("cannot open input file \"" + options.InputFile + "\"");
+            script = ParseInputFile(text.str(), options.InputFile);
+        } catch (const std::exception& e) {
+            std::cerr << "rustwake: " << e.what() << '\n';
+            SDL_DestroyTexture(texture);
+            SDL_DestroyRenderer(renderer);
+            SDL_DestroyWindow(window);
+            SDL_Quit();
+            return 2;
+        }
+    }
+    const bool scripted = !options.InputFile.empty() || options.Frames > 0;
+    platform.FrameClock = scripted || !options.RecordFile.empty();
+    TSessionRecorder recorder;
+    if (platform.FrameClock) {
+        platform.VirtualClock.Set(HeadlessClockStart);
+        // The seed is chosen here, not by the game, so the recording can name it.
+        if (!options.Seed) options.Seed = uint32_t(std::time(nullptr)) ^ SDL_GetTicks();
+        if (!options.RecordFile.empty() && !recorder.Open(options, *options.Seed))
+            std::cerr << "rustwake: cannot create recording \"" << options.RecordFile << "\"\n";
+    }
+    const Uint32 windowId = SDL_GetWindowID(window);
+
     int code = 0;
     {
         TMainForm game(options, platform);
@@ -229,10 +335,56 @@ int RunWindowed(const TGameOptions& options) {
                 panel.reset();
             }
         }
+        int frame = 0;
+        size_t nextScripted = 0;
+        // Where the scripted pointer is: its moves are still in the queue when a click is pushed.
+        int scriptX = game.View.MouseX, scriptY = game.View.MouseY;
+        const Uint32 realStart = SDL_GetTicks();
+        // A click reaches the game where the pointer last moved, as the headless runner delivers it.
+        auto pointTo = [&](int px, int py) {
+            if (!platform.FrameClock || (px == game.View.MouseX && py == game.View.MouseY)) return;
+            game.DXDrawMouseMove(px, py);
+            recorder.Line(frame, "move " + std::to_string(px) + " " + std::to_string(py));
+        };
         while (code == 0 && !game.Closed && !platform.Quit) {
+            // Scripted events go through SDL's queue like a person's, so they are handled and recorded alike.
+            for (; nextScripted < script.size() && script[nextScripted].Frame == frame; ++nextScripted) {
+                const TInputEvent& e = script[nextScripted];
+                SDL_Event push{};
+                if (e.Kind == TInputEvent::Move) {
+                    push.type = SDL_MOUSEMOTION;
+                    push.motion.windowID = windowId;
+                    push.motion.x = scriptX = e.X;
+                    push.motion.y = scriptY = e.Y;
+                } else if (e.Kind == TInputEvent::Down || e.Kind == TInputEvent::Up) {
+                    push.type = e.Kind == TInputEvent::Down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+                    push.button.windowID = windowId;
+                    push.button.button = e.Button == mbLeft    ? SDL_BUTTON_LEFT
+                                         : e.Button == mbRight ? SDL_BUTTON_RIGHT
+                                                               : SDL_BUTTON_MIDDLE;
+                    push.button.x = scriptX;
+                    push.button.y = scriptY;
+                } else if (e.Kind == TInputEvent::KeyDown || e.Kind == TInputEvent::KeyUp) {
+                    push.type = e.Kind == TInputEvent::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+                    push.key.windowID = windowId;
+                    push.key.keysym.sym = SdlKey(e.Key);
+                } else {
+                    // Panel lines operate the panel's model directly, as in the headless runner.
+                    SDL_PumpEvents();
+                    game.Guard([&] { game.PanelCommand(e.PanelArgs); });
+                    recorder.Line(frame, "panel " + e.PanelArgs);
+                    continue;
+                }
+                SDL_PushEvent(&push);
+            }
             SDL_Event ev;
             while (SDL_PollEvent(&ev)) {
-                if (panel && panel->Handle(ev)) continue;
+                if (panel && panel->Handle(ev)) {
+                    if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_KEYDOWN)
+                        recorder.Note("frame " + std::to_string(frame) +
+                                      ": the editor panel was used; its changes are not recorded");
+                    continue;
+                }
                 switch (ev.type) {
                     case SDL_QUIT: platform.Quit = true; break;
                     case SDL_KEYDOWN:
@@ -246,16 +398,28 @@ int RunWindowed(const TGameOptions& options) {
                             }
                             break;
                         }
-                        if (panel && panel->Shortcut(ev)) break;
+                        if (panel && panel->Shortcut(ev)) {
+                            recorder.Note("frame " + std::to_string(frame) + ": an editor shortcut is not recorded");
+                            break;
+                        }
                         int vk = VirtualKey(ev.key.keysym.sym);
-                        if (vk > 0) game.DXI.Live[size_t(vk)] = ev.type == SDL_KEYDOWN;
+                        if (vk <= 0) break;
+                        const bool down = ev.type == SDL_KEYDOWN;
+                        if (game.DXI.Live[size_t(vk)] != down)
+                            recorder.Line(frame, std::string(down ? "keydown " : "keyup ") + std::to_string(vk));
+                        game.DXI.Live[size_t(vk)] = down;
                         break;
                     }
-                    case SDL_MOUSEMOTION: game.DXDrawMouseMove(ev.motion.x, ev.motion.y); break;
+                    case SDL_MOUSEMOTION:
+                        game.DXDrawMouseMove(ev.motion.x, ev.motion.y);
+                        recorder.Line(frame, "move " + std::to_string(ev.motion.x) + " " + std::to_string(ev.motion.y));
+                        break;
                     case SDL_MOUSEBUTTONDOWN:
                     case SDL_MOUSEBUTTONUP: {
                         int b = MouseButton(ev.button.button);
                         if (b < 0) break;
+                        pointTo(ev.button.x, ev.button.y);
+                        recorder.Line(frame, std::string(ev.type == SDL_MOUSEBUTTONDOWN ? "down " : "up ") + ButtonWord(b));
                         if (ev.type == SDL_MOUSEBUTTONDOWN)
                             game.DXDrawMouseDown(b, ev.button.x, ev.button.y);
                         else
@@ -263,26 +427,44 @@ int RunWindowed(const TGameOptions& options) {
                         break;
                     }
                     case SDL_WINDOWEVENT:
-                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) game.DXI.Live.fill(false);
+                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+                            for (size_t vk = 0; vk < game.DXI.Live.size(); ++vk)
+                                if (game.DXI.Live[vk]) recorder.Line(frame, "keyup " + std::to_string(vk));
+                            game.DXI.Live.fill(false);
+                        }
                         // With the panel open, closing the game window no longer ends SDL's last window.
                         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) platform.Quit = true;
                         break;
                     default: break;
                 }
             }
-            if (platform.Quit) break;
-            if (game.Tick()) {
+            if (platform.Quit || game.Closed) break;
+            const bool drawn = game.Tick();
+            if (drawn) {
                 SDL_UpdateTexture(texture, nullptr, game.DXDraw.Pixels().Data().data(), 800 * 4);
                 SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
                 SDL_RenderClear(renderer);
                 SDL_RenderCopy(renderer, texture, nullptr, nullptr);
                 SDL_RenderPresent(renderer);
                 if (panel) panel->Frame();
-            } else {
-                SDL_Delay(1);
             }
             if (platform.Quit) game.Closed = true;
+            if (!platform.FrameClock) {
+                if (!drawn) SDL_Delay(1);
+                continue;
+            }
+            platform.VirtualClock.Advance(options.StepMs);
+            ++frame;
+            if (options.Frames > 0 && frame >= options.Frames) break;
+            // A person's session keeps to real time; a scripted one runs as fast as it can.
+            const Uint32 due = realStart + Uint32(frame) * options.StepMs, now = SDL_GetTicks();
+            if (!scripted && int32_t(due - now) > 0) SDL_Delay(due - now);
         }
+        recorder.Finish(frame);
+        if (!options.ScreenshotFile.empty() && !WriteWhole(options.ScreenshotFile, SavePng(game.DXDraw.Pixels())))
+            std::cerr << "rustwake: cannot write screenshot \"" << options.ScreenshotFile << "\"\n";
+        if (!options.DumpFile.empty() && !WriteWhole(options.DumpFile, DumpJson(game)))
+            std::cerr << "rustwake: cannot write dump \"" << options.DumpFile << "\"\n";
         platform.PanelWindow = nullptr;
         panel.reset();
         game.FormDestroy();

@@ -42,6 +42,8 @@ class IScriptHost {
 public:
     virtual ~IScriptHost() = default;
     virtual void Log(const std::string& message) = 0;
+    // A fault in the data an author should hear about; the run goes on.
+    virtual void Warn(const std::string& message) { Log(message); }
     virtual uint32_t Now() = 0;
     virtual int32_t Random(int32_t n) = 0;
     // Runs a world command for `self`; it pops its operands with PopText /

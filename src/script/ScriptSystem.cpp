@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "base/FileSystem.h"
+#include "base/Text.h"
 #include "script/Script.h"
 
 namespace fs = std::filesystem;
@@ -102,7 +103,12 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
     }
     std::shared_ptr<const TScriptFile> parsed = noNodes;
     try {
-        parsed = std::make_shared<const TScriptFile>(TScriptFile::Parse(Files.ReadFile(path)));
+        const std::string bytes = Files.ReadFile(path);
+        // Read once per change of the file, so said once, not at every event.
+        if (LooksLikeUtf8Letters(bytes))
+            Host.Warn("Script " + path +
+                      " is UTF-8 text, but scripts are read as Windows-1251: its letters show garbled");
+        parsed = std::make_shared<const TScriptFile>(TScriptFile::Parse(bytes));
     } catch (const EGameError& e) {
         // An unreadable file runs like a missing one; the log still says why.
         Host.Log(std::string("TScript -> ") + e.what());

@@ -169,4 +169,80 @@ TEST_F(Saving, PanelScreenshotNeedsNoWindow) {
     EXPECT_EQ(P().History.UndoCount(), 0u);
 }
 
+
+// The editor started as `scripts/play.sh debug` starts it: from the repository's top with a relative data
+// folder, and the other forms --data takes. Opening and saving must find the files of that folder.
+class DataFolderForms : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        Demo = DemoDataDir();
+        if (Demo.empty()) GTEST_SKIP() << "no demo data";
+        Top = fs::current_path();
+        fs::current_path(RW_SOURCE_DIR);
+        Saved = "data/locations/~form" + std::to_string(::getpid()) + ".map";
+    }
+    void TearDown() override {
+        if (Demo.empty()) return;
+        std::error_code ec;
+        fs::remove(fs::path(Demo) / Saved, ec);
+        fs::current_path(Top);
+    }
+    // The demo folder as the form under test spells it.
+    std::string DataArgument() const {
+        const std::string relative = fs::path(Demo).lexically_relative(RW_SOURCE_DIR).string();
+        const std::string form = GetParam();
+        if (form == "relative") return relative;
+        if (form == "trailing slash") return relative + "/";
+        if (form == "dot dot") return "./" + relative + "/../" + fs::path(relative).filename().string();
+        return Demo;
+    }
+    std::string Demo, Saved;
+    fs::path Top;
+};
+
+TEST_P(DataFolderForms, EditorOpensEditsAndSavesALocation) {
+    TGameOptions options;
+    options.DataDir = DataArgument();
+    options.GameParams = {"debug"};
+    options.Seed = 1;
+    options.Headless = true;
+    THeadlessPlatform platform;
+    TMainForm game(options, platform);
+    ASSERT_TRUE(game.Start()) << options.DataDir;
+
+    // The menu's dialog, as a person uses it.
+    TControlForm& panel = game.ControlForm;
+    panel.LoadPatternClick();
+    panel.OpenDialog.FileName = "loc02";
+    ASSERT_EQ(panel.OpenDialog.Accept(), Outcome::Chosen) << panel.OpenDialog.Message;
+    panel.OpenMapFile(panel.OpenDialog.Result.string());
+    ASSERT_TRUE(game.Errors.empty()) << game.Errors[0];
+    const int critters = game.World.CritterCount();
+    ASSERT_GT(critters, 1);
+
+    game.PanelCommand("select critter 1");
+    game.PanelCommand("click DelCritterButton");
+    panel.SaveMenuClick();
+    panel.SaveDialog.FileName = fs::path(Saved).filename().string();
+    ASSERT_EQ(panel.SaveDialog.Accept(), Outcome::Confirm) << panel.SaveDialog.Message;
+    ASSERT_EQ(panel.SaveDialog.Confirm(true), Outcome::Chosen);
+    panel.SaveMapFile(panel.SaveDialog.Result.string());
+    ASSERT_TRUE(fs::exists(fs::path(Demo) / Saved));
+
+    // The headless input's lines take the same path.
+    game.PanelCommand("open data/locations/loc02.map");
+    EXPECT_EQ(game.World.CritterCount(), critters);
+    game.PanelCommand("open " + Saved);
+    EXPECT_EQ(game.World.CritterCount(), critters - 1);
+    game.PanelCommand("save " + Saved);
+    EXPECT_TRUE(game.Errors.empty()) << game.Errors[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(Editor, DataFolderForms, ::testing::Values("relative", "trailing slash", "dot dot", "absolute"),
+                         [](const auto& test) {
+                             std::string name = test.param;
+                             std::erase(name, ' ');
+                             return name;
+                         });
+
 }  // namespace

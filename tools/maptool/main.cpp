@@ -1,14 +1,20 @@
 // rustwake-map: looks into location files without starting the game.
-//   rustwake-map info FILE    a JSON summary of the location
-//   rustwake-map check FILE   exit 0 for a sound file, 1 with the reason otherwise
+//   rustwake-map info FILE [--cells]   a JSON summary of the location, with --cells every cell that is not empty
+//   rustwake-map check FILE            exit 0 for a sound file, 1 with the reason otherwise
+//   rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]   the location as a picture
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 
+#include "Render.h"
 #include "base/Errors.h"
 #include "base/Json.h"
+#include "base/Text.h"
 #include "world/MapFormat.h"
 
 namespace {
@@ -37,7 +43,22 @@ std::string Array(const std::vector<std::string>& items, const std::string& inde
     return out + indent + "]";
 }
 
-std::string Info(const TMapData& map) {
+// Every cell with a block, an animation number or a hit type.
+std::string Cells(const TMapData& map) {
+    std::vector<std::string> cells;
+    for (int x = 0; x < MapCols; ++x)
+        for (int y = 0; y < MapRows; ++y) {
+            const TCell& c = map.Grid[size_t(x) * MapRows + size_t(y)];
+            if (!c.WalkBlock && !c.ShootBlock && !c.WalkAnim && !c.HitType) continue;
+            cells.push_back("{\"X\": " + std::to_string(x) + ", \"Y\": " + std::to_string(y) + ", \"WalkBlock\": " +
+                            std::to_string(c.WalkBlock) + ", \"ShootBlock\": " + std::to_string(c.ShootBlock) +
+                            ", \"WalkAnim\": " + std::to_string(c.WalkAnim) +
+                            ", \"HitType\": " + std::to_string(c.HitType) + "}");
+        }
+    return Array(cells, "  ");
+}
+
+std::string Info(const TMapData& map, bool withCells) {
     int walkBlocked = 0, shootBlocked = 0;
     for (const TCell& cell : map.Grid) {
         walkBlocked += cell.WalkBlock != 0;
@@ -71,29 +92,96 @@ std::string Info(const TMapData& map) {
                               .Int("Disabled", o.Disabled)
                               .Text("ScriptName", o.ScriptName)
                               .Str());
-    return TJsonObject("")
-        .Text("PatternName", map.PatternName)
+    TJsonObject info("");
+    info.Text("PatternName", map.PatternName)
         .Text("MapScript", map.MapScript)
         .Int("CritterCount", (long long)map.Critters.size())
         .Int("ObjectCount", (long long)map.Objects.size())
         .Int("WalkBlockedCells", walkBlocked)
         .Int("ShootBlockedCells", shootBlocked)
         .Field("Critters", Array(critters, "  "))
-        .Field("Objects", Array(objects, "  "))
-        .Str();
+        .Field("Objects", Array(objects, "  "));
+    if (withCells) info.Field("Cells", Cells(map));
+    return info.Str();
+}
+
+// The data folder for pictures: the one given, the one the file lies in
+// (DIR/data/locations/FILE), else where the game itself would look.
+std::filesystem::path FindDataDir(const std::string& given, const std::string& mapFile) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!given.empty()) return given;
+    const fs::path locations = fs::absolute(mapFile, ec).parent_path();
+    if (SameText(locations.filename().string(), "locations") &&
+        SameText(locations.parent_path().filename().string(), "data"))
+        return locations.parent_path().parent_path();
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec)
+        for (const fs::path& dir : {exe.parent_path(), exe.parent_path() / "demo"})
+            if (fs::is_directory(dir / "data", ec)) return dir;
+    return fs::current_path(ec);
+}
+
+int Render(const TMapData& map, const std::string& mapFile, const std::string& out, const std::string& dataDir,
+           const TRenderOptions& options) {
+    std::vector<std::string> notes;
+    const TBitmap picture = RenderLocation(map, FindDataDir(dataDir, mapFile), options, notes);
+    for (const std::string& note : notes) std::cerr << "rustwake-map: " << note << '\n';
+    std::ofstream file(out, std::ios::binary);
+    const std::string png = SavePng(picture);
+    if (!file.write(png.data(), std::streamsize(png.size()))) {
+        std::cerr << "Cannot create file \"" << out << "\"\n";
+        return 1;
+    }
+    return 0;
 }
 
 int Usage() {
-    std::cerr << "usage: rustwake-map info FILE    print a JSON summary of a location file\n"
-                 "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n";
+    std::cerr << "usage: rustwake-map info FILE [--cells]  print a JSON summary of a location file\n"
+                 "                                           (--cells: also every cell that is not empty)\n"
+                 "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n"
+                 "       rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]\n"
+                 "                                 draw the location as the game shows it at rest\n"
+                 "                                 (--blocks: walk and shoot blocks and hit types over it)\n";
     return 2;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) return Usage();
+    if (argc < 3) return Usage();
     const std::string command = argv[1], path = argv[2];
-    if (command != "info" && command != "check") return Usage();
+    if (command != "info" && command != "check" && command != "render") return Usage();
+    // Options after FILE (render: after OUT.png).
+    std::string out, dataDir;
+    bool cells = false;
+    TRenderOptions renderOptions;
+    int next = 3;
+    if (command == "render") {
+        if (argc < 4) return Usage();
+        out = argv[next++];
+    }
+    for (; next < argc; ++next) {
+        const std::string a = argv[next];
+        if (a == "--cells" && command == "info") {
+            cells = true;
+        } else if (a == "--blocks" && command == "render") {
+            renderOptions.Blocks = true;
+        } else if ((a == "--scale" || a == "--data") && command == "render" && next + 1 < argc) {
+            const std::string value = argv[++next];
+            if (a == "--data") {
+                dataDir = value;
+                continue;
+            }
+            char* end = nullptr;
+            renderOptions.Scale = std::strtod(value.c_str(), &end);
+            if (*end || !(renderOptions.Scale > 0 && renderOptions.Scale <= 8)) {
+                std::cerr << "rustwake-map: --scale takes a number above 0 and up to 8, not \"" << value << "\"\n";
+                return 2;
+            }
+        } else {
+            return Usage();
+        }
+    }
 
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -104,8 +192,9 @@ int main(int argc, char** argv) {
     bytes << in.rdbuf();
     try {
         TMapData map = ParseMap(bytes.str(), path);
+        if (command == "render") return Render(map, path, out, dataDir, renderOptions);
         if (command == "info")
-            std::cout << Info(map) << '\n';
+            std::cout << Info(map, cells) << '\n';
         else
             std::cout << path << ": sound, " << map.Critters.size()
                       << (map.Critters.size() == 1 ? " critter, " : " critters, ") << map.Objects.size()
