@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the normal build, the same suites
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of
-# each fuzz target.
+# Sets up, builds and runs every test: the normal build, its install and
+# Debian package, the same suites under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,6 +13,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRW_BUILD_TESTS=
   -DRW_STRICT_WARNINGS=ON >/dev/null
 cmake --build build -j "$JOBS"
 ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
+
+echo "== install and package"
+bash tests/install/check-install.sh build
 
 echo "== sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF \

@@ -11,13 +11,15 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Without --data the game looks for data/ beside the executable, then in
-// the current folder.
+// Without --data the game looks for data/ beside the executable (or in its
+// demo/ folder, as built), then where an install puts it (<prefix>/share/rustwake
+// beside <prefix>/bin), then in the current folder.
 std::string DefaultDataDir() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec) {
-        for (fs::path dir : {exe.parent_path(), exe.parent_path() / "demo"})
+        const fs::path bin = exe.parent_path();
+        for (fs::path dir : {bin, bin / "demo", bin.parent_path() / "share" / "rustwake"})
             if (fs::is_directory(dir / "data", ec)) return dir.string();
     }
     return fs::current_path().string();

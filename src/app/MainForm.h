@@ -103,6 +103,9 @@ public:
     void AddQuestion(const std::string& text);
     void renderDialog();
     void PlayMusic(const std::string& fileName);
+    // Copies a track to the working copy "temp.mp3" and names what to play: the copy, or the track itself
+    // when the data folder cannot be written (an installed game run by a player).
+    std::string CopyMusic(const std::string& track);
 
     // A headless input line that operates the editor panel.
     void PanelCommand(const std::string& args);
@@ -158,6 +161,8 @@ public:
     uint32_t DeathTime = 0;
     bool MusicOn = false;
     bool MusicBroken = false;
+    // What PlayMusic plays for the current screen: the working copy, or the track (see CopyMusic).
+    std::string MusicFile = "temp.mp3";
     bool Closed = false;  // the main window has closed: the program ends
     bool SurfaceReady = false;
 

@@ -69,14 +69,14 @@ void TMainForm::MMInit() {
 
     Menu.PhaseStart = Now();
     Log("TMainForm.MMInit -> trying to load music...");
-    Files.CopyFile("data\\Music\\MainMenu.mp3", "temp.mp3");
+    MusicFile = CopyMusic("data\\Music\\MainMenu.mp3");
     if (Menu.CreditsOnly) {
-        PlayMusic("temp.mp3");
+        PlayMusic(MusicFile);
         Menu.SubState = SubCredits;
         DXT.Interval = 10;
         Menu.PhaseStart = Now();
     } else if (Menu.ReturnToMenu) {
-        PlayMusic("temp.mp3");
+        PlayMusic(MusicFile);
         Menu.SubState = SubMenu;
         DXT.Interval = 10;
     } else {
@@ -96,6 +96,10 @@ void TMainForm::PlayMusic(const std::string& fileName) {
         MusicOn = true;
     else
         MusicBroken = true;
+}
+
+std::string TMainForm::CopyMusic(const std::string& track) {
+    return Files.CopyFile(track, "temp.mp3") || !Files.Exists(track) ? "temp.mp3" : track;
 }
 
 void TMainForm::StopMusic() {
@@ -124,7 +128,7 @@ void TMainForm::MMRender() {
             if (t >= 9000) {
                 Menu.SubState = SubMenu;
                 DXT.Interval = 10;
-                PlayMusic("temp.mp3");
+                PlayMusic(MusicFile);
                 Log("TMainForm.MMInit -> music started.");
             }
             break;
@@ -278,8 +282,8 @@ void TMainForm::NewGame(const std::string& location) {
     Log("TMainForm.MMMouseUp -> trying to start music...");
     StopMusic();
     Files.DeleteFile("temp.mp3");
-    Files.CopyFile("data\\Music\\loc01.mp3", "temp.mp3");
-    PlayMusic("temp.mp3");
+    MusicFile = CopyMusic("data\\Music\\loc01.mp3");
+    PlayMusic(MusicFile);
     Log("TMainForm.MMMouseUp -> music started.");
 }
 

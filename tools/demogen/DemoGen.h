@@ -35,5 +35,7 @@ void WriteImpacts(const TOutput& out);    // Impacts.cpp: hit-type impact strips
 void WriteSounds(const TOutput& out);     // Sounds.cpp: every wave
 // Music.cpp: the two tracks (see Music.h; they are made in the background).
 void WriteWorld(const TOutput& out);  // Maps.cpp: scripts and (later) locations
+// Icon.cpp: the application icon, SIZExSIZE/apps/rustwake.png for the desktop's icon theme folders.
+void WriteIcons(const TOutput& out);
 
 }  // namespace demogen

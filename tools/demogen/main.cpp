@@ -7,6 +7,7 @@
 #include <exception>
 #include <fstream>
 #include <stdexcept>
+#include <string>
 #include <system_error>
 
 #include "DemoGen.h"
@@ -44,12 +45,32 @@ void TOutput::WriteBmp(const std::string& relPath, const TImage& img) const {
 
 }  // namespace demogen
 
+namespace {
+const char Usage[] =
+    "Usage: rustwake-demogen OUTDIR\n"
+    "       rustwake-demogen --icons DIR\n"
+    "\n"
+    "  OUTDIR       write the demo data tree OUTDIR/data/\n"
+    "  --icons DIR  write the application icon as DIR/SIZExSIZE/apps/rustwake.png (32, 48, 128, 256)\n"
+    "  --help       show this text\n";
+}  // namespace
+
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '\0') {
-        std::fprintf(stderr, "usage: rustwake-demogen OUTDIR\n  writes the demo data tree OUTDIR/data/\n");
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && first == "--help") {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+    const bool icons = argc == 3 && first == "--icons" && argv[2][0] != '\0';
+    if (!icons && (argc != 2 || first.empty() || first[0] == '-')) {
+        std::fputs(Usage, stderr);
         return 2;
     }
     try {
+        if (icons) {
+            demogen::WriteIcons(demogen::TOutput{std::filesystem::path(argv[2])});
+            return 0;
+        }
         const demogen::TOutput out{std::filesystem::path(argv[1])};
         // Music takes longest (synthesis and the MP3 encoder), so it runs beside the pictures.
         demogen::TMusicJob music(out);

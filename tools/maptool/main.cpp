@@ -2,6 +2,7 @@
 //   rustwake-map info FILE [--cells]   a JSON summary of the location, with --cells every cell that is not empty
 //   rustwake-map check FILE            exit 0 for a sound file, 1 with the reason otherwise
 //   rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]   the location as a picture
+// Anything else prints the usage and exits with status 2.
 #include <unistd.h>
 
 #include <cstdio>
@@ -106,7 +107,8 @@ std::string Info(const TMapData& map, bool withCells) {
 }
 
 // The data folder for pictures: the one given, the one the file lies in
-// (DIR/data/locations/FILE), else where the game itself would look.
+// (DIR/data/locations/FILE), else where the game itself would look (an
+// installed tool finds the installed data in ../share/rustwake).
 std::filesystem::path FindDataDir(const std::string& given, const std::string& mapFile) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -117,7 +119,8 @@ std::filesystem::path FindDataDir(const std::string& given, const std::string& m
         return locations.parent_path().parent_path();
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (!ec)
-        for (const fs::path& dir : {exe.parent_path(), exe.parent_path() / "demo"})
+        for (const fs::path& dir :
+             {exe.parent_path(), exe.parent_path() / "demo", exe.parent_path().parent_path() / "share" / "rustwake"})
             if (fs::is_directory(dir / "data", ec)) return dir;
     return fs::current_path(ec);
 }
@@ -136,18 +139,26 @@ int Render(const TMapData& map, const std::string& mapFile, const std::string& o
     return 0;
 }
 
+const char UsageText[] =
+    "usage: rustwake-map info FILE [--cells]  print a JSON summary of a location file\n"
+    "                                           (--cells: also every cell that is not empty)\n"
+    "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n"
+    "       rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]\n"
+    "                                 draw the location as the game shows it at rest\n"
+    "                                 (--blocks: walk and shoot blocks and hit types over it)\n"
+    "       rustwake-map --help       show this text\n";
+
 int Usage() {
-    std::cerr << "usage: rustwake-map info FILE [--cells]  print a JSON summary of a location file\n"
-                 "                                           (--cells: also every cell that is not empty)\n"
-                 "       rustwake-map check FILE   exit 0 when the file is sound, 1 with the reason when not\n"
-                 "       rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]\n"
-                 "                                 draw the location as the game shows it at rest\n"
-                 "                                 (--blocks: walk and shoot blocks and hit types over it)\n";
+    std::cerr << UsageText;
     return 2;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << UsageText;
+        return 0;
+    }
     if (argc < 3) return Usage();
     const std::string command = argv[1], path = argv[2];
     if (command != "info" && command != "check" && command != "render") return Usage();

@@ -297,11 +297,15 @@ std::string ReadBytes(const fs::path& path) {
     return bytes.str();
 }
 
+const char UsageText[] =
+    "usage: rustwake-script check [--data DIR] FILE|DIR...\n"
+    "       rustwake-script --help\n"
+    "  checks script files (a folder: its .sc files); with --data also every script of\n"
+    "  DIR/data/scripts and the scripts and pictures the locations of DIR name.\n"
+    "  Prints file:node:key: warning|error: text; exit status 1 when an error was found.\n";
+
 int Usage() {
-    std::cerr << "usage: rustwake-script check [--data DIR] FILE|DIR...\n"
-                 "  checks script files (a folder: its .sc files); with --data also every script of\n"
-                 "  DIR/data/scripts and the scripts and pictures the locations of DIR name.\n"
-                 "  Prints file:node:key: warning|error: text; exit status 1 when an error was found.\n";
+    std::cerr << UsageText;
     return 2;
 }
 
@@ -309,6 +313,10 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--help") {
+        std::cout << UsageText;
+        return 0;
+    }
     if (args.empty() || args[0] != "check") return Usage();
     std::string dataDir;
     std::vector<std::string> paths;
@@ -317,8 +325,10 @@ int main(int argc, char** argv) {
             if (++i >= args.size()) return Usage();
             dataDir = args[i];
         } else if (args[i] == "--help" || args[i] == "-h") {
-            Usage();
+            std::cout << UsageText;
             return 0;
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            return Usage();
         } else {
             paths.push_back(args[i]);
         }
