@@ -10,24 +10,6 @@
 #include "critters/Critter.h"
 #include "world/Obj.h"
 
-namespace {
-// The list files: one picture name per line, CR LF, a lone CR or LF also
-// ends a line; lines are taken whole, without trimming.
-std::vector<std::string> ReadListFile(const TFileSystem& files, const std::string& path) {
-    std::string text = Cp1251ToUtf8(files.ReadFile(path));
-    std::vector<std::string> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-    }
-    return lines;
-}
-}  // namespace
-
 TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
     : Options(options),
       Platform(platform),

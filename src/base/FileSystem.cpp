@@ -216,3 +216,7 @@ std::vector<std::string> TFileSystem::ListFiles(std::string_view gameDir, std::s
     std::sort(out.begin(), out.end());
     return out;
 }
+
+std::vector<std::string> ReadListFile(const TFileSystem& files, const std::string& gamePath) {
+    return SplitLines(Cp1251ToUtf8(files.ReadFile(gamePath)));
+}

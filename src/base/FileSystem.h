@@ -58,5 +58,9 @@ void WriteRealFileAtomic(const std::filesystem::path& file, std::string_view dat
 // script name, a list line, a location to travel to) leads out of data/.
 void CheckDataPath(std::string_view gamePath);
 
+// A list file (Critters.lst and its kind): one name per line, in
+// Windows-1251, read as UTF-8 lines (see SplitLines). Throws as ReadFile.
+std::vector<std::string> ReadListFile(const TFileSystem& files, const std::string& gamePath);
+
 // "data\Images\Main.bmp" -> "data/Images/Main.bmp".
 std::string SlashPath(std::string_view gamePath);

@@ -22,14 +22,8 @@ TIniFile TIniFile::ParseCp1251(std::string_view bytes) { return Parse(Cp1251ToUt
 TIniFile TIniFile::Parse(std::string_view text) {
     TIniFile ini;
     TIniSection* current = nullptr;
-    size_t pos = 0;
-    while (pos <= text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string line = Trim(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++pos;
-
+    for (const std::string& raw : SplitLines(text)) {
+        std::string line = Trim(raw);
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
             size_t close = line.find(']');

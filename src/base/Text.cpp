@@ -238,3 +238,22 @@ std::string EscapeControlBytes(std::string_view s) {
     }
     return out;
 }
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        lines.emplace_back(text.substr(pos, end - pos));
+        pos = end + 1;
+        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return lines;
+}
+
+bool ListHas(const std::vector<std::string>& names, std::string_view name) {
+    for (const std::string& s : names)
+        if (SameText(s, name)) return true;
+    return false;
+}

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Texts live in memory as UTF-8; files on disk are Windows-1251.
 std::string Cp1251ToUtf8(std::string_view cp1251);
@@ -40,6 +41,11 @@ std::optional<int32_t> TryStrToInt(std::string_view s);
 int32_t StrToInt(std::string_view s);
 
 std::string Trim(std::string_view s);
+// The lines of a text: CR LF, a lone CR or a lone LF ends a line; lines are
+// taken whole, without trimming, and a last line end adds no empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+// Whether `names` holds `name`, letter case aside.
+bool ListHas(const std::vector<std::string>& names, std::string_view name);
 // Control bytes other than line ends as \xNN, so a name holding one is shown whole.
 std::string EscapeControlBytes(std::string_view s);
 

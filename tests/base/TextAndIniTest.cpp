@@ -61,6 +61,20 @@ TEST(RoundEven, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(RoundEven(13.8), 14);
 }
 
+// List files come from any editor: every line end counts once, and a line
+// is kept as written, spaces and empty lines included.
+TEST(SplitLines, EveryLineEndCountsOnce) {
+    using L = std::vector<std::string>;
+    EXPECT_EQ(SplitLines(""), L{});
+    EXPECT_EQ(SplitLines("a\r\nb\nc\rd"), (L{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\r\n"), L{"a"});
+    EXPECT_EQ(SplitLines("a\n\r\nb"), (L{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("a\r\r\nb"), (L{"a", "", "b"}));
+    EXPECT_EQ(SplitLines(" a \n\n"), (L{" a ", ""}));
+    EXPECT_TRUE(ListHas({"Metal_idle", "sand"}, "METAL_IDLE"));
+    EXPECT_FALSE(ListHas({"Metal_idle"}, "metal"));
+}
+
 TEST(IniFile, ReadsProfileStrings) {
     TIniFile ini = TIniFile::Parse(
         "; comment\r\n"

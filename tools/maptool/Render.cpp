@@ -17,24 +17,6 @@ namespace {
 
 constexpr int LocationW = MapCols * TileW, LocationH = MapRows * TileH;
 
-std::vector<std::string> ReadList(const TFileSystem& files, const std::string& path) {
-    std::vector<std::string> names;
-    const std::string text = Cp1251ToUtf8(files.ReadFile(path));
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        names.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-    }
-    return names;
-}
-
-bool Listed(const std::vector<std::string>& list, const std::string& name) {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return SameText(s, name); });
-}
-
 class TPictures {
 public:
     TPictures(const TFileSystem& files, std::vector<std::string>& notes) : Files(files), Notes(notes) {}
@@ -44,7 +26,7 @@ public:
         const std::string key = folder + "/" + LowerCase(name);
         if (auto it = Cache.find(key); it != Cache.end()) return it->second.get();
         std::unique_ptr<TImageItem>& item = Cache[key];
-        if (!Listed(list, name)) {
+        if (!ListHas(list, name)) {
             Notes.push_back("picture \"" + name + "\" is not in " + folder + ".lst");
             return nullptr;
         }
@@ -117,9 +99,9 @@ TBitmap RenderLocation(const TMapData& map, const std::filesystem::path& dataDir
         }
     };
     guarded([&] { ini = TIniFile::ParseCp1251(files.ReadFile("data\\data\\game.ini")); });
-    guarded([&] { critterList = ReadList(files, "data\\Images\\Critters\\Critters.lst"); });
-    guarded([&] { objectList = ReadList(files, "data\\Images\\Objects\\Objects.lst"); });
-    guarded([&] { locationList = ReadList(files, "data\\Images\\Locations\\Locations.lst"); });
+    guarded([&] { critterList = ReadListFile(files, "data\\Images\\Critters\\Critters.lst"); });
+    guarded([&] { objectList = ReadListFile(files, "data\\Images\\Objects\\Objects.lst"); });
+    guarded([&] { locationList = ReadListFile(files, "data\\Images\\Locations\\Locations.lst"); });
 
     TFontEngine fonts;
     TSurface surface(fonts);
@@ -164,7 +146,7 @@ TBitmap RenderLocation(const TMapData& map, const std::filesystem::path& dataDir
             const int direction = ((c.Direction % 8) + 8) % 8;
             const int x = c.StartX * TileW - ini.ReadInteger(set, "OffX", 0);
             const int y = c.StartY * TileH - ini.ReadInteger(set, "OffY", 0);
-            if (Listed(critterList, set + "_shadow"))
+            if (ListHas(critterList, set + "_shadow"))
                 if (const TImageItem* shadowSheet = pictures.Load("Critters", critterList, set + "_shadow")) {
                     TImageItem shadow = *shadowSheet;
                     shadow.PatternWidth = item.PatternWidth;

@@ -223,24 +223,9 @@ private:
     }
 };
 
-// The list file's names, one a line, as the game reads them.
+// The list file's names, one a line, as the game reads them; none when it is missing.
 std::vector<std::string> ReadList(const TFileSystem& files, const std::string& path) {
-    std::vector<std::string> names;
-    if (!files.Exists(path)) return names;
-    std::string text = Cp1251ToUtf8(files.ReadFile(path));
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos) end = text.size();
-        names.push_back(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (end < text.size() && text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-    }
-    return names;
-}
-
-bool Listed(const std::vector<std::string>& list, const std::string& name) {
-    return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return SameText(s, name); });
+    return files.Exists(path) ? ReadListFile(files, path) : std::vector<std::string>{};
 }
 
 std::string Quoted(const std::string& label) {
@@ -267,14 +252,14 @@ void CheckLocations(TChecker& checker, const TFileSystem& files, const std::stri
                 checker.Report(shown, what, "script", true,
                                "script \"" + scriptName + "\" has no file data/scripts/" + scriptName + ".sc");
         };
-        if (!Listed(locations, map.PatternName))
+        if (!ListHas(locations, map.PatternName))
             checker.Report(shown, "location", "pattern", true,
                            "picture \"" + map.PatternName + "\" is not in Locations.lst");
         if (!map.MapScript.empty()) script("location", map.MapScript);
         for (size_t i = 0; i < map.Critters.size(); ++i) {
             const TMapCritter& c = map.Critters[i];
             const std::string what = "critter " + std::to_string(i) + Quoted(c.Label);
-            if (!Listed(critters, c.Skin + "_idle"))
+            if (!ListHas(critters, c.Skin + "_idle"))
                 checker.Report(shown, what, "skin", true, "picture \"" + c.Skin + "_idle\" is not in Critters.lst");
             // An empty script name is how a critter is left without events.
             if (!c.ScriptName.empty()) script(what, c.ScriptName);
@@ -282,7 +267,7 @@ void CheckLocations(TChecker& checker, const TFileSystem& files, const std::stri
         for (size_t i = 0; i < map.Objects.size(); ++i) {
             const TMapObject& o = map.Objects[i];
             const std::string what = "object " + std::to_string(i) + Quoted(o.Label);
-            if (!Listed(objects, o.ImageName))
+            if (!ListHas(objects, o.ImageName))
                 checker.Report(shown, what, "picture", true, "picture \"" + o.ImageName + "\" is not in Objects.lst");
             script(what, o.ScriptName.empty() ? "obj_def" : o.ScriptName);
         }
