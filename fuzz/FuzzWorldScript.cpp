@@ -143,9 +143,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int i = 0; i < g.World.CritterCount() && g.World.Generation == generation; ++i)
             g.Guard([&] { g.World.Critters[size_t(i)]->Update(); });
         if (g.World.DrawList) {
-            g.World.DrawList->Draw();
+            g.World.DrawList->Draw(g.DXDraw, g.View.ScrollX, g.View.ScrollY);
             int32_t kind = -1;
-            g.World.DrawList->Pick(g.View.MouseX, g.View.MouseY, kind);
+            g.World.DrawList->Pick(g.DXDraw, g.View.ScrollX, g.View.ScrollY, g.View.MouseX, g.View.MouseY, kind);
         }
     }
     g.DXT.Enabled = true;
