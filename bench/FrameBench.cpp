@@ -35,7 +35,7 @@ struct TBenchGame {
         g.LoadMap("data\\locations\\loc01.map");
         const char* skins[] = {"raider", "nomad", "metal"};
         for (int i = g.World.CritterCount(); i < 40; ++i) {
-            auto c = std::make_shared<tCritter>(g, i);
+            auto c = std::make_shared<tCritter>(g.Context, i);
             g.World.Critters.push_back(c);
             g.ControlForm.CritterListBox.Items.push_back("NPC");
             c->SetSkin(skins[i % 3]);
@@ -44,7 +44,7 @@ struct TBenchGame {
         }
         const char* images[] = {"barrel", "crate", "fire_barrel", "smoke", "lamp_post", "tyres"};
         for (int i = g.World.ObjectCount(); i < 60; ++i) {
-            auto o2 = std::make_shared<tObj>(g, i);
+            auto o2 = std::make_shared<tObj>(g.Context, i);
             g.World.Objects.push_back(o2);
             g.ControlForm.ObjectListBox.Items.push_back("obj");
             o2->X = 40 + (i * 13) % 39;

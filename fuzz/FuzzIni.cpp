@@ -7,15 +7,15 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/MainForm.h"
 #include "base/Ini.h"
+#include "world/GameConfig.h"
 #include "world/SpecialObjects.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TIniFile ini = TIniFile::ParseCp1251(std::string_view(reinterpret_cast<const char*>(data), size));
-    // The game reads up to MaxConfigCount entries; a few hundred reach every kind of section and keep runs quick.
+    // The game reads up to TGameConfig::MaxCount entries; a few hundred reach every kind of section and keep runs quick.
     auto count = [&](const char* key) {
-        return std::min({ini.ReadInteger("Main", key, 0), TMainForm::MaxConfigCount, int32_t(256)});
+        return std::min({ini.ReadInteger("Main", key, 0), TGameConfig::MaxCount, int32_t(256)});
     };
     size_t total = 0;
     const struct {

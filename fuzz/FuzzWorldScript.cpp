@@ -14,7 +14,7 @@
 #include "app/MainForm.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
-#include "platform/Headless.h"
+#include "platform/HeadlessPlatform.h"
 #include "world/MapFormat.h"
 
 namespace {

@@ -9,7 +9,7 @@ PACKAGES=(
   fonts-wine lame
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev ccache
-  xvfb imagemagick
+  xvfb imagemagick python3
   dpkg-dev file man-db desktop-file-utils appstream lintian
 )
 

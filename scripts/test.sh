@@ -9,7 +9,8 @@ JOBS=$(nproc)
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 
 echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRW_BUILD_TESTS=ON -DRW_BUILD_BENCH=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRW_BUILD_TESTS=ON -DRW_BUILD_BENCH=ON \
+  -DRW_STRICT_WARNINGS=ON >/dev/null
 cmake --build build -j "$JOBS"
 ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
@@ -17,7 +18,8 @@ echo "== install and package"
 bash tests/install/check-install.sh build
 
 echo "== sanitizers"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF >/dev/null
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF \
+  -DRW_STRICT_WARNINGS=ON >/dev/null
 cmake --build build-asan -j "$JOBS"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure -j "$JOBS" |
   tee build-asan/ctest.log

@@ -107,7 +107,7 @@ std::string DumpJson(const TMainForm& g) {
     j.Field("musicVolume", st.MusicVolume).Field("effectsVolume", st.EffectsVolume).Field("mute", st.Mute);
     j.Field("muteUnfocused", st.MuteUnfocused).Field("edgeScroll", st.EdgeScroll);
     j.EndObject();
-    DumpPanel(j, g.ControlForm);
+    DumpPanel(j, g.ControlForm, g.Platform.PanelVisible(), g.View.HoverTileX, g.View.HoverTileY);
     j.EndObject();
     return j.Str();
 }

@@ -25,33 +25,8 @@ std::string CritterSection(const std::string& name) {
 }
 }  // namespace
 
-int32_t TMainForm::ConfigCount(const std::string& key) {
-    if (auto it = ConfigCounts.find(key); it != ConfigCounts.end()) return it->second;
-    int32_t count = ControlForm.Config.ReadInteger("Main", key, 0);
-    if (count > MaxConfigCount) {
-        ReportError(EGameError("Configuration file data\\data\\game.ini: [Main] " + key + "=" + std::to_string(count) +
-                               " is more than the limit of " + std::to_string(MaxConfigCount) + "; the first " +
-                               std::to_string(MaxConfigCount) + " are read"));
-        count = MaxConfigCount;
-    }
-    ConfigCounts[key] = count;
-    return count;
-}
-
-const TSpecialObjects& TMainForm::SpecialObjects() {
-    if (!SpecialTable)
-        SpecialTable =
-            std::make_unique<TSpecialObjects>(TSpecialObjects::Read(ControlForm.Config, ConfigCount("SpecialObjects")));
-    return *SpecialTable;
-}
-
-void TMainForm::ConfigChanged() {
-    ConfigCounts.clear();
-    SpecialTable.reset();
-}
-
 void TMainForm::GameInit() {
-    const TIniFile& ini = ControlForm.Config;
+    const TIniFile& ini = Config.Ini;
 
     if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
 
@@ -65,13 +40,13 @@ void TMainForm::GameInit() {
         addWave("player_fire", "data\\sounds\\player_fire.wav");
         for (int n = 1; n <= 12; ++n)
             addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
-        int sounds = ConfigCount("Sounds");
+        int sounds = Config.Count("Sounds");
         for (int k = 0; k < sounds; ++k) {
             std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
             addWave(name, "data\\sounds\\" + name + ".wav");
         }
-        for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
-            std::string s = ini.ReadString(ControlForm.HitTypeName(t), "sound", "");
+        for (int t = 0; t < Config.HitTypeCount(); ++t) {
+            std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
             for (int n = 1; n <= 3; ++n) {
                 std::string name = s + std::to_string(n);
                 if (s.empty())
@@ -114,7 +89,7 @@ void TMainForm::GameInit() {
     addInterface("Main", 253, 168);
     addInterface("Dialog", 0, 0);
 
-    int heads = ConfigCount("Heads");
+    int heads = Config.Count("Heads");
     for (int k = 0; k < heads; ++k) {
         std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
         TImageItem& item = DXIL.Add();
@@ -124,8 +99,8 @@ void TMainForm::GameInit() {
         item.TransparentColor = 0xFF00FF;
     }
 
-    for (int t = 0; t < ControlForm.HitTypeCount(); ++t) {
-        std::string name = ini.ReadString(ControlForm.HitTypeName(t), "image", "");
+    for (int t = 0; t < Config.HitTypeCount(); ++t) {
+        std::string name = ini.ReadString(Config.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
         if (!name.empty()) item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Misc\\" + name + ".bmp", pixelBudget);
         item.Name = name;
@@ -146,7 +121,7 @@ void TMainForm::GameInit() {
         item.PatternHeight = ini.ReadInteger(section, "Height", 0);
     }
 
-    const TSpecialObjects& special = SpecialObjects();
+    const TSpecialObjects& special = Config.SpecialObjects();
     for (const std::string& line : ObjectImages) {
         TImageItem& item = DXIL.Add();
         item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Objects\\" + line + ".bmp", pixelBudget);
@@ -162,7 +137,7 @@ void TMainForm::GameInit() {
 
     if (DebugMode && FirstLoad) {
         World.Critters.clear();
-        World.Critters.push_back(std::make_unique<tCritter>(*this, 0));
+        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
         tCritter& player = *World.Critters[0];
         player.SetDirection(5);
         player.SetSkin("metal");
@@ -174,11 +149,11 @@ void TMainForm::GameInit() {
         player.DmgMin = 3;
         player.DmgMax = 6;
         player.Accuracy = 90;
-        ControlForm.CritterListBox.Clear();
-        ControlForm.CritterListBox.Items.push_back("Игрок");
-        ControlForm.CritterListBox.ItemIndex = 0;
+        World.CritterLabels.Clear();
+        World.CritterLabels.Items.push_back("Игрок");
+        World.CritterLabels.ItemIndex = 0;
         ControlForm.CritterListBoxClick();
-        World.DrawList = std::make_unique<tObjHandler>(*this);
+        World.DrawList = std::make_unique<tObjHandler>(Context);
         World.DrawList->Rebuild();
     }
 

@@ -34,10 +34,13 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
       Files(options.DataDir.empty() ? std::filesystem::current_path() : std::filesystem::path(options.DataDir)),
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),
+      GameClock(platform),
       Scripts(Files, *this),
-      ControlForm(*this),
+      Context{World, Scripts, DXIL, DXWL, Rand, GameClock, Config, *this},
+      ControlForm(Context, Config, Files, *this),
       Dirs(TUserDirs::FromEnvironment()) {
     Settings = TSettingsFile(Dirs.SettingsFile()).Load(SettingsProblem);
+    Config.Report = [this](const std::exception& error) { ReportError(error); };
 }
 
 TMainForm::~TMainForm() {
@@ -232,6 +235,17 @@ void TMainForm::Log(const std::string& message) {
 void TMainForm::PlayerDead() {
     if (!DebugMode) PlayerDeadFlag = true;
     DeathTime = Now();
+}
+
+void TMainForm::RecordsRenumbered(int32_t kind, const std::function<int(int)>& map) {
+    const int32_t owner = kind == KindCritter ? OwnerCritter : OwnerObject;
+    if (Dialog.OwnerKind == owner && Dialog.OwnerIndex >= 0) Dialog.OwnerIndex = map(Dialog.OwnerIndex);
+    if (View.HoverKind == kind && View.HoverIndex >= 0) View.HoverIndex = map(View.HoverIndex);
+}
+
+void TMainForm::CloseGame() {
+    Closed = true;
+    Platform.CloseMainWindow();
 }
 
 void TMainForm::Guard(const std::function<void()>& handler) {

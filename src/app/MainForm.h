@@ -7,84 +7,38 @@
 #include <string>
 #include <vector>
 
+#include "app/DialogState.h"
+#include "app/MenuState.h"
 #include "app/Options.h"
+#include "app/GameClock.h"
 #include "app/GameLog.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
 #include "app/UserDirs.h"
+#include "app/ViewState.h"
 #include "base/FileSystem.h"
 #include "base/Random.h"
 #include "editor/model/ControlForm.h"
+#include "editor/model/EditorHost.h"
 #include "media/Font.h"
 #include "media/ImageList.h"
 #include "media/PictureCache.h"
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "media/Surface.h"
-#include "screens/PauseMenu.h"
+#include "app/PauseMenu.h"
 #include "script/Script.h"
-#include "world/SpecialObjects.h"
+#include "world/GameConfig.h"
 #include "world/World.h"
+#include "world/WorldContext.h"
 
 enum TScreenMode : uint8_t { smGame = 0, smDialog = 2, smMainMenu = 3 };
 enum TMouseButton : int { mbLeft = 0, mbRight = 1, mbMiddle = 2 };
 
-// View and frame state of the game screen, shared with its input handlers.
-struct TViewState {
-    int32_t ScrollX = 0, ScrollY = 0;
-    float VelocityX = 0, VelocityY = 0;
-    int32_t MouseX = 0, MouseY = 0;
-    int32_t HoverTileX = 0, HoverTileY = 0;
-    bool HoverRequest = false;
-    int32_t HoverIndex = -1;
-    int32_t HoverKind = -1;
-    bool AttackCursor = false;
-    bool InventoryPressed = false, MenuPressed = false;
-    bool MiddleDrag = false;
-    bool TileInfoShown = true;
-    bool DeleteLatch = false;
-    bool LeftHeld = false, RightHeld = false;
-    bool InventoryCaptured = false, MenuCaptured = false;
-    // The pointer is over the window; edge scrolling needs it there.
-    bool PointerInside = true;
-};
-
-// The dialog window and its portrait fade.
-struct TDialogState {
-    std::string CurrentHead;
-    int32_t OwnerIndex = -1;
-    int32_t OwnerKind = -1;
-    std::vector<std::string> Question;
-    std::vector<std::string> Answers;
-    std::vector<std::string> AnswerNodes;
-    int32_t Hovered = -1;
-    bool FadeRunning = false;
-    std::string PreviousHead, NewHead;
-    int32_t FadeDuration = 1000;
-    uint32_t FadeStart = 0;
-    // A portrait fade lasts as the script says, but never longer than this.
-    static constexpr int32_t MaxFadeMs = 10000;
-};
-
-// The main menu's state.
-struct TMenuState {
-    uint8_t SubState = 0;  // 0 menu, 1 logo splash, 2 credits
-    uint32_t PhaseStart = 0;
-    int32_t LogoAlpha = 0;
-    bool Paused = false;
-    uint32_t PausedElapsed = 0;
-    bool SpaceLatch = false;
-    bool Highlighted[3] = {};
-    bool Pressed[3] = {};
-    bool CreditsOnly = false;
-    bool ReturnToMenu = false;
-    int32_t CreditsOffset = 0;  // pixels the roll has moved, as last drawn
-};
-
 // The main window: owns every service and all game state, and carries the
 // handlers of every screen. One instance is one game; tests build as many
 // as they like, each on its own data folder.
-class TMainForm : public IScriptHost {
+class TMainForm : public IScriptHost, public IWorldEvents, public IEditorHost {
 public:
     TMainForm(const TGameOptions& options, IPlatform& platform);
     ~TMainForm() override;
@@ -107,7 +61,7 @@ public:
     void PointerLeft() { View.PointerInside = false; }
     void FormDestroy();
     void Log(const std::string& message) override;
-    void PlayerDead();
+    void PlayerDead() override;
 
     // One pass of the loop: due script timers, then the frame tick if the
     // frame timer is due. Returns true when a frame was rendered.
@@ -119,7 +73,7 @@ public:
     // Initialize, then enable the frame timer (also when the loading fails).
     void InitializeSurfaceAndTimer();
     // Disable timer, clear images, finalize, initialize, enable timer.
-    void ReloadGraphics();
+    void ReloadGraphics() override;
 
     // Screens.
     void GameInit();
@@ -149,7 +103,7 @@ public:
     void LeaveCredits();
     void StopMusic();
     void ShowCredits();
-    void AddConsole(const std::string& text);
+    void AddConsole(const std::string& text) override;
     // Word wrap of the console (190 px, the break's space dropped) and of
     // the dialog question (300 px, continued lines keep it); the first line
     // carries the bullet marker.
@@ -166,42 +120,28 @@ public:
     void PanelCommand(const std::string& args);
 
     // Location files.
-    void LoadMap(const std::string& path);
-    void SaveMap(const std::string& path);
+    void LoadMap(const std::string& path) override;
+    void SaveMap(const std::string& path) override;
 
     // The error boundary: runs one event's handler; an error ends it and is
     // reported, and the game carries on.
     void Guard(const std::function<void()>& handler);
-    void ReportError(const std::exception& error);
+    void ReportError(const std::exception& error) override;
 
-    // A count of numbered entries in game.ini's [Main] (Sounds, Heads,
-    // CritterSkin, HitTypes, SpecialObjects). Above MaxConfigCount it is
-    // reported once and the first MaxConfigCount entries are read.
-    static constexpr int32_t MaxConfigCount = 4096;
-    int32_t ConfigCount(const std::string& key);
-    // The [ObjectK] sections, read once per configuration.
-    const TSpecialObjects& SpecialObjects();
-    // Forgets what was read from the configuration (it has been read anew).
-    void ConfigChanged();
+    // IWorldEvents: the dialog owner and the hover follow renumbered records.
+    void RecordsRenumbered(int32_t kind, const std::function<int(int)>& map) override;
+
+    // IEditorHost.
+    void CloseGame() override;
+    const std::vector<std::string>& CritterPictures() const override { return CritterImages; }
+    const std::vector<std::string>& ObjectPictures() const override { return ObjectImages; }
+    const std::vector<std::string>& LocationPictures() const override { return LocationImages; }
 
     // IScriptHost.
-    // The game clock: the platform's, less the time the world stood still
-    // (pause menu), set back or forward by a loaded game.
-    uint32_t Now() override { return ClockHeld ? HeldAt : Platform.Clock().Now() - ClockOffset; }
-    void HoldClock() {
-        if (!ClockHeld) HeldAt = Now(), ClockHeld = true;
-    }
-    void ReleaseClock() {
-        if (ClockHeld) ClockOffset = Platform.Clock().Now() - HeldAt, ClockHeld = false;
-    }
-    void SetGameTime(uint32_t t) {
-        if (ClockHeld)
-            HeldAt = t;
-        else
-            ClockOffset = Platform.Clock().Now() - t;
-    }
-    uint32_t ClockOffset = 0, HeldAt = 0;
-    bool ClockHeld = false;
+    uint32_t Now() override { return GameClock.Now(); }
+    void HoldClock() { GameClock.Hold(); }
+    void ReleaseClock() { GameClock.Release(); }
+    void SetGameTime(uint32_t t) { GameClock.Set(t); }
     int32_t Random(int32_t n) override { return Rand.Random(n); }
     // Logged; in debug mode also shown, after the location load under way if any.
     void Warn(const std::string& message) override;
@@ -219,7 +159,12 @@ public:
     TKeyboard DXI;
     TFrameTimer DXT;
     TRandom Rand;
+    TGameClock GameClock;
     TScriptSystem Scripts;
+    TGameConfig Config;  // read when the panel is created
+    TWorld World;
+    // What critters, objects and the panel may reach of the game.
+    TWorldContext Context;
     TControlForm ControlForm;
 
     // Application state.
@@ -238,13 +183,10 @@ public:
     std::vector<std::string> CritterImages, ObjectImages, LocationImages;
     std::vector<std::string> ConsoleLines;
 
-    TWorld World;
     TViewState View;
     TDialogState Dialog;
     TMenuState Menu;
 
-    std::map<std::string, int32_t> ConfigCounts;
-    std::unique_ptr<TSpecialObjects> SpecialTable;
     // The player's own files: settings, saves, screenshots, the log.
     TUserDirs Dirs;
     TSettings Settings;

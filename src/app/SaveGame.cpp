@@ -627,7 +627,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
 
     for (size_t i = 0; i < d.Critters.size(); ++i) {
         const TCritterRecord& r = d.Critters[i];
-        auto c = std::make_shared<tCritter>(g, int32_t(i), tCritter::TBlank{});
+        auto c = std::make_shared<tCritter>(g.Context, int32_t(i), tCritter::TBlank{});
         TCritterRecord src = r;
         std::vector<int32_t> ints;
         CritterInts(src, [&](int32_t& v) { ints.push_back(v); });
@@ -651,7 +651,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     }
     for (size_t i = 0; i < d.Objects.size(); ++i) {
         TObjectRecord r = d.Objects[i];
-        auto o = std::make_shared<tObj>(g, int32_t(i), tObj::TBlank{});
+        auto o = std::make_shared<tObj>(g.Context, int32_t(i), tObj::TBlank{});
         std::vector<int32_t> ints;
         ObjectInts(r, [&](int32_t& v) { ints.push_back(v); });
         size_t k = 0;
@@ -678,7 +678,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
 
     // The pictures of the location, and from the menu the game's sounds and music, as a new game has them.
     g.ScreenMode = smGame;
-    if (!g.World.DrawList) g.World.DrawList = std::make_unique<tObjHandler>(g);
+    if (!g.World.DrawList) g.World.DrawList = std::make_unique<tObjHandler>(g.Context);
     std::exception_ptr graphicsError;
     try {
         g.ReloadGraphics();

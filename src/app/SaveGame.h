@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "screens/PauseMenu.h"
+#include "app/PauseMenu.h"
 
 class TMainForm;
 

@@ -1,8 +1,11 @@
 // Hits and death. Firing and the idle behaviour are in Firing.cpp.
 #include <exception>
 
-#include "app/MainForm.h"
 #include "critters/Critter.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 void tCritter::StopFiring() {
     SetAnimation(csIdle);
@@ -49,11 +52,11 @@ void tCritter::Die() {
     // Unless the script loaded another location: this critter is gone with it.
     if (Game.World.Generation == generation) {
         if (index != 0) {
-            attempt([&] { Game.DXWL.Play("Death"); });
+            attempt([&] { Game.Waves.Play("Death"); });
         } else {
-            attempt([&] { Game.AddConsole("Вы погибли."); });
-            attempt([&] { Game.DXWL.Play("DeathPlayer"); });
-            Game.PlayerDead();
+            attempt([&] { Game.Events.AddConsole("Вы погибли."); });
+            attempt([&] { Game.Waves.Play("DeathPlayer"); });
+            Game.Events.PlayerDead();
         }
     }
     if (firstError) std::rethrow_exception(firstError);

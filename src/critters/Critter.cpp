@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "base/Text.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 const char* const StateNames[4] = {"idle", "walk", "fire", "death"};
@@ -32,7 +35,7 @@ int DirectionFromDelta(int dx, int dy) {
     return 0;
 }
 
-tCritter::tCritter(TMainForm& game, int32_t index) : Game(game) {
+tCritter::tCritter(TWorldContext& game, int32_t index) : Game(game) {
     Placed = false;
     Victim = -1;
     SetDirection(0);
@@ -96,7 +99,7 @@ void tCritter::SetAnimation(int state) {
     if (State == csFiring && state != csFiring) Direction /= 2;
     State = uint8_t(state);
     const std::string set = Skin + "_" + StateNames[state];
-    const TIniFile& ini = Game.ControlForm.Config;
+    const TIniFile& ini = Game.Config.Ini;
     FramesPerDirection = ini.ReadInteger(set, "Frames", 0);
     OffX = ini.ReadInteger(set, "OffX", 0);
     OffY = ini.ReadInteger(set, "OffY", 0);
@@ -105,8 +108,8 @@ void tCritter::SetAnimation(int state) {
     SetDirection(Direction);
     CycleLength = FramesPerDirection;
     Fps = 18;
-    ImageIndex = Game.DXIL.Find(set);
-    ShadowIndex = Game.DXIL.Find(set + "_shadow");
+    ImageIndex = Game.Images.Find(set);
+    ShadowIndex = Game.Images.Find(set + "_shadow");
     Reanchor();
 }
 

@@ -7,8 +7,8 @@
 
 #include "script/Script.h"
 #include "world/World.h"
+#include "world/WorldContext.h"
 
-class TMainForm;
 
 enum TCritterState : uint8_t { csIdle = 0, csWalking = 1, csFiring = 2, csDying = 3, csHit = 4, csDead = 5 };
 enum TAiMode : uint8_t { aiThink = 0, aiAttack = 1, aiWander = 2 };
@@ -21,11 +21,11 @@ int DirectionFromDelta(int dx, int dy);
 // character.
 class tCritter : public std::enable_shared_from_this<tCritter> {
 public:
-    tCritter(TMainForm& game, int32_t index);  // Create(index)
+    tCritter(TWorldContext& game, int32_t index);  // Create(index)
     // A blank record for a loaded game, which sets every field itself: no
     // script is attached, so none runs.
     struct TBlank {};
-    tCritter(TMainForm& game, int32_t index, TBlank) : Index(index), Game(game) {}
+    tCritter(TWorldContext& game, int32_t index, TBlank) : Index(index), Game(game) {}
     ~tCritter();
     tCritter(const tCritter&) = delete;
     tCritter& operator=(const tCritter&) = delete;
@@ -116,6 +116,6 @@ private:
     void UpdateWalking(uint32_t now);
     void UpdateFiring(uint32_t now);
 
-    TMainForm& Game;
+    TWorldContext& Game;
     TCell Scratch;
 };

@@ -7,10 +7,13 @@
 #include <string>
 #include <utility>
 
-#include "app/MainForm.h"
 #include "critters/Critter.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
 #include "world/LineOfFire.h"
 #include "world/Obj.h"
+#include "world/World.h"
 
 namespace {
 constexpr long double Pi = 3.141592653589793238462643383279502884L;
@@ -32,17 +35,17 @@ int32_t Wrap(int64_t v) {
 // The sound and the short-lived picture of a shot that ends on no critter. A
 // cell whose hit type the configuration does not list (a map made with
 // another one) has no impact at all.
-void MakeImpact(TMainForm& game, const TCell& cell, int32_t x, int32_t y) {
-    if (cell.HitType >= game.ControlForm.HitTypeCount()) return;
-    const std::string hitType = game.ControlForm.HitTypeName(cell.HitType);
-    const TIniFile& ini = game.ControlForm.Config;
+void MakeImpact(TWorldContext& game, const TCell& cell, int32_t x, int32_t y) {
+    if (cell.HitType >= game.Config.HitTypeCount()) return;
+    const std::string hitType = game.Config.HitTypeName(cell.HitType);
+    const TIniFile& ini = game.Config.Ini;
     TRandom& random = game.Rand;
     std::string sound;
     if (random.Random(100) >= 90)
         sound = "rico" + std::to_string(random.Random(12) + 1);
     else
         sound = ini.ReadString(hitType, "sound", "") + std::to_string(random.Random(3) + 1);
-    game.DXWL.Play(sound);
+    game.Waves.Play(sound);
     const std::string picture = ini.ReadString(hitType, "image", "");
 
     const uint64_t generation = game.World.Generation;
@@ -69,7 +72,7 @@ void tCritter::Fire(int32_t tx, int32_t ty) {
         // Marked first, so that a failing console sound is not retried every tick.
         AmmoReported = true;
         if (State == csFiring) StopFiring();
-        if (report) Game.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
+        if (report) Game.Events.AddConsole(Index == 0 ? "У вас закончились патроны!" : "У рейдера закончились патроны!");
         return;
     }
     AmmoReported = false;
@@ -109,7 +112,7 @@ void tCritter::UpdateFiring(uint32_t now) {
     if (CycleFrame != 1 && CycleFrame != 3) return;
     ShotsFired = Wrap(int64_t(ShotsFired) + 1);
     Ammo = Wrap(int64_t(Ammo) - 1);
-    Game.DXWL.Play("player_fire");
+    Game.Waves.Play("player_fire");
 
     // The victim's script, or the effect's, may load another location: both
     // this critter and the victim then belong to a world that is gone.
@@ -119,7 +122,7 @@ void tCritter::UpdateFiring(uint32_t now) {
     if (!victim) {
         MakeImpact(Game, cell, ShotEndX, ShotEndY);
     } else {
-        Game.DXWL.Play("hit");
+        Game.Waves.Play("hit");
         victim->Hit(Wrap(int64_t(Game.Rand.Random(DmgMax)) + DmgMin));
     }
     if (Game.World.Generation != generation) return;

@@ -4,10 +4,13 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "app/MainForm.h"
 #include "base/SafeMath.h"
 #include "critters/Critter.h"
 #include "critters/PathSearch.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 // Pixels a figure moves per animation tick; seven ticks make a tile.

@@ -32,12 +32,6 @@ bool WriteBinary(const std::string& path, const std::string& data) {
 }
 }  // namespace
 
-bool THeadlessPlatform::TMusic::Open(const std::string& realPath) {
-    FileName = realPath;
-    IsOpen = std::filesystem::is_regular_file(realPath);
-    return IsOpen;
-}
-
 std::vector<TInputEvent> ParseInputFile(const std::string& text, const std::string& fileName) {
     std::vector<TInputEvent> events;
     std::istringstream in(text);

@@ -565,15 +565,15 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
                 if (panel) panel->Frame();
                 TWindowRequest request = afterFrame ? afterFrame(game) : TWindowRequest::None;
                 if (request != TWindowRequest::None) {
-                    SDL_Event ev{};
+                    SDL_Event closeEvent{};
                     if (request == TWindowRequest::Quit) {
-                        ev.type = SDL_QUIT;
+                        closeEvent.type = SDL_QUIT;
                     } else {
-                        ev.type = SDL_WINDOWEVENT;
-                        ev.window.event = SDL_WINDOWEVENT_CLOSE;
-                        ev.window.windowID = SDL_GetWindowID(window);
+                        closeEvent.type = SDL_WINDOWEVENT;
+                        closeEvent.window.event = SDL_WINDOWEVENT_CLOSE;
+                        closeEvent.window.windowID = SDL_GetWindowID(window);
                     }
-                    SDL_PushEvent(&ev);
+                    SDL_PushEvent(&closeEvent);
                 }
             }
             if (platform.Quit) game.Closed = true;

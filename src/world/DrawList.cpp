@@ -1,12 +1,21 @@
-// Keeping the draw list: removal of finished objects and the row order.
-#include "app/MainForm.h"
+// The draw list: removal of finished objects, the row order, and drawing
+// and picking the sprites of the game screen.
+#include "world/DrawList.h"
+
+#include <algorithm>
+
+#include "base/SafeMath.h"
+#include "base/Text.h"
 #include "critters/Critter.h"
+#include "media/ImageList.h"
+#include "media/Surface.h"
 #include "world/DrawOrder.h"
 #include "world/Obj.h"
+#include "world/World.h"
 
 void tObjHandler::Rebuild() {
     TWorld& world = Game.World;
-    TListControl& labels = Game.ControlForm.ObjectListBox;
+    TListControl& labels = world.ObjectLabels;
     for (size_t p = 0; p < world.Objects.size();) {
         if (!world.Objects[p] || !world.Objects[p]->PendingRemoval) {
             ++p;
@@ -45,4 +54,97 @@ void tObjHandler::Rebuild() {
     sorted.reserve(Entries.size());
     for (int32_t p : order) sorted.push_back(Entries[size_t(p)]);
     Entries = std::move(sorted);
+}
+
+namespace {
+// Wide, so that positions and offsets from a location file cannot overflow.
+struct TObjBox {
+    int64_t Left, Top, Right, Bottom;
+};
+
+// Centred on the tile's middle, standing 10 pixels below the tile's bottom.
+TObjBox ObjectBox(const tObj& o, int w, int h, int scrollX, int scrollY) {
+    int64_t cx = int64_t(o.X) * TileW + scrollX + o.OffsetX + TileW / 2;
+    int64_t bottom = int64_t(o.Y) * TileH + scrollY + o.OffsetY + 2 * TileH;
+    return {cx - w / 2, bottom - h, cx + w / 2, bottom};
+}
+
+bool Outside(int x, int y, int64_t left, int64_t top, int64_t right, int64_t bottom) {
+    return x < left || x >= right || y < top || y >= bottom;
+}
+
+// Whether the picture's pixel (px, py) is what the screen shows; a pixel left of or above the picture reads 0.
+bool PixelMatches(const TBitmap& pic, int64_t px, int64_t py, TColor screen) {
+    if (px >= pic.Width() || py >= pic.Height()) return false;
+    return (pic.Pixel(int(std::max<int64_t>(px, -1)), int(std::max<int64_t>(py, -1))) & 0xFFFFFF) == screen;
+}
+}  // namespace
+
+void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
+    const TWorld& world = Game.World;
+    const TImageList& images = Game.Images;
+    for (const TDrawEntry& e : Entries) {
+        if (e.Kind == KindObject) {
+            const tObj* o = world.Object(e.Index);
+            if (!o || o->Invisible || !images.Valid(o->ImageIndex)) continue;
+            const TImageItem& item = images.Item(o->ImageIndex);
+            const int w = item.PatW(), h = item.PatH();
+            TObjBox b = ObjectBox(*o, w, h, scrollX, scrollY);
+            // Most of a crowded location is off the screen: nothing of it would be drawn.
+            if (b.Left >= TSurface::ScreenWidth || b.Top >= TSurface::ScreenHeight || b.Left + w <= 0 || b.Bottom <= 0)
+                continue;
+            if (o->Alpha == 255 && !o->PlayOnce)
+                surface.Draw(item, ClampScreen(b.Left), ClampScreen(b.Top), o->Frame);
+            else
+                surface.DrawAlpha(item,
+                                  TRect{ClampScreen(b.Left), ClampScreen(b.Top), ClampScreen(b.Right),
+                                        ClampScreen(b.Bottom)},
+                                  o->Frame, o->Alpha == 255 ? 255 - o->Frame * 24 : o->Alpha);
+        } else {
+            const tCritter* c = world.Critter(e.Index);
+            if (!c || c->Invisible) continue;
+            const int sx = ClampScreen(double(RoundEven(scrollX + c->PixelX)));
+            const int sy = ClampScreen(double(RoundEven(scrollY + c->PixelY)));
+            if (sx >= TSurface::ScreenWidth || sy >= TSurface::ScreenHeight) continue;
+            if (c->ShadowIndex != -1 && images.Valid(c->ShadowIndex)) {
+                const TImageItem& shadow = images.Item(c->ShadowIndex);
+                surface.DrawAlpha(shadow,
+                                  TRect{sx, sy, ClampScreen(int64_t(sx) + shadow.PatternWidth),
+                                        ClampScreen(int64_t(sy) + shadow.PatternHeight)},
+                                  c->CurrentFrame, 120);
+            }
+            if (c->ImageIndex != -1 && images.Valid(c->ImageIndex))
+                surface.Draw(images.Item(c->ImageIndex), sx, sy, c->CurrentFrame);
+        }
+    }
+}
+
+int32_t tObjHandler::Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const {
+    const TWorld& world = Game.World;
+    const TImageList& images = Game.Images;
+    TColor screen = surface.PixelRead(x, y) & 0xFFFFFF;
+    for (const TDrawEntry& e : Entries) {
+        if (e.Kind == KindObject) {
+            const tObj* o = world.Object(e.Index);
+            if (!o || o->Disabled || !images.Valid(o->ImageIndex)) continue;
+            kind = KindObject;
+            TObjBox b = ObjectBox(*o, o->FrameWidth, o->FrameHeight, scrollX, scrollY);
+            if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) continue;
+            const TBitmap& pic = images.Item(o->ImageIndex).Picture;
+            const int64_t px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
+        } else {
+            const tCritter* c = world.Critter(e.Index);
+            if (!c || c->Disabled || !images.Valid(c->ImageIndex)) continue;
+            kind = KindCritter;
+            const int64_t left = int64_t(RoundEven(c->PixelX)) + scrollX;
+            const int64_t top = int64_t(RoundEven(c->PixelY)) + scrollY;
+            if (Outside(x, y, left, top, left + c->FrameWidth, top + c->FrameHeight)) continue;
+            const TBitmap& pic = images.Item(c->ImageIndex).Picture;
+            const int64_t px = int64_t(c->CycleFrame) * c->FrameWidth + (x - left);
+            const int64_t py = int64_t(c->Direction) * c->FrameHeight + (y - top);
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
+        }
+    }
+    return -1;
 }

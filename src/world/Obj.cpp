@@ -1,7 +1,10 @@
 #include "world/Obj.h"
 
-#include "app/MainForm.h"
 #include "base/Text.h"
+#include "media/ImageList.h"
+#include "media/Sound.h"
+#include "world/GameConfig.h"
+#include "world/World.h"
 
 namespace {
 const char* const DefaultObjectScript = "data\\scripts\\obj_def.sc";
@@ -9,7 +12,7 @@ const char* const DefaultObjectScript = "data\\scripts\\obj_def.sc";
 constexpr double ObjectFrameMs = 1000.0 / 18;
 }  // namespace
 
-tObj::tObj(TMainForm& game, int32_t index) : Index(index), Game(game) {
+tObj::tObj(TWorldContext& game, int32_t index) : Index(index), Game(game) {
     AttachScript(Game, Script, DefaultObjectScript, Index, OwnerObject);
 }
 
@@ -25,15 +28,15 @@ void tObj::Release() {
 void tObj::SetImage(const std::string& name) {
     ImageName = name;
     ImageIndex = -1;
-    int found = Game.DXIL.Find(name);
+    int found = Game.Images.Find(name);
     if (found >= 0) {
-        const TImageItem& item = Game.DXIL.Item(found);
+        const TImageItem& item = Game.Images.Item(found);
         ImageIndex = found;
         FrameWidth = item.PatW();
         FrameHeight = item.PatH();
     }
     // The last matching section wins; with none the previous alpha stays.
-    if (const TSpecialObject* special = Game.SpecialObjects().Find(name); special && special->Alpha)
+    if (const TSpecialObject* special = Game.Config.SpecialObjects().Find(name); special && special->Alpha)
         Alpha = *special->Alpha;
 }
 
@@ -57,8 +60,8 @@ void tObj::Animate() {
         PendingRemoval = true;
         return;
     }
-    if (!Game.DXIL.Valid(ImageIndex)) return;
-    int patterns = Game.DXIL.Item(ImageIndex).PatternCount();
+    if (!Game.Images.Valid(ImageIndex)) return;
+    int patterns = Game.Images.Item(ImageIndex).PatternCount();
     if (patterns < 2) return;
     uint32_t now = Game.Now();
     if (double(now) <= double(LastFrameTime) + ObjectFrameMs) return;

@@ -4,17 +4,17 @@
 #include <string>
 
 #include "script/Script.h"
+#include "world/WorldContext.h"
 
-class TMainForm;
 
 // A picture placed on the location: optionally animated, optionally
 // blended, with its own script.
 class tObj : public std::enable_shared_from_this<tObj> {
 public:
-    tObj(TMainForm& game, int32_t index);  // Create(index)
+    tObj(TWorldContext& game, int32_t index);  // Create(index)
     // A blank record for a loaded game: no script attached, none runs.
     struct TBlank {};
-    tObj(TMainForm& game, int32_t index, TBlank) : Index(index), Game(game) {}
+    tObj(TWorldContext& game, int32_t index, TBlank) : Index(index), Game(game) {}
     ~tObj();
     tObj(const tObj&) = delete;
     tObj& operator=(const tObj&) = delete;
@@ -45,5 +45,5 @@ public:
     bool Released = false;
 
 private:
-    TMainForm& Game;
+    TWorldContext& Game;
 };

@@ -2,79 +2,19 @@
 #include <array>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/ListControl.h"
 #include "script/Script.h"
+#include "world/DrawList.h"
+#include "world/Grid.h"
 
 class tCritter;
 class tObj;
-class TMainForm;
-
-constexpr int MapCols = 80;
-constexpr int MapRows = 120;
-constexpr int TileW = 20;
-constexpr int TileH = 10;
-
-// One tile of the grid, 8 bytes as in the location file.
-struct TCell {
-    uint8_t WalkBlock = 0;
-    uint8_t ShootBlock = 0;
-    uint8_t WalkAnim = 0;
-    uint8_t HitType = 0;
-    int32_t Occupant = -1;
-};
-static_assert(sizeof(TCell) == 8);
-
-// 80 x 120 cells stored column by column: cell (X, Y) is number X * 120 + Y.
-class TGrid {
-public:
-    TGrid() { Clear(); }
-    void Clear() { Cells.fill(TCell{}); }
-    static bool Inside(int x, int y) { return x >= 0 && y >= 0 && x < MapCols && y < MapRows; }
-    // Cells outside the grid read as a blocked scratch cell whose writes are
-    // thrown away, so a stray coordinate never touches memory outside.
-    TCell& At(int x, int y) {
-        if (!Inside(x, y)) {
-            Scratch = TCell{1, 1, 0, 0, -1};
-            return Scratch;
-        }
-        return Cells[size_t(x) * MapRows + y];
-    }
-    const TCell& At(int x, int y) const { return Inside(x, y) ? Cells[size_t(x) * MapRows + y] : Outside; }
-    std::array<TCell, MapCols * MapRows>& Raw() { return Cells; }
-    const std::array<TCell, MapCols * MapRows>& Raw() const { return Cells; }
-
-private:
-    std::array<TCell, MapCols * MapRows> Cells;
-    TCell Scratch;
-    static inline const TCell Outside{1, 1, 0, 0, -1};
-};
-
-// Draw-list entry kinds.
-enum : int32_t { KindCritter = 0, KindObject = 1 };
-
-struct TDrawEntry {
-    int32_t Kind = KindCritter;
-    int32_t Index = 0;
-};
-
-// The draw list: critters and objects in the order they are drawn and
-// picked, and the keeper that removes finished objects.
-class tObjHandler {
-public:
-    explicit tObjHandler(TMainForm& game) : Game(game) {}
-    void Rebuild();
-    void Draw();
-    // Pixel-exact pick under a screen point: index (or -1) and kind.
-    int32_t Pick(int x, int y, int32_t& kind);
-    std::vector<TDrawEntry> Entries;
-
-private:
-    TMainForm& Game;
-};
 
 // The location being played. Records are shared so that a method of a
 // critter or object still on the call stack keeps its record alive when a
@@ -101,6 +41,9 @@ struct TWorld {
     // Errors of a load that failed as a whole: its cause is reported first,
     // where it is caught, and these right after it.
     std::vector<std::exception_ptr> DeferredErrors;
+    // The editor labels: entry i names record i. Shot effects at the end of
+    // the object list have none. The panel's list boxes show these lists.
+    TListControl CritterLabels, ObjectLabels;
 
     int CritterCount() const { return int(Critters.size()); }
     int ObjectCount() const { return int(Objects.size()); }
@@ -112,7 +55,14 @@ struct TWorld {
 // script error does not abandon the record half built. It is reported
 // through the game's error report once the record is done (at the end of
 // the map load during one).
-TScriptPtr AttachScript(TMainForm& game, TScriptPtr& slot, const std::string& path, int32_t ownerIndex,
+TScriptPtr AttachScript(TWorldContext& game, TScriptPtr& slot, const std::string& path, int32_t ownerIndex,
                         int32_t ownerKind);
-void DetachScript(TMainForm& game, const TScriptPtr& script);
-void NoteScriptError(TMainForm& game, std::exception_ptr error);
+void DetachScript(TWorldContext& game, const TScriptPtr& script);
+void NoteScriptError(TWorldContext& game, std::exception_ptr error);
+
+// After records left or joined a list at one position: every record takes
+// its position as Index, and everything that names records by index (grid
+// occupants, victims, script owners, and through the events the screens'
+// own references) follows `map`, old index to new, -1 for a record that left.
+void RenumberCritters(TWorldContext& game, const std::function<int(int)>& map);
+void RenumberObjects(TWorldContext& game, const std::function<int(int)>& map);

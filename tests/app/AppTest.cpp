@@ -6,6 +6,7 @@
 
 #include "app/Dump.h"
 #include "critters/Critter.h"
+#include "platform/Headless.h"
 #include "support/TestGame.h"
 #include "world/MapFormat.h"
 

@@ -10,6 +10,7 @@
 #include "app/Dump.h"
 #include "app/SaveGame.h"
 #include "critters/Critter.h"
+#include "platform/Headless.h"
 #include "support/TestGame.h"
 
 namespace fs = std::filesystem;

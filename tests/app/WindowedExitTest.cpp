@@ -131,9 +131,9 @@ TEST_P(WindowedExit, SignalEndsTheGameWithStatusZero) {
 INSTANTIATE_TEST_SUITE_P(Modes, WindowedExit,
                          testing::Values(TSignalCase{false, SIGTERM}, TSignalCase{false, SIGINT},
                                          TSignalCase{true, SIGTERM}, TSignalCase{true, SIGINT}),
-                         [](const auto& info) {
-                             return std::string(info.param.Debug ? "Debug" : "Normal") +
-                                    (info.param.Signal == SIGTERM ? "Term" : "Int");
+                         [](const auto& test) {
+                             return std::string(test.param.Debug ? "Debug" : "Normal") +
+                                    (test.param.Signal == SIGTERM ? "Term" : "Int");
                          });
 
 struct TCloseCase {
@@ -176,9 +176,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, WindowClose,
                                          TCloseCase{false, TWindowRequest::CloseWindow},
                                          TCloseCase{true, TWindowRequest::Quit},
                                          TCloseCase{true, TWindowRequest::CloseWindow}),
-                         [](const auto& info) {
-                             return std::string(info.param.Debug ? "Debug" : "Normal") +
-                                    (info.param.Request == TWindowRequest::Quit ? "Quit" : "CloseWindow");
+                         [](const auto& test) {
+                             return std::string(test.param.Debug ? "Debug" : "Normal") +
+                                    (test.param.Request == TWindowRequest::Quit ? "Quit" : "CloseWindow");
                          });
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_P(PlantedFile, WriteNeverReachesTheVictim) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Plants, PlantedFile, ::testing::ValuesIn(PlantCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& test) { return std::string(test.param.Name); });
 
 TEST_F(FileSystemTest, ReplacingKeepsTheModeAndReadOnlyNamesTheFault) {
     TFileSystem files(Root);

@@ -54,7 +54,7 @@ protected:
 
     // A non-player critter placed as the map loader places one.
     tCritter& AddCritter(int32_t x, int32_t y, int32_t hp = 20) {
-        auto c = std::make_shared<tCritter>(G(), W().CritterCount());
+        auto c = std::make_shared<tCritter>(G().Context, W().CritterCount());
         W().Critters.push_back(c);
         c->Placed = true;
         c->StartX = x;

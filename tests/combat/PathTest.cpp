@@ -265,7 +265,7 @@ TEST_F(WalkTest, WalkingCritterSearchesFromItsNextTile) {
 
 TEST_F(WalkTest, SouthwardStepIsSortedIntoTheRowItEnters) {
     tCritter& c = AddCritter(10, 10);
-    auto crate = std::make_shared<tObj>(G(), W().ObjectCount());
+    auto crate = std::make_shared<tObj>(G().Context, W().ObjectCount());
     W().Objects.push_back(crate);
     // On the critter's own row: at equal rows the critter would be drawn first.
     crate->X = 12;

@@ -129,7 +129,7 @@ TEST_P(UndoEach, UndoRestoresTheLocationAndRedoRepeatsTheEdit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Edits, UndoEach, ::testing::ValuesIn(EditCases),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& param) { return std::string(param.param.Name); });
 
 using History = EditorTest;
 
@@ -245,7 +245,7 @@ TEST_F(History, AWorldChangedOutsideTheEditorCannotBeUndone) {
 
 TEST_F(History, ObjectsGoBeforeShotEffectsSoLabelsStayInStep) {
     Load(Location());
-    auto effect = std::make_shared<tObj>(G(), W().ObjectCount());
+    auto effect = std::make_shared<tObj>(G().Context, W().ObjectCount());
     effect->PlayOnce = true;
     effect->SetImage("lamp");
     W().Objects.push_back(effect);

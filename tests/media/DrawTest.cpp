@@ -410,6 +410,6 @@ TEST_P(DrawTest, KeyedDrawFollowsChangesToThePictureAndItsKey) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, DrawTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Wide" : "Narrow"; });
+                         [](const auto& param) { return param.param ? "Wide" : "Narrow"; });
 
 }  // namespace

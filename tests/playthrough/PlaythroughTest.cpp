@@ -426,6 +426,6 @@ INSTANTIATE_TEST_SUITE_P(Demo, Playthrough,
                                            TRoute{4, false, false, "Вы уходите по трассе на рассвете"},
                                            TRoute{5, false, true,
                                                   "через неделю на трассе показываются первые повозки"}),
-                         [](const auto& info) { return "Seed" + std::to_string(info.param.Seed); });
+                         [](const auto& test) { return "Seed" + std::to_string(test.param.Seed); });
 
 }  // namespace

@@ -19,7 +19,7 @@ protected:
     }
     tObj& AddObject(const std::string& image, int x, int y) {
         auto& objects = Game().World.Objects;
-        objects.push_back(std::make_unique<tObj>(Game(), int(objects.size())));
+        objects.push_back(std::make_unique<tObj>(Game().Context, int(objects.size())));
         tObj& o = *objects.back();
         o.X = x;
         o.Y = y;
@@ -124,7 +124,7 @@ TEST_F(GameScreen, EffectObjectsFadeAsTheyPlay) {
     g.View.ScrollX = g.View.ScrollY = 0;
     TColor under = 0;
     g.DXDraw.Fill(0);
-    g.World.DrawList->Draw();
+    g.World.DrawList->Draw(g.DXDraw, g.View.ScrollX, g.View.ScrollY);
     TColor c = g.DXDraw.PixelRead(5 * 20 + 10, 5 * 10 + 15);
     EXPECT_NE(c, under);
     EXPECT_NEAR(int(c & 0xFF), 135, 1);

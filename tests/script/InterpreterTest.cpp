@@ -96,8 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ArithmeticCase{{"1", "1", "3", "2", "DIST"}, "2"},
                       ArithmeticCase{{"-2147483648", "0", "2147483647", "0", "DIST"}, "-1"}),
     // Names must stay plain: a '-' would turn the test filter into an exclusion.
-    [](const ::testing::TestParamInfo<ArithmeticCase>& info) {
-        std::string name = info.param.Tokens.back() + "_" + std::to_string(info.index);
+    [](const ::testing::TestParamInfo<ArithmeticCase>& param) {
+        std::string name = param.param.Tokens.back() + "_" + std::to_string(param.index);
         for (char& c : name)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name;

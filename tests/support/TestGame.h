@@ -14,7 +14,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "platform/Headless.h"
+#include "platform/HeadlessPlatform.h"
 #include "support/TestData.h"
 #include "world/MapFormat.h"
 

@@ -23,7 +23,7 @@ protected:
     }
     // A critter in the list at `index`, placed on (x, y).
     tCritter& Add(int32_t x, int32_t y, int32_t hp = 10) {
-        auto c = std::make_shared<tCritter>(G(), W().CritterCount());
+        auto c = std::make_shared<tCritter>(G().Context, W().CritterCount());
         W().Critters.push_back(c);
         c->SetPosition(x, y);
         c->HP = hp;
@@ -50,7 +50,7 @@ TEST_F(CritterTest, SetDirectionFoldsAnyValue) {
 }
 
 TEST_F(CritterTest, PlacementMarksOneCellAndOffsetsShiftThePicture) {
-    auto fresh = std::make_shared<tCritter>(G(), 4);
+    auto fresh = std::make_shared<tCritter>(G().Context, 4);
     EXPECT_EQ(W().Grid.At(0, 0).WalkBlock, 0);  // a new critter stands nowhere yet
     EXPECT_EQ(W().Grid.At(0, 0).Occupant, -1);
     EXPECT_EQ(fresh->Victim, -1);

@@ -32,7 +32,7 @@ protected:
     }
     void AddObjects(int count) {
         for (int i = 0; i < count; ++i) {
-            auto o = std::make_shared<tObj>(G(), W().ObjectCount());
+            auto o = std::make_shared<tObj>(G().Context, W().ObjectCount());
             o->SetImage("crate");
             W().Objects.push_back(o);
             G().ControlForm.ObjectListBox.Items.push_back("o" + std::to_string(i));
@@ -53,13 +53,13 @@ TEST_F(DrawListTest, SortsByRowWithDeadCrittersFirstAsTheSelectionSortDoes) {
         W().Critters.clear();
         W().Objects.clear();
         for (size_t i = 0; i < k.Critters.size(); ++i) {
-            auto c = std::make_shared<tCritter>(G(), int32_t(i));
+            auto c = std::make_shared<tCritter>(G().Context, int32_t(i));
             c->SetPosition(int32_t(i), k.Critters[i].Y);
             if (k.Critters[i].Dead) c->State = csDead;
             W().Critters.push_back(c);
         }
         for (size_t i = 0; i < k.Objects.size(); ++i) {
-            auto o = std::make_shared<tObj>(G(), int32_t(i));
+            auto o = std::make_shared<tObj>(G().Context, int32_t(i));
             o->Y = k.Objects[i];
             W().Objects.push_back(o);
         }

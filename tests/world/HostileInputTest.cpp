@@ -213,7 +213,7 @@ TEST(ConfigLimits, HugeCountsAreReportedOnceAndReadUpToTheLimit) {
     ASSERT_EQ(limitErrors.size(), 4u);
     EXPECT_NE(limitErrors[0].find("[Main] CritterSkin=2147483647 is more than the limit of 4096"), std::string::npos);
     EXPECT_EQ(g.ControlForm.SkinComboBox.Items.size(), 4096u);
-    EXPECT_EQ(g.ControlForm.HitTypeCount(), 4096);
+    EXPECT_EQ(g.Config.HitTypeCount(), 4096);
     // Section 4095 is read, 4096 is past the limit.
     TMapData map;
     map.Objects = {ObjectRecord("o", 1, 1, "lamp")};

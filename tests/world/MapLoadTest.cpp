@@ -154,7 +154,7 @@ TEST_F(WorldTest, SaveCutsTextsAndLeavesOutShotEffects) {
     Load("data\\locations\\sample.map");
     G().ControlForm.CritterListBox.Items[1] = std::string(30, 'n');
     G().ControlForm.MapScrLabeledEdit = "town";
-    auto effect = std::make_shared<tObj>(G(), 2);
+    auto effect = std::make_shared<tObj>(G().Context, 2);
     effect->PlayOnce = true;
     effect->SetImage("spark");
     W().Objects.push_back(effect);

@@ -4,7 +4,7 @@
 class ObjTest : public WorldTest {
 protected:
     std::shared_ptr<tObj> Make(const std::string& image, int32_t index = 0) {
-        auto o = std::make_shared<tObj>(G(), index);
+        auto o = std::make_shared<tObj>(G().Context, index);
         o->SetImage(image);
         return o;
     }

@@ -267,8 +267,8 @@ void BuildFigure(TScene& scene, const TLook& look, const TPose& pose) {
     const TFrame yaw{right, fwd, {0, 0, 1}};
     auto place = [&](TPrim p, bool fallen) {
         auto at = [&](const V3& v) { return yaw.ToWorld(fallen ? fall(v) : v); };
-        auto turn = [&](const V3& axis) {
-            return yaw.ToWorld(fallen && pose.Fall > 0 ? fallFrame.ToWorld(axis) : axis);
+        auto turn = [&](const V3& dir) {
+            return yaw.ToWorld(fallen && pose.Fall > 0 ? fallFrame.ToWorld(dir) : dir);
         };
         p.A = at(p.A);
         p.B = at(p.B);

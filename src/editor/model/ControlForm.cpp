@@ -2,24 +2,17 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "editor/model/EditCommands.h"
 #include "media/Input.h"
+#include "world/GameConfig.h"
 #include "world/Obj.h"
+#include "world/World.h"
 
 const char* const PanelPageNames[4] = {"General", "Brush", "Critter", "Objects"};
-
-bool TListControl::SelectExact(const std::string& text) {
-    for (size_t i = 0; i < Items.size(); ++i)
-        if (Items[i] == text) {
-            ItemIndex = int(i);
-            return true;
-        }
-    return false;
-}
 
 int TSpinEdit::Clamp(int v) const {
     return AnyValue() ? v : std::clamp(v, MinValue, MaxValue);
@@ -51,7 +44,13 @@ void Limit(TSpinEdit& spin, int min, int max, size_t maxLength = 0) {
 }
 }  // namespace
 
-TControlForm::TControlForm(TMainForm& game) : Game(game) {
+TControlForm::TControlForm(TWorldContext& game, TGameConfig& config, TFileSystem& files, IEditorHost& host)
+    : CritterListBox(game.World.CritterLabels),
+      ObjectListBox(game.World.ObjectLabels),
+      Game(game),
+      Config(config),
+      Files(files),
+      Host(host) {
     Limit(XSpinEdit, 0, MapCols - 1);
     Limit(YSpinEdit, 0, MapRows - 1);
     Limit(HPSpinEdit, 1, 999, 3);
@@ -66,32 +65,26 @@ TControlForm::TControlForm(TMainForm& game) : Game(game) {
 }
 
 void TControlForm::FormCreate() {
-    Config = TIniFile::ParseCp1251(Game.Files.ReadFile("data\\data\\game.ini"));
-    Game.ConfigChanged();
+    Config.Read(Files);
+    const TIniFile& ini = Config.Ini;
 
     SkinComboBox.Clear();
-    int skins = Game.ConfigCount("CritterSkin");
+    int skins = Config.Count("CritterSkin");
     for (int i = 0; i < skins; ++i)
-        SkinComboBox.Items.push_back(Config.ReadString("CritterSkin", "Skin" + std::to_string(i), ""));
+        SkinComboBox.Items.push_back(ini.ReadString("CritterSkin", "Skin" + std::to_string(i), ""));
 
-    PatternComboBox.Items = Game.LocationImages;
+    PatternComboBox.Items = Host.LocationPictures();
     PatternComboBox.ItemIndex = PatternComboBox.Items.empty() ? -1 : 0;
-    ImageComboBox.Items = Game.ObjectImages;
+    ImageComboBox.Items = Host.ObjectPictures();
     ImageComboBox.ItemIndex = ImageComboBox.Items.empty() ? -1 : 0;
 
     ShootAnimComboBox.Clear();
-    int hitTypes = Game.ConfigCount("HitTypes");
-    for (int i = 0; i < hitTypes; ++i)
-        ShootAnimComboBox.Items.push_back(Config.ReadString("HitTypes", "Type" + std::to_string(i), ""));
+    Config.ReadHitTypes();
+    ShootAnimComboBox.Items = Config.HitTypes;
     if (!ShootAnimComboBox.Items.empty()) ShootAnimComboBox.ItemIndex = 0;
 
-    OpenDialog.InitialDir = ResolveNoCase(Game.Files.Root(), "data/locations");
+    OpenDialog.InitialDir = ResolveNoCase(Files.Root(), "data/locations");
     SaveDialog.InitialDir = OpenDialog.InitialDir;
-}
-
-std::string TControlForm::HitTypeName(int index) const {
-    if (index < 0 || size_t(index) >= ShootAnimComboBox.Items.size()) return "";
-    return ShootAnimComboBox.Items[size_t(index)];
 }
 
 // ---- Page Critter -------------------------------------------------------------
@@ -310,15 +303,14 @@ void TControlForm::SaveMenuClick() {
 }
 
 void TControlForm::ExitMenuClick() {
-    Game.Closed = true;
-    Game.Platform.CloseMainWindow();
+    Host.CloseGame();
 }
 
 void TControlForm::OpenMapFile(const std::string& path) {
     EndStroke();
     const uint64_t generation = Game.World.Generation;
     try {
-        Game.LoadMap(path);
+        Host.LoadMap(path);
     } catch (...) {
         if (Game.World.Generation != generation) History.Clear();
         throw;
@@ -328,12 +320,12 @@ void TControlForm::OpenMapFile(const std::string& path) {
 
 void TControlForm::SaveMapFile(const std::string& path) {
     EndStroke();
-    Game.SaveMap(path);
+    Host.SaveMap(path);
     std::vector<std::string> missing = MissingAssets();
     if (missing.empty()) return;
     std::string text = "The location was saved to \"" + path + "\", but the data folder lacks what it names:";
     for (const auto& line : missing) text += "\n  " + line;
-    Game.ReportError(EGameError(text));
+    Game.Events.ReportError(EGameError(text));
 }
 
 std::vector<std::string> TControlForm::MissingAssets() const {
@@ -349,7 +341,7 @@ std::vector<std::string> TControlForm::MissingAssets() const {
     };
     auto script = [&](const std::string& name, const std::string& user) {
         std::string path = "data\\scripts\\" + name + ".sc";
-        if (!Game.Files.Exists(path)) note("script " + path, user);
+        if (!Files.Exists(path)) note("script " + path, user);
     };
     auto listed = [](const std::vector<std::string>& list, const std::string& name) {
         return std::any_of(list.begin(), list.end(), [&](const std::string& s) { return SameText(s, name); });
@@ -359,20 +351,20 @@ std::vector<std::string> TControlForm::MissingAssets() const {
     };
 
     const TWorld& world = Game.World;
-    if (!listed(Game.LocationImages, world.PatternName))
+    if (!listed(Host.LocationPictures(), world.PatternName))
         note("pattern \"" + world.PatternName + "\" (Locations.lst)", "the location");
     if (!MapScrLabeledEdit.empty()) script(ShortString(MapScrLabeledEdit), "the map");
     for (int i = 0; i < world.CritterCount(); ++i) {
         const tCritter& c = *world.Critters[size_t(i)];
         std::string user = "critter " + std::to_string(i) + label(CritterListBox, i);
-        if (!listed(Game.CritterImages, c.Skin + "_idle")) note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
+        if (!listed(Host.CritterPictures(), c.Skin + "_idle")) note("picture \"" + c.Skin + "_idle\" (Critters.lst)", user);
         script(c.ScriptName, user);
     }
     for (int i = 0; i < world.ObjectCount(); ++i) {
         const tObj& o = *world.Objects[size_t(i)];
         if (o.PlayOnce) continue;
         std::string user = "object " + std::to_string(i) + label(ObjectListBox, i);
-        if (!listed(Game.ObjectImages, o.ImageName)) note("picture \"" + o.ImageName + "\" (Objects.lst)", user);
+        if (!listed(Host.ObjectPictures(), o.ImageName)) note("picture \"" + o.ImageName + "\" (Objects.lst)", user);
         script(o.ScriptName.empty() ? "obj_def" : o.ScriptName, user);
     }
     std::vector<std::string> out;

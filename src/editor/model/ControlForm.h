@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
-#include "base/Ini.h"
 #include "editor/model/EditCommands.h"
 #include "editor/model/EditHistory.h"
+#include "editor/model/EditorHost.h"
 #include "editor/model/FileDialog.h"
 #include "editor/model/PanelControls.h"
+#include "world/WorldContext.h"
 
-class TMainForm;
+class TFileSystem;
 class tCritter;
 class tObj;
 
@@ -53,18 +54,17 @@ struct TControlRef {
 };
 
 // The editor panel "Панель Управления" as state. It exists in every mode:
-// besides the panel's controls it holds the configuration reader, the
-// editor labels of critters and objects, the map script name and the
-// hit-type list, which the game uses everywhere. Every change of the
-// location made here goes through the edit history, so it can be undone.
+// its creation reads the game's configuration, and it holds the map script
+// name the game uses. Every change of the location made here goes through
+// the edit history, so it can be undone.
 class TControlForm {
 public:
-    explicit TControlForm(TMainForm& game);
+    TControlForm(TWorldContext& game, TGameConfig& config, TFileSystem& files, IEditorHost& host);
+    TControlForm(const TControlForm&) = delete;
+    TControlForm& operator=(const TControlForm&) = delete;
 
     // Opens game.ini and fills the pick lists.
     void FormCreate();
-
-    TIniFile Config;
 
     int ActivePage = PageGeneral;
 
@@ -79,10 +79,10 @@ public:
     bool ShootAnimRadioButton = false;
     TListControl MoveAnimComboBox;
     bool PaintWalkAnim = true;       // the walk-animation radio button paints the tile byte
-    TListControl ShootAnimComboBox;  // the hit-type list
+    TListControl ShootAnimComboBox;  // shows the configuration's hit types
 
     // Page Critter.
-    TListControl CritterListBox;  // entry i = editor label of critter i
+    TListControl& CritterListBox;  // the world's critter labels
     TSpinEdit XSpinEdit, YSpinEdit;
     TListControl DirComboBox;
     TListControl SkinComboBox;
@@ -97,7 +97,7 @@ public:
     bool DelCritterButtonEnabled = false;
 
     // Page Objects.
-    TListControl ObjectListBox;  // entry i = editor label of object i
+    TListControl& ObjectListBox;  // the world's object labels
     TSpinEdit OXSpinEdit, OYSpinEdit;
     TSpinEdit OXOSpinEdit, OYOSpinEdit;
     TListControl ImageComboBox;
@@ -166,14 +166,13 @@ public:
     void SetControl(const std::string& name, const std::string& value);
     static std::string ControlText(const TControlRef& control);
 
-    // The hit-type list by index (empty text outside it).
-    std::string HitTypeName(int index) const;
-    int HitTypeCount() const { return int(ShootAnimComboBox.Items.size()); }
-
     TCritterValues CritterPanelValues() const;
     TObjectValues ObjectPanelValues() const;
 
-    TMainForm& Game;
+    TWorldContext& Game;
+    TGameConfig& Config;
+    TFileSystem& Files;
+    IEditorHost& Host;
 
 private:
     void FillCritterFields(const tCritter& critter, int index);

@@ -1,22 +1,19 @@
 // The edits of the location and how each is taken back.
 //
 // Critters and objects are kept numbered by position: after a record is
-// removed or put back, every later one gets its new position as Index, and
-// everything that names records by index (grid occupants, victims, script
-// owners, the dialog owner, the hover) follows. Scripts of renumbered
-// records keep running as they were: no "OnDestroy" or "OnCreate" is raised
-// for a record that only changed its number.
+// removed or put back, the world renumbers the later ones and everything
+// that names them.
 #include "editor/model/EditCommands.h"
 
 #include <algorithm>
 #include <functional>
 
-#include "app/MainForm.h"
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
 #include "editor/model/ControlForm.h"
 #include "world/Obj.h"
+#include "world/World.h"
 
 namespace {
 
@@ -77,67 +74,13 @@ int EightWay(const tCritter& c) {
     return c.State == csFiring ? c.Direction / 2 : c.Direction;
 }
 
-void RebuildDrawList(TMainForm& game) {
+void RebuildDrawList(TWorldContext& game) {
     if (game.World.DrawList) game.World.DrawList->Rebuild();
 }
 
 // Positions of the labelled objects; shot effects follow them.
-int LabelledObjects(const TMainForm& game) {
-    return int(std::min(game.World.Objects.size(), game.ControlForm.ObjectListBox.Items.size()));
-}
-
-// A script whose owner got a new number. The owner index is fixed at
-// creation, so the script moves into a new object that carries on with the
-// old one's stack, locals and timer, and the old one goes quiet.
-void Renumber(TMainForm& game, TScriptPtr& slot, int32_t index, int32_t kind) {
-    if (!slot || slot->OwnerIndex == index) return;
-    TScriptPtr old = slot;
-    TScriptPtr fresh = game.Scripts.Register(old->Path, index, kind);
-    fresh->Stack = old->Stack;
-    fresh->Locals = old->Locals;
-    fresh->TimerEnabled = old->TimerEnabled;
-    fresh->TimerInterval = old->TimerInterval;
-    fresh->TimerNext = old->TimerNext;
-    fresh->Destroyed = old->Destroyed;
-    fresh->Orphaned = old->Orphaned;
-    slot = fresh;
-    game.Scripts.Orphan(old);
-}
-
-// After a critter left or joined the list: every record takes its position
-// as Index, and what named critters by index follows `map`, which takes an
-// old index to the new one (-1 for the critter that left).
-void RemapCritters(TMainForm& game, const std::function<int(int)>& map) {
-    TWorld& world = game.World;
-    for (int p = 0; p < world.CritterCount(); ++p) {
-        tCritter& c = *world.Critters[size_t(p)];
-        if (c.Index != p) {
-            c.Index = p;
-            Renumber(game, c.Script, p, OwnerCritter);
-        }
-        if (c.Victim >= 0) c.Victim = map(c.Victim);
-    }
-    for (TCell& cell : world.Grid.Raw())
-        if (cell.Occupant >= 0) cell.Occupant = map(cell.Occupant);
-    if (game.Dialog.OwnerKind == OwnerCritter && game.Dialog.OwnerIndex >= 0)
-        game.Dialog.OwnerIndex = map(game.Dialog.OwnerIndex);
-    if (game.View.HoverKind == KindCritter && game.View.HoverIndex >= 0)
-        game.View.HoverIndex = map(game.View.HoverIndex);
-}
-
-void RemapObjects(TMainForm& game, const std::function<int(int)>& map) {
-    TWorld& world = game.World;
-    for (int p = 0; p < world.ObjectCount(); ++p) {
-        tObj& o = *world.Objects[size_t(p)];
-        if (o.Index != p) {
-            o.Index = p;
-            Renumber(game, o.Script, p, OwnerObject);
-        }
-    }
-    if (game.Dialog.OwnerKind == OwnerObject && game.Dialog.OwnerIndex >= 0)
-        game.Dialog.OwnerIndex = map(game.Dialog.OwnerIndex);
-    if (game.View.HoverKind == KindObject && game.View.HoverIndex >= 0)
-        game.View.HoverIndex = map(game.View.HoverIndex);
+int LabelledObjects(const TWorldContext& game) {
+    return int(std::min(game.World.Objects.size(), game.World.ObjectLabels.Items.size()));
 }
 
 std::function<int(int)> Removed(int at) {
@@ -148,10 +91,10 @@ std::function<int(int)> Inserted(int at) {
     return [at](int k) { return k < at ? k : k + 1; };
 }
 
-TCritterSnapshot TakeCritter(const TMainForm& game, int i) {
+TCritterSnapshot TakeCritter(const TWorldContext& game, int i) {
     const tCritter& c = *game.World.Critters[size_t(i)];
     TCritterSnapshot s;
-    s.Label = LabelAt(game.ControlForm.CritterListBox, i);
+    s.Label = LabelAt(game.World.CritterLabels, i);
     s.Skin = c.Skin;
     s.StartX = c.StartX;
     s.StartY = c.StartY;
@@ -180,7 +123,7 @@ void Place(tCritter& c, bool onGrid, int x, int y) {
 
 // Gives an existing critter the values of a snapshot. Its script is made
 // again only when the name differs.
-void RestoreCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
+void RestoreCritter(TWorldContext& game, int i, const TCritterSnapshot& s) {
     tCritter& c = *game.World.Critters[size_t(i)];
     std::shared_ptr<tCritter> keep = c.shared_from_this();
     c.SetDirection(s.Direction);
@@ -189,7 +132,7 @@ void RestoreCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
     c.StartX = s.StartX;
     c.StartY = s.StartY;
     Place(c, s.OnGrid, s.X, s.Y);
-    SetLabel(game.ControlForm.CritterListBox, i, s.Label);
+    SetLabel(game.World.CritterLabels, i, s.Label);
     c.HP = s.HP;
     c.Invisible = s.Invisible;
     c.Disabled = s.Disabled;
@@ -201,7 +144,7 @@ void RestoreCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
 
 // A new record at position i, the later ones moving up. False when a script
 // of the new record loaded another location meanwhile.
-bool InsertCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
+bool InsertCritter(TWorldContext& game, int i, const TCritterSnapshot& s) {
     TWorld& world = game.World;
     const uint64_t generation = world.Generation;
     auto c = std::make_shared<tCritter>(game, i);
@@ -210,9 +153,9 @@ bool InsertCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
         return false;
     }
     world.Critters.insert(world.Critters.begin() + i, c);
-    auto& labels = game.ControlForm.CritterListBox.Items;
+    auto& labels = game.World.CritterLabels.Items;
     labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
-    RemapCritters(game, Inserted(i));
+    RenumberCritters(game, Inserted(i));
     c->Placed = s.Placed;
     c->SetDirection(s.Direction);
     c->SetSkin(s.Skin);
@@ -233,7 +176,7 @@ bool InsertCritter(TMainForm& game, int i, const TCritterSnapshot& s) {
     return true;
 }
 
-TCritterSnapshot RemoveCritter(TMainForm& game, int i) {
+TCritterSnapshot RemoveCritter(TWorldContext& game, int i) {
     TWorld& world = game.World;
     TCritterSnapshot s = TakeCritter(game, i);
     std::shared_ptr<tCritter> c = world.Critters[size_t(i)];
@@ -242,16 +185,16 @@ TCritterSnapshot RemoveCritter(TMainForm& game, int i) {
     c->ReleaseTile();
     c->Release();
     world.Critters.erase(world.Critters.begin() + i);
-    auto& labels = game.ControlForm.CritterListBox.Items;
+    auto& labels = game.World.CritterLabels.Items;
     if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
-    RemapCritters(game, Removed(i));
+    RenumberCritters(game, Removed(i));
     return s;
 }
 
-TObjectSnapshot TakeObject(const TMainForm& game, int i) {
+TObjectSnapshot TakeObject(const TWorldContext& game, int i) {
     const tObj& o = *game.World.Objects[size_t(i)];
     TObjectSnapshot s;
-    s.Label = LabelAt(game.ControlForm.ObjectListBox, i);
+    s.Label = LabelAt(game.World.ObjectLabels, i);
     s.ImageName = o.ImageName;
     s.X = o.X;
     s.Y = o.Y;
@@ -275,7 +218,7 @@ void RestoreLook(tObj& o, const TObjectSnapshot& s) {
     o.FrameHeight = s.FrameHeight;
 }
 
-void RestoreObject(TMainForm& game, int i, const TObjectSnapshot& s) {
+void RestoreObject(TWorldContext& game, int i, const TObjectSnapshot& s) {
     tObj& o = *game.World.Objects[size_t(i)];
     std::shared_ptr<tObj> keep = o.shared_from_this();
     o.X = s.X;
@@ -283,13 +226,13 @@ void RestoreObject(TMainForm& game, int i, const TObjectSnapshot& s) {
     o.OffsetX = s.OffsetX;
     o.OffsetY = s.OffsetY;
     RestoreLook(o, s);
-    SetLabel(game.ControlForm.ObjectListBox, i, s.Label);
+    SetLabel(game.World.ObjectLabels, i, s.Label);
     o.Invisible = s.Invisible;
     o.Disabled = s.Disabled;
     if (o.ScriptName != s.ScriptName) o.SetScript(s.ScriptName);
 }
 
-bool InsertObject(TMainForm& game, int i, const TObjectSnapshot& s) {
+bool InsertObject(TWorldContext& game, int i, const TObjectSnapshot& s) {
     TWorld& world = game.World;
     const uint64_t generation = world.Generation;
     auto o = std::make_shared<tObj>(game, i);
@@ -298,9 +241,9 @@ bool InsertObject(TMainForm& game, int i, const TObjectSnapshot& s) {
         return false;
     }
     world.Objects.insert(world.Objects.begin() + i, o);
-    auto& labels = game.ControlForm.ObjectListBox.Items;
+    auto& labels = game.World.ObjectLabels.Items;
     labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
-    RemapObjects(game, Inserted(i));
+    RenumberObjects(game, Inserted(i));
     o->X = s.X;
     o->Y = s.Y;
     o->OffsetX = s.OffsetX;
@@ -312,14 +255,14 @@ bool InsertObject(TMainForm& game, int i, const TObjectSnapshot& s) {
     return world.Generation == generation;
 }
 
-TObjectSnapshot RemoveObject(TMainForm& game, int i) {
+TObjectSnapshot RemoveObject(TWorldContext& game, int i) {
     TWorld& world = game.World;
     TObjectSnapshot s = TakeObject(game, i);
     world.Objects[size_t(i)]->Release();
     world.Objects.erase(world.Objects.begin() + i);
-    auto& labels = game.ControlForm.ObjectListBox.Items;
+    auto& labels = game.World.ObjectLabels.Items;
     if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
-    RemapObjects(game, Removed(i));
+    RenumberObjects(game, Removed(i));
     return s;
 }
 
@@ -363,7 +306,7 @@ public:
         if (Index != form.Game.World.CritterCount() - 1) throw EGameError("The added critter is no longer last");
     }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         Cells.Clear();
         Cells.Note(game.World.Grid, X, Y);
         Selected = form.CritterListBox.ItemIndex;
@@ -384,7 +327,7 @@ public:
     }
 
 private:
-    bool Create(TMainForm& game) {
+    bool Create(TWorldContext& game) {
         TWorld& world = game.World;
         const uint64_t generation = world.Generation;
         auto c = std::make_shared<tCritter>(game, Index);
@@ -392,7 +335,7 @@ private:
             c->Release();
             return false;
         }
-        auto& labels = game.ControlForm.CritterListBox.Items;
+        auto& labels = game.World.CritterLabels.Items;
         std::string label = "NPC" + std::to_string(labels.size());
         world.Critters.push_back(c);
         labels.insert(labels.begin() + std::min<ptrdiff_t>(Index, ptrdiff_t(labels.size())), label);
@@ -435,7 +378,7 @@ public:
     }
     void CheckUndo(TControlForm& form) const override { NeedCritter(form, Index); }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         tCritter& c = *game.World.Critters[size_t(Index)];
         Before = TakeCritter(game, Index);
         Cells.Clear();
@@ -471,7 +414,7 @@ public:
     void CheckDo(TControlForm& form) const override { NeedCritter(form, Index); }
     void CheckUndo(TControlForm& form) const override { NeedCritter(form, Index); }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         tCritter& c = *game.World.Critters[size_t(Index)];
         std::shared_ptr<tCritter> keep = c.shared_from_this();
         Before = TakeCritter(game, Index);
@@ -521,7 +464,7 @@ public:
         if (Index > form.Game.World.CritterCount()) throw EGameError("The critter list is shorter than it was");
     }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         const tCritter& c = *game.World.Critters[size_t(Index)];
         Cells.Clear();
         Cells.Note(game.World.Grid, c.X, c.Y);
@@ -533,7 +476,7 @@ public:
         RebuildDrawList(game);
     }
     void Undo(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         if (!InsertCritter(game, Index, Snapshot)) return;
         for (int p : Hunters)
             if (tCritter* h = game.World.Critter(p)) h->Victim = Index;
@@ -557,7 +500,7 @@ public:
     std::string Name() const override { return "Добавление объекта"; }
     void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         Selected = form.ObjectListBox.ItemIndex;
         // New objects go before the shot effects, which have no label.
         Index = LabelledObjects(game);
@@ -576,7 +519,7 @@ public:
     }
 
 private:
-    bool Create(TMainForm& game) {
+    bool Create(TWorldContext& game) {
         TWorld& world = game.World;
         const uint64_t generation = world.Generation;
         auto o = std::make_shared<tObj>(game, Index);
@@ -585,9 +528,9 @@ private:
             return false;
         }
         world.Objects.insert(world.Objects.begin() + Index, o);
-        auto& labels = game.ControlForm.ObjectListBox.Items;
+        auto& labels = game.World.ObjectLabels.Items;
         labels.insert(labels.begin() + Index, Values.Label);
-        RemapObjects(game, Inserted(Index));
+        RenumberObjects(game, Inserted(Index));
         o->X = X;
         o->Y = Y;
         o->OffsetX = 0;
@@ -675,7 +618,7 @@ public:
     void CheckDo(TControlForm& form) const override { NeedObject(form, Index); }
     void CheckUndo(TControlForm& form) const override { NeedObject(form, Index); }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         tObj& o = *game.World.Objects[size_t(Index)];
         std::shared_ptr<tObj> keep = o.shared_from_this();
         Before = TakeObject(game, Index);
@@ -711,7 +654,7 @@ public:
         if (Index > LabelledObjects(form.Game)) throw EGameError("The object list is shorter than it was");
     }
     void Do(TControlForm& form) override {
-        TMainForm& game = form.Game;
+        TWorldContext& game = form.Game;
         Snapshot = RemoveObject(game, Index);
         SelectObject(form, Index < LabelledObjects(game) ? Index : Index - 1);
         RebuildDrawList(game);
@@ -744,7 +687,7 @@ private:
     static void Load(TControlForm& form, const std::string& name, int combo) {
         form.Game.World.PatternName = name;
         if (combo >= -1 && combo < int(form.PatternComboBox.Items.size())) form.PatternComboBox.ItemIndex = combo;
-        form.Game.ReloadGraphics();
+        form.Host.ReloadGraphics();
     }
 
     std::string NewName, OldName;

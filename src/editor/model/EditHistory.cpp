@@ -2,8 +2,9 @@
 
 #include <algorithm>
 
-#include "app/MainForm.h"
 #include "base/Errors.h"
+#include "editor/model/ControlForm.h"
+#include "world/World.h"
 
 TEditHistory::TShape TEditHistory::ShapeOf(const TControlForm& form) {
     const TWorld& world = form.Game.World;

@@ -2,20 +2,7 @@
 #include <string>
 #include <vector>
 
-// A list box or pick list of the panel: its items and the selected one.
-struct TListControl {
-    std::vector<std::string> Items;
-    int ItemIndex = -1;  // -1 = nothing selected
-
-    void Clear() {
-        Items.clear();
-        ItemIndex = -1;
-    }
-    bool HasSelection() const { return ItemIndex >= 0 && size_t(ItemIndex) < Items.size(); }
-    std::string Text() const { return HasSelection() ? Items[size_t(ItemIndex)] : std::string(); }
-    // Selects the entry equal to `text` exactly; none keeps the selection.
-    bool SelectExact(const std::string& text);
-};
+#include "base/ListControl.h"
 
 // A spin field. It holds text, as a person may type anything into it; the
 // limits apply when the panel fills it and when the person leaves it.

@@ -1,13 +1,13 @@
 #include "editor/model/PanelDump.h"
 
-#include "app/MainForm.h"
 #include "base/Json.h"
+#include "editor/model/ControlForm.h"
 
-void DumpPanel(TJsonWriter& j, const TControlForm& constForm) {
+void DumpPanel(TJsonWriter& j, const TControlForm& constForm, bool visible, int hoverTileX, int hoverTileY) {
     // Controls() hands out pointers for setting too; nothing is changed here.
     TControlForm& form = const_cast<TControlForm&>(constForm);
     j.Key("panel").BeginObject();
-    j.Field("visible", form.Game.Platform.PanelVisible());
+    j.Field("visible", visible);
     j.Field("page", PanelPageNames[form.ActivePage >= 0 && form.ActivePage < 4 ? form.ActivePage : 0]);
     j.Field("selectedCritter", form.CritterListBox.ItemIndex);
     j.Field("selectedObject", form.ObjectListBox.ItemIndex);
@@ -24,7 +24,7 @@ void DumpPanel(TJsonWriter& j, const TControlForm& constForm) {
     j.Field("nameReadOnly", form.NameReadOnly);
     j.Field("delCritterEnabled", form.DelCritterButtonEnabled);
     j.Field("oDeleteEnabled", form.ODeleteButtonEnabled);
-    j.Key("hoverTile").BeginArray().Value(form.Game.View.HoverTileX).Value(form.Game.View.HoverTileY).EndArray();
+    j.Key("hoverTile").BeginArray().Value(hoverTileX).Value(hoverTileY).EndArray();
     j.Field("undoSteps", uint64_t(form.History.UndoCount()));
     j.Field("redoSteps", uint64_t(form.History.RedoCount()));
     j.EndObject();

@@ -58,8 +58,8 @@ void TMainForm::GameMouseMove(int x, int y) {
     }
     v.MouseX = x;
     v.MouseY = y;
-    v.HoverTileX = (x - v.ScrollX) / 20;
-    v.HoverTileY = (y - v.ScrollY) / 10;
+    v.HoverTileX = (x - v.ScrollX) / TileW;
+    v.HoverTileY = (y - v.ScrollY) / TileH;
 
     if (ControlForm.ActivePage == PageBrush) {
         if (v.LeftHeld)
@@ -98,7 +98,7 @@ void TMainForm::GameMouseDown(int button, int, int) {
     if (button == mbRight) v.RightHeld = true;
     if (button == mbMiddle && DebugMode) v.MiddleDrag = true;
 
-    int tx = (v.MouseX - v.ScrollX) / 20, ty = (v.MouseY - v.ScrollY) / 10;
+    int tx = (v.MouseX - v.ScrollX) / TileW, ty = (v.MouseY - v.ScrollY) / TileH;
     int page = ControlForm.ActivePage;
     if (page == PageBrush) {
         ControlForm.BeginStroke();

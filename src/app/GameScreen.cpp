@@ -128,7 +128,7 @@ void TMainForm::GameRender() {
         DXDraw.PenColor = 0x00FFFF;
         if (ControlForm.ActivePage == PageCritter) {
             if (const tCritter* c = World.Critter(ControlForm.CritterListBox.ItemIndex)) {
-                const int64_t left = int64_t(c->X) * 20 + v.ScrollX, top = int64_t(c->Y) * 10 + v.ScrollY;
+                const int64_t left = int64_t(c->X) * TileW + v.ScrollX, top = int64_t(c->Y) * TileH + v.ScrollY;
                 DXDraw.Ellipse(ClampScreen(left - 10), ClampScreen(top - 5), ClampScreen(left + 30),
                                ClampScreen(top + 15));
             }
@@ -136,8 +136,8 @@ void TMainForm::GameRender() {
             const tObj* o = World.Object(ControlForm.ObjectListBox.ItemIndex);
             if (o && DXIL.Valid(o->ImageIndex)) {
                 const int64_t w = DXIL.Item(o->ImageIndex).PatW();
-                const int64_t cx = int64_t(o->X) * 20 + v.ScrollX + o->OffsetX + 10;
-                const int64_t cy = int64_t(o->Y) * 10 + v.ScrollY + o->OffsetY + 5;
+                const int64_t cx = int64_t(o->X) * TileW + v.ScrollX + o->OffsetX + 10;
+                const int64_t cy = int64_t(o->Y) * TileH + v.ScrollY + o->OffsetY + 5;
                 DXDraw.Ellipse(ClampScreen(cx - 10 - w / 2), ClampScreen(cy - 5 - w / 4), ClampScreen(cx + 10 + w / 2),
                                ClampScreen(cy + 5 + w / 4));
             }
@@ -146,42 +146,42 @@ void TMainForm::GameRender() {
     }
 
     // 14. Sprites.
-    if (World.DrawList) World.DrawList->Draw();
+    if (World.DrawList) World.DrawList->Draw(DXDraw, View.ScrollX, View.ScrollY);
 
     // 15. The pick compares with the surface, so it runs before anything
     // else covers the sprites.
     if (v.HoverRequest) {
         v.HoverRequest = false;
         int32_t kind = -1;
-        v.HoverIndex = World.DrawList ? World.DrawList->Pick(v.MouseX, v.MouseY, kind) : -1;
+        v.HoverIndex = World.DrawList ? World.DrawList->Pick(DXDraw, v.ScrollX, v.ScrollY, v.MouseX, v.MouseY, kind) : -1;
         v.HoverKind = kind;
     }
 
     // 16. Debug overlay.
     if (DebugMode) {
         if (ControlForm.ActivePage == PageBrush) {
-            int row0 = std::abs(v.ScrollY) / 10, row1 = std::min(std::abs(v.ScrollY - 599) / 10, MapRows - 1);
-            int col0 = std::abs(v.ScrollX) / 20, col1 = std::min(std::abs(v.ScrollX - 799) / 20, MapCols - 1);
+            int row0 = std::abs(v.ScrollY) / TileH, row1 = std::min(std::abs(v.ScrollY - 599) / TileH, MapRows - 1);
+            int col0 = std::abs(v.ScrollX) / TileW, col1 = std::min(std::abs(v.ScrollX - 799) / TileW, MapCols - 1);
             DXDraw.BrushStyle = TBrushStyle::Clear;
             DXDraw.PenColor = 0x0000FF;
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y)
                     if (World.Grid.At(x, y).WalkBlock != 0)
-                        DXDraw.Rectangle(x * 20 + v.ScrollX, y * 10 + v.ScrollY, x * 20 + v.ScrollX + 20,
-                                         y * 10 + v.ScrollY + 10);
+                        DXDraw.Rectangle(x * TileW + v.ScrollX, y * TileH + v.ScrollY, (x + 1) * TileW + v.ScrollX,
+                                         (y + 1) * TileH + v.ScrollY);
             DXDraw.PenColor = 0x00FF00;
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y)
                     if (World.Grid.At(x, y).ShootBlock != 0)
-                        DXDraw.Rectangle(x * 20 + v.ScrollX + 1, y * 10 + v.ScrollY + 1, x * 20 + v.ScrollX + 19,
-                                         y * 10 + v.ScrollY + 9);
+                        DXDraw.Rectangle(x * TileW + v.ScrollX + 1, y * TileH + v.ScrollY + 1,
+                                         (x + 1) * TileW + v.ScrollX - 1, (y + 1) * TileH + v.ScrollY - 1);
             DXDraw.PenColor = 0x00FFFF;
             DXDraw.Font = TFontSpec{"Small Fonts", 4, false, false, 0x00FFFF};
             for (int x = col0; x <= col1; ++x)
                 for (int y = row0; y <= row1; ++y) {
                     int hit = World.Grid.At(x, y).HitType;
                     if (hit > 0) {
-                        int left = x * 20 + v.ScrollX, top = y * 10 + v.ScrollY;
+                        int left = x * TileW + v.ScrollX, top = y * TileH + v.ScrollY;
                         DXDraw.Rectangle(left + 2, top + 2, left + 10, top + 8);
                         DXDraw.TextOut(left + 4, top + 2, std::to_string(hit));
                     }

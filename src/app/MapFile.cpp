@@ -63,8 +63,8 @@ void ReleaseLocation(TMainForm& game) {
     for (auto& o : objects)
         if (o) o->Release();
     if (world.DrawList) world.DrawList->Entries.clear();
-    game.ControlForm.CritterListBox.Clear();
-    game.ControlForm.ObjectListBox.Clear();
+    world.CritterLabels.Clear();
+    world.ObjectLabels.Clear();
 }
 }  // namespace
 
@@ -132,13 +132,13 @@ void TMainForm::LoadMap(const std::string& path) {
     World.Critters.reserve(map.Critters.size());
     for (size_t j = 0; j < map.Critters.size(); ++j) {
         const TMapCritter& record = map.Critters[j];
-        auto critter = std::make_shared<tCritter>(*this, int32_t(j));
+        auto critter = std::make_shared<tCritter>(Context, int32_t(j));
         if (replaced()) {
             critter->Release();
             return;
         }
         World.Critters.push_back(critter);
-        ControlForm.CritterListBox.Items.push_back(record.Label);
+        World.CritterLabels.Items.push_back(record.Label);
         critter->SetSkin(record.Skin);
         critter->StartX = record.StartX;
         critter->StartY = record.StartY;
@@ -162,18 +162,18 @@ void TMainForm::LoadMap(const std::string& path) {
         critter->SetPosition(critter->StartX, critter->StartY);
         critter->Placed = true;
     }
-    ControlForm.CritterListBox.ItemIndex = ControlForm.CritterListBox.Items.empty() ? -1 : 0;
+    World.CritterLabels.ItemIndex = World.CritterLabels.Items.empty() ? -1 : 0;
 
     World.Objects.reserve(map.Objects.size());
     for (size_t m = 0; m < map.Objects.size(); ++m) {
         const TMapObject& record = map.Objects[m];
-        auto object = std::make_shared<tObj>(*this, int32_t(m));
+        auto object = std::make_shared<tObj>(Context, int32_t(m));
         if (replaced()) {
             object->Release();
             return;
         }
         World.Objects.push_back(object);
-        ControlForm.ObjectListBox.Items.push_back(record.Label);
+        World.ObjectLabels.Items.push_back(record.Label);
         object->SetImage(record.ImageName);
         object->X = record.X;
         object->Y = record.Y;
@@ -204,11 +204,11 @@ void TMainForm::LoadMap(const std::string& path) {
     }
 
     if (TScriptPtr old = std::move(World.MapScript)) {
-        DetachScript(*this, old);
+        DetachScript(Context, old);
         if (replaced()) return finish();
     }
     if (!ControlForm.MapScrLabeledEdit.empty())
-        AttachScript(*this, World.MapScript, "data\\scripts\\" + ControlForm.MapScrLabeledEdit + ".sc", OwnerMap,
+        AttachScript(Context, World.MapScript, "data\\scripts\\" + ControlForm.MapScrLabeledEdit + ".sc", OwnerMap,
                      OwnerMap);
     finish();
 }
@@ -226,7 +226,7 @@ void TMainForm::SaveMap(const std::string& path) {
         const tCritter* c = World.Critter(j);
         if (!c) continue;
         TMapCritter& r = map.Critters.emplace_back();
-        r.Label = label(ControlForm.CritterListBox, j);
+        r.Label = label(World.CritterLabels, j);
         r.Skin = c->Skin;
         r.StartX = c->StartX;
         r.StartY = c->StartY;
@@ -245,7 +245,7 @@ void TMainForm::SaveMap(const std::string& path) {
         // Impact effects of shots fired while editing are not part of the location.
         if (!o || o->PlayOnce) continue;
         TMapObject& r = map.Objects.emplace_back();
-        r.Label = label(ControlForm.ObjectListBox, m);
+        r.Label = label(World.ObjectLabels, m);
         r.ImageName = o->ImageName;
         r.X = o->X;
         r.Y = o->Y;

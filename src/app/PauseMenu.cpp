@@ -1,5 +1,5 @@
 // The pause menu, its pages, and the keys of play (F12, Escape, F5, F9).
-#include "screens/PauseMenu.h"
+#include "app/PauseMenu.h"
 
 #include <algorithm>
 #include <ctime>

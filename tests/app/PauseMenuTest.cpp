@@ -7,6 +7,7 @@
 
 #include "app/SaveGame.h"
 #include "critters/Critter.h"
+#include "platform/Headless.h"
 #include "support/TestGame.h"
 
 namespace fs = std::filesystem;
@@ -106,7 +107,7 @@ TEST_F(PauseMenu, LeavingAsksFirstFromTheMenuAndFromThePanelButton) {
     Click(200, 450);
     Click(400, 305);  // "Да, выйти"
     EXPECT_EQ(Game().ScreenMode, smMainMenu);
-    EXPECT_FALSE(Game().ClockHeld);
+    EXPECT_FALSE(Game().GameClock.Held());
 }
 
 TEST_F(PauseMenu, SettingsPageChangesAndKeepsTheSettings) {
@@ -166,5 +167,5 @@ TEST_F(PauseMenu, MainMenuOffersLoadingOnlyWithASave) {
     Click(400, 56 + 2 * 70 + 20);  // slot 2
     EXPECT_EQ(Game().ScreenMode, smGame);
     EXPECT_FALSE(Game().Pause.IsOpen());
-    EXPECT_FALSE(Game().ClockHeld);
+    EXPECT_FALSE(Game().GameClock.Held());
 }

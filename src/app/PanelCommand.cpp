@@ -24,7 +24,7 @@ int Number(const std::string& word, const std::string& what) {
 // FILE of an open or save line: below the game's folder, or absolute.
 std::string ChooseFile(TControlForm& form, TFileDialog& dialog, const std::string& name) {
     if (name.empty()) throw EGameError("panel: which file?");
-    TFileDialog::TOutcome outcome = dialog.Decide(form.Game.Files.Root(), name);
+    TFileDialog::TOutcome outcome = dialog.Decide(form.Files.Root(), name);
     // A person asked whether to create the new file answers yes.
     if (outcome == TFileDialog::TOutcome::Confirm) outcome = dialog.Confirm(true);
     if (outcome != TFileDialog::TOutcome::Chosen) {

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "app/MainForm.h"
-#include "media/Bitmap.h"
 #include "base/Text.h"
 #include "critters/Critter.h"
+#include "media/Bitmap.h"
 #include "screens/Credits.h"
 #include "world/Obj.h"
 
@@ -269,7 +269,7 @@ void TMainForm::MMMouseUp(int, int, int) {
 
 void TMainForm::NewGame(const std::string& location) {
     Log("TMainForm.MMMouseUp -> Loading started...");
-    World.DrawList = std::make_unique<tObjHandler>(*this);
+    World.DrawList = std::make_unique<tObjHandler>(Context);
     ScreenMode = smGame;
     try {
         LoadMap(location);

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "CombatKit.h"
+#include "combat/CombatKit.h"
 #include "platform/Headless.h"
 
 namespace {

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+
+#include "app/Platform.h"
+#include "base/Clock.h"
+
+// The game clock: the platform's, less the time the world stood still (pause
+// menu), set back or forward by a loaded game. Scripts, critters and objects
+// all read this one.
+class TGameClock : public IClock {
+public:
+    // The platform may change its clock after start-up (a recorded session
+    // runs on the virtual one), so it is asked each time.
+    explicit TGameClock(IPlatform& platform) : Platform(platform) {}
+    uint32_t Now() const override { return IsHeld ? HeldAt : Platform.Clock().Now() - Offset; }
+    void Hold() {
+        if (!IsHeld) HeldAt = Now(), IsHeld = true;
+    }
+    void Release() {
+        if (IsHeld) Offset = Platform.Clock().Now() - HeldAt, IsHeld = false;
+    }
+    void Set(uint32_t t) {
+        if (IsHeld)
+            HeldAt = t;
+        else
+            Offset = Platform.Clock().Now() - t;
+    }
+    bool Held() const { return IsHeld; }
+
+private:
+    IPlatform& Platform;
+    uint32_t Offset = 0, HeldAt = 0;
+    bool IsHeld = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// What the editor panel asks of the game around it.
+class IEditorHost {
+public:
+    virtual ~IEditorHost() = default;
+    virtual void LoadMap(const std::string& path) = 0;
+    virtual void SaveMap(const std::string& path) = 0;
+    // The pictures of the location are read again (a new background).
+    virtual void ReloadGraphics() = 0;
+    // Menu "Выход": the main window closes and the program ends.
+    virtual void CloseGame() = 0;
+    // The picture lists read at start-up (Critters.lst, Objects.lst, Locations.lst).
+    virtual const std::vector<std::string>& CritterPictures() const = 0;
+    virtual const std::vector<std::string>& ObjectPictures() const = 0;
+    virtual const std::vector<std::string>& LocationPictures() const = 0;
+};
