@@ -66,6 +66,13 @@ std::string CrowdedLocationFile() {
         std::ofstream(file, std::ios::binary) << SerializeMap(map);
         return file.string();
     }();
+    // The file goes when the program ends.
+    static const struct TRemover {
+        ~TRemover() {
+            std::error_code ec;
+            std::filesystem::remove(path, ec);
+        }
+    } remover;
     return path;
 }
 

@@ -21,10 +21,46 @@ TBitmap::TBitmap(int width, int height, TColor fill) {
 }
 
 void TBitmap::SetSize(int width, int height, TColor fill) {
+    Changed();
     W = std::max(width, 0);
     H = std::max(height, 0);
     if (W == 0 || H == 0) W = H = 0;
     Pixels.assign(size_t(W) * H, fill);
+}
+
+TOpaqueRuns::TOpaqueRuns(const TColor* pixels, int width, int height, TColor key) : KeyColor(key & 0xFFFFFF) {
+    const size_t w = size_t(std::max(width, 0)), h = size_t(std::max(height, 0));
+    // Past this many runs a row costs more as a list than as a pass over every pixel.
+    const size_t denseAt = std::max<size_t>(8, w / 16);
+    RowStart.reserve(h + 1);
+    RowStart.push_back(0);
+    DenseRows.assign(h, 0);
+    for (size_t y = 0; y < h; ++y) {
+        const TColor* row = pixels + y * w;
+        const size_t first = Runs.size();
+        for (size_t x = 0; x < w;) {
+            if ((row[x] & 0xFFFFFF) == KeyColor) {
+                ++x;
+                continue;
+            }
+            const size_t begin = x;
+            while (x < w && (row[x] & 0xFFFFFF) != KeyColor) ++x;
+            if (Runs.size() - first == denseAt) {
+                Runs.resize(first);
+                DenseRows[y] = 1;
+                break;
+            }
+            Runs.push_back({int32_t(begin), int32_t(x)});
+        }
+        RowStart.push_back(Runs.size());
+    }
+    Runs.shrink_to_fit();
+}
+
+const TOpaqueRuns& TBitmap::OpaqueRuns(TColor key) const {
+    if (!RunsCache || RunsCache->Key() != (key & 0xFFFFFF))
+        RunsCache = std::make_shared<const TOpaqueRuns>(Pixels.data(), W, H, key);
+    return *RunsCache;
 }
 
 bool ClipBlit(const TRect& src, int srcW, int srcH, int destX, int destY, int destW, int destH, TBlit& out) {

@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +30,38 @@ struct TBlit {
 // False when nothing of it is left to copy.
 bool ClipBlit(const TRect& src, int srcW, int srcH, int destX, int destY, int destW, int destH, TBlit& out);
 
+// Where a picture is not its colour key, row by row: the runs of pixels a
+// keyed draw copies and a translucent draw mixes, so that neither looks at
+// the keyed-out rest. A row cut into many short runs (a dithered picture) is
+// marked dense instead and drawn with the vector loops that test every pixel,
+// which keeps these lists far smaller than the picture.
+class TOpaqueRuns {
+public:
+    struct TRun {
+        int32_t Begin = 0, End = 0;  // columns, end exclusive
+    };
+
+    TOpaqueRuns(const TColor* pixels, int width, int height, TColor key);
+
+    TColor Key() const { return KeyColor; }
+    bool Dense(int y) const { return DenseRows[size_t(y)] != 0; }
+    // The runs of a row that is not dense, left to right.
+    std::span<const TRun> Row(int y) const {
+        return {Runs.data() + RowStart[size_t(y)], Runs.data() + RowStart[size_t(y) + 1]};
+    }
+
+private:
+    TColor KeyColor;
+    std::vector<size_t> RowStart;  // one more than there are rows
+    std::vector<uint8_t> DenseRows;
+    std::vector<TRun> Runs;
+};
+
 // An in-memory picture.
+//
+// It remembers its opaque runs once asked for them; every non-const access
+// forgets them. So a pointer from Row() or Data() is for writing there and
+// then, not for keeping across a later draw of the picture.
 class TBitmap {
 public:
     TBitmap() = default;
@@ -44,19 +77,36 @@ public:
         return (x < 0 || y < 0 || x >= W || y >= H) ? 0 : Pixels[size_t(y) * W + x];
     }
     void SetPixel(int x, int y, TColor c) {
+        Changed();
         if (x >= 0 && y >= 0 && x < W && y < H) Pixels[size_t(y) * W + x] = c;
     }
-    TColor* Row(int y) { return Pixels.data() + size_t(y) * W; }
+    TColor* Row(int y) {
+        Changed();
+        return Pixels.data() + size_t(y) * W;
+    }
     const TColor* Row(int y) const { return Pixels.data() + size_t(y) * W; }
-    std::vector<TColor>& Data() { return Pixels; }
+    std::vector<TColor>& Data() {
+        Changed();
+        return Pixels;
+    }
     const std::vector<TColor>& Data() const { return Pixels; }
 
     // Copies src's rectangle to (x, y) of this bitmap, clipped on both sides.
     void CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect);
 
+    // The runs of pixels whose colour (the low three bytes) is not `key`;
+    // worked out on the first call for a key and kept until the picture
+    // changes. Copies of the picture share them.
+    const TOpaqueRuns& OpaqueRuns(TColor key) const;
+
 private:
+    void Changed() {
+        if (RunsCache) RunsCache.reset();
+    }
+
     int W = 0, H = 0;
     std::vector<TColor> Pixels;
+    mutable std::shared_ptr<const TOpaqueRuns> RunsCache;
 };
 
 // Limits that keep a forged header from asking for gigabytes. A picture of

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <span>
 
 #include "media/Font.h"
 #include "media/ImageList.h"
@@ -58,6 +59,32 @@ inline __m128i Mix4(__m128i sv, __m128i dv, __m128i av, __m128i nav) {
     return _mm_packus_epi16(lo, hi);
 }
 #endif
+
+// The pixels of a run that has no key in it, mixed with the vector formula: all four bytes of each pixel are
+// mixed alike, so a run gives the same pixels wherever it starts and ends. A tail shorter than a vector goes
+// through one in a scratch copy.
+void MixSpan(TColor* d, const TColor* s, int n, unsigned a) {
+    int i = 0;
+#ifdef __SSE2__
+    const __m128i av = _mm_set1_epi16(short(a)), nav = _mm_set1_epi16(short(255 - a));
+    for (; i + 4 <= n; i += 4) {
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), Mix4(sv, dv, av, nav));
+    }
+    if (i < n) {
+        alignas(16) TColor sb[4] = {}, db[4] = {};
+        std::memcpy(sb, s + i, size_t(n - i) * sizeof(TColor));
+        std::memcpy(db, d + i, size_t(n - i) * sizeof(TColor));
+        const __m128i m = Mix4(_mm_load_si128(reinterpret_cast<const __m128i*>(sb)),
+                               _mm_load_si128(reinterpret_cast<const __m128i*>(db)), av, nav);
+        _mm_store_si128(reinterpret_cast<__m128i*>(db), m);
+        std::memcpy(d + i, db, size_t(n - i) * sizeof(TColor));
+    }
+#else
+    for (; i < n; ++i) d[i] = MixPixel(s[i], d[i], a);
+#endif
+}
 
 // One destination row of a translucent draw; src is indexed through map, or read straight when map is null.
 void MixRow(TColor* d, const TColor* src, const int* map, int n, unsigned a, bool keyed, TColor key) {
@@ -134,19 +161,37 @@ __attribute__((target("avx2"))) void MixRowAvx2(TColor* d, const TColor* src, co
 }
 #endif
 
+#ifdef RW_HAVE_AVX2
+__attribute__((target("avx2"))) void MixSpanAvx2(TColor* d, const TColor* s, int n, unsigned a) {
+    const __m256i av = _mm256_set1_epi16(short(a)), nav = _mm256_set1_epi16(short(255 - a));
+    const __m256i zero = _mm256_setzero_si256(), bias = _mm256_set1_epi16(128);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        const __m256i lo = Mix16Avx2(_mm256_unpacklo_epi8(sv, zero), _mm256_unpacklo_epi8(dv, zero), av, nav, bias);
+        const __m256i hi = Mix16Avx2(_mm256_unpackhi_epi8(sv, zero), _mm256_unpackhi_epi8(dv, zero), av, nav, bias);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
+    }
+    if (i < n) MixSpan(d + i, s + i, n - i, a);
+}
+#endif
+
 using TKeyedRowFn = void (*)(TColor*, const TColor*, int, TColor);
 using TMixRowFn = void (*)(TColor*, const TColor*, const int*, int, unsigned, bool, TColor);
+using TMixSpanFn = void (*)(TColor*, const TColor*, int, unsigned);
 
 struct TRowKernels {
     TKeyedRowFn Keyed = KeyedRow;
     TMixRowFn Mix = MixRow;
+    TMixSpanFn Span = MixSpan;
     bool Wide = false;
 };
 
 TRowKernels PickKernels(bool wide) {
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, true};
+    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, true};
 #endif
     (void)wide;
     return {};
@@ -169,6 +214,61 @@ void TSurface::Fill(TColor c) {
     std::fill(Screen.Data().begin(), Screen.Data().end(), c);
 }
 
+namespace {
+// Calls f(offset, length) for each piece of a row's runs that lies in columns [from, from + n), the offset
+// counted from `from`.
+template <class F>
+void ForRunsIn(std::span<const TOpaqueRuns::TRun> runs, int64_t from, int64_t n, F&& f) {
+    const int64_t to = from + n;
+    auto it = runs.begin();
+    // Only a picture of many patterns side by side has enough runs in a row to be worth a search.
+    if (runs.size() > 8)
+        it = std::partition_point(runs.begin(), runs.end(), [&](const TOpaqueRuns::TRun& r) { return r.End <= from; });
+    for (; it != runs.end() && it->Begin < to; ++it) {
+        const int64_t b = std::max<int64_t>(it->Begin, from), e = std::min<int64_t>(it->End, to);
+        if (b < e) f(int(b - from), int(e - b));
+    }
+}
+
+// A run is mostly shorter than a library copy's set-up costs: four pixels at a time, the last four
+// overlapping the ones before (source and destination are different pictures).
+inline void CopyPixels(TColor* d, const TColor* s, int n) {
+#ifdef __SSE2__
+    if (n >= 4) {
+        for (int i = 0; i + 4 < n; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4)));
+        return;
+    }
+#endif
+    for (int i = 0; i < n; ++i) d[i] = s[i];
+}
+
+// The key's pixels of a source row left out: only the runs are copied.
+void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, int64_t srcY, int64_t srcX, int64_t n) {
+    if (runs.Dense(int(srcY))) return Kernels.Keyed(d, s, int(n), runs.Key());
+    ForRunsIn(runs.Row(int(srcY)), srcX, n, [&](int o, int len) { CopyPixels(d + o, s + o, len); });
+}
+
+// The same pixels as the translucent row loop over the whole row gives (keyed), mixing only the runs. The
+// loop mixes all four bytes in its vectors and only the colour in its last n % 4 pixels, so those are mixed
+// that way here too.
+void MixRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, int64_t srcY, int64_t srcX, int n, unsigned a) {
+    if (runs.Dense(int(srcY))) return Kernels.Mix(d, s, nullptr, n, a, true, runs.Key());
+#ifdef __SSE2__
+    const int vectorEnd = n - n % 4;
+#else
+    const int vectorEnd = n;
+#endif
+    ForRunsIn(runs.Row(int(srcY)), srcX, n, [&](int o, int len) {
+        const int split = std::clamp(vectorEnd, o, o + len);
+        if (split > o) Kernels.Span(d + o, s + o, split - o, a);
+        for (int i = split; i < o + len; ++i) d[i] = MixPixel(s[i], d[i], a);
+    });
+}
+}  // namespace
+
 void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
     TRect r;
     if (!item.PatternRect(pattern, r)) return;
@@ -181,9 +281,9 @@ void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
             std::memcpy(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, size_t(w) * sizeof(TColor));
         return;
     }
-    const TColor key = item.TransparentColor & RgbMask;
+    const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor);
     for (int64_t row = 0; row < h; ++row)
-        Kernels.Keyed(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, int(w), key);
+        CopyRuns(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, runs, sy + row, sx, w);
 }
 
 void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern, int alpha) {
@@ -208,14 +308,19 @@ void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern,
     const bool keyed = item.Transparent;
     const TColor key = item.TransparentColor & RgbMask;
     const TBitmap& pic = item.Picture;
+    const TOpaqueRuns* runs = keyed ? &pic.OpaqueRuns(key) : nullptr;
+    const int64_t srcX = r.Left + (int64_t(x0) - dest.Left);
     for (int y = y0; y < y1; ++y) {
         const int sy = int(r.Top + ((2 * (y - int64_t(dest.Top)) + 1) * sh) / (2 * dh));
-        const TColor* src = pic.Row(sy) + (straight ? r.Left + (x0 - dest.Left) : 0);
+        const TColor* src = pic.Row(sy) + (straight ? srcX : 0);
+        if (keyed && !runs->Dense(sy) && runs->Row(sy).empty()) continue;  // nothing but the key
         TColor* d = Screen.Row(y) + x0;
         if (a == 255 && straight && !keyed)
             std::memcpy(d, src, size_t(n) * sizeof(TColor));
         else if (a == 255 && straight)
-            Kernels.Keyed(d, src, n, key);
+            CopyRuns(d, src, *runs, sy, srcX, n);
+        else if (straight && keyed)
+            MixRuns(d, src, *runs, sy, srcX, n, a);
         else
             Kernels.Mix(d, src, straight ? nullptr : XMap.data(), n, a, keyed, key);
     }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <random>
+#include <string>
 
 #include "media/Font.h"
 #include "media/ImageList.h"
@@ -234,6 +237,176 @@ TEST_P(DrawTest, TranslucentDrawSkipsTheKeyOnlyWhenTransparent) {
     item.Transparent = false;
     Surface.DrawAlpha(item, {0, 0, 9, 9}, 0, 128);
     EXPECT_EQ(Surface.PixelRead(0, 0), RGBColor(178, 50, 178));
+}
+
+// Pictures as the game's are made: figures in a keyed field, rows that are all key or all figure, dithered
+// rows cut into many short runs, and stray bytes above the colour. Many patterns side by side give rows
+// with many runs.
+TImageItem RandomPicture(std::mt19937& rng) {
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    TImageItem item;
+    item.TransparentColor = pick(0, 3) == 0 ? RGBColor(0, 0, 0) : Key;
+    if (pick(0, 4) == 0) item.TransparentColor |= 0x5A000000;  // only the colour's bytes count
+    const TColor key = item.TransparentColor & 0xFFFFFF;
+    item.PatternWidth = pick(1, 45);
+    item.PatternHeight = pick(1, 30);
+    const int w = item.PatternWidth * pick(1, 12), h = item.PatternHeight * pick(1, 3);
+    item.Picture.SetSize(w, h);
+    for (int y = 0; y < h; ++y) {
+        const int kind = pick(0, 9);
+        for (int x = 0; x < w; ++x) {
+            const int cx = x % item.PatternWidth;
+            bool opaque;
+            if (kind == 0) opaque = false;
+            else if (kind == 1) opaque = true;
+            else if (kind == 2) opaque = (x + y) % 2 == 0;
+            else if (kind == 3) opaque = pick(0, 1) == 0;
+            else opaque = std::abs(2 * cx - item.PatternWidth + (y % 5)) < item.PatternWidth * (kind - 3) / 6;
+            TColor c = opaque ? TColor(rng()) & 0xFFFFFF : key;
+            if (opaque && c == key) c ^= 1;
+            if (pick(0, 7) == 0) c |= TColor(pick(1, 255)) << 24;
+            item.Picture.SetPixel(x, y, c);
+        }
+    }
+    return item;
+}
+
+// Places near every edge, anywhere on the surface, and at the far ends of the coordinates.
+int RandomPlace(std::mt19937& rng, int size, int extent) {
+    static const int extremes[] = {INT_MIN, INT_MIN + 1, -1000000, 1000000, INT_MAX - 1, INT_MAX};
+    const int kind = std::uniform_int_distribution<int>(0, 9)(rng);
+    if (kind == 0) return extremes[rng() % std::size(extremes)];
+    if (kind < 4) return (kind == 1 ? -size : extent - size) + std::uniform_int_distribution<int>(-3, 3)(rng) +
+                         std::uniform_int_distribution<int>(0, size)(rng);
+    return std::uniform_int_distribution<int>(-size - 2, extent + 2)(rng);
+}
+
+// Where two screens first differ, or "" when they do not.
+std::string FirstDifference(const std::vector<TColor>& got, const std::vector<TColor>& want) {
+    if (got == want) return "";
+    for (size_t i = 0; i < got.size(); ++i)
+        if (got[i] != want[i])
+            return "pixel " + std::to_string(i % 800) + "," + std::to_string(i / 800) + ": " + std::to_string(got[i]) +
+                   " instead of " + std::to_string(want[i]);
+    return "";
+}
+
+// Every pixel different, the upper byte used too.
+void RandomBackground(TSurface& surface, std::mt19937& rng) {
+    const TColor salt = TColor(rng());
+    std::vector<TColor>& pixels = surface.Pixels().Data();
+    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = TColor(i * 2654435761u) ^ salt;
+}
+
+// Drawn with its colour key, a picture leaves the key's pixels as they were and copies every other pixel
+// exactly, stray upper byte and all, wherever it stands and however much of it is cut off.
+TEST_P(DrawTest, KeyedDrawCopiesExactlyThePixelsThatAreNotTheKey) {
+    std::mt19937 rng(20240611);
+    std::vector<TColor> before, want;
+    for (int picture = 0; picture < 50; ++picture) {
+        const TImageItem item = RandomPicture(rng);
+        const TColor key = item.TransparentColor & 0xFFFFFF;
+        const int pw = item.PatW(), ph = item.PatH();
+        RandomBackground(Surface, rng);  // each draw goes over the ones before
+        for (int draw = 0; draw < 12; ++draw) {
+            const int pattern = int(rng() % unsigned(item.PatternCount()));
+            const int x = RandomPlace(rng, pw, 800), y = RandomPlace(rng, ph, 600);
+            const bool viaAlpha = draw % 3 == 2;  // alpha 255 at the picture's own size is the same draw
+            before = Surface.Pixels().Data();
+            if (viaAlpha) {
+                if (int64_t(x) + pw > INT_MAX || int64_t(y) + ph > INT_MAX) continue;
+                Surface.DrawAlpha(item, {x, y, x + pw, y + ph}, pattern, 255);
+            } else {
+                Surface.Draw(item, x, y, pattern);
+            }
+            TRect r;
+            ASSERT_TRUE(item.PatternRect(pattern, r));
+            want = before;
+            for (int64_t sy = 0; sy < ph; ++sy)
+                for (int64_t sx = 0; sx < pw; ++sx) {
+                    const int64_t px = x + sx, py = y + sy;
+                    const TColor src = item.Picture.Pixel(r.Left + int(sx), r.Top + int(sy));
+                    if (px >= 0 && py >= 0 && px < 800 && py < 600 && (src & 0xFFFFFF) != key)
+                        want[size_t(py * 800 + px)] = src;
+                }
+            ASSERT_EQ(FirstDifference(Surface.Pixels().Data(), want), "")
+                << "picture " << picture << " pattern " << pattern << " at " << x << "," << y
+                << (viaAlpha ? " (alpha 255)" : "");
+        }
+    }
+}
+
+// A translucent keyed draw mixes what the same draw without the key mixes, and only where the sampled
+// picture pixel is not the key; at its own size and scaled, over screens whose pixels use the upper byte.
+TEST_P(DrawTest, TranslucentKeyedDrawIsTheUnkeyedMixOutsideTheKey) {
+    std::mt19937 rng(777);
+    TFontEngine fonts;
+    TSurface unkeyed(fonts);
+    std::vector<TColor> before, want;
+    for (int picture = 0; picture < 50; ++picture) {
+        TImageItem item = RandomPicture(rng);
+        TImageItem plain = item;
+        plain.Transparent = false;
+        const TColor key = item.TransparentColor & 0xFFFFFF;
+        RandomBackground(Surface, rng);
+        for (int draw = 0; draw < 10; ++draw) {
+            const int pattern = int(rng() % unsigned(item.PatternCount()));
+            TRect r;
+            ASSERT_TRUE(item.PatternRect(pattern, r));
+            const int dw = draw % 2 ? r.Width() : int(rng() % 90) + 1, dh = draw % 2 ? r.Height() : int(rng() % 90) + 1;
+            const int x = std::clamp(RandomPlace(rng, dw, 800), -100000, 100000);
+            const int y = std::clamp(RandomPlace(rng, dh, 600), -100000, 100000);
+            const TRect dest{x, y, x + dw, y + dh};
+            const int alpha = draw == 0 ? 1 : int(rng() % 254) + 1;
+            before = Surface.Pixels().Data();
+            unkeyed.Pixels().Data() = before;
+            Surface.DrawAlpha(item, dest, pattern, alpha);
+            unkeyed.DrawAlpha(plain, dest, pattern, alpha);
+            want = before;
+            for (int py = std::max(y, 0); py < std::min(y + dh, 600); ++py)
+                for (int px = std::max(x, 0); px < std::min(x + dw, 800); ++px) {
+                    // The centre of the destination pixel, in the pattern.
+                    const int sx = r.Left + int(((2 * int64_t(px - x) + 1) * r.Width()) / (2 * int64_t(dw)));
+                    const int sy = r.Top + int(((2 * int64_t(py - y) + 1) * r.Height()) / (2 * int64_t(dh)));
+                    if ((item.Picture.Pixel(sx, sy) & 0xFFFFFF) != key)
+                        want[size_t(py) * 800 + size_t(px)] = unkeyed.PixelRead(px, py);
+                }
+            ASSERT_EQ(FirstDifference(Surface.Pixels().Data(), want), "")
+                << "picture " << picture << " pattern " << pattern << " into " << x << "," << y << " " << dw << "x"
+                << dh << " alpha " << alpha;
+        }
+    }
+}
+
+// The runs a keyed draw copies are those of the picture as it is now: after any change to its pixels or its
+// key, and for a copy that went its own way.
+TEST_P(DrawTest, KeyedDrawFollowsChangesToThePictureAndItsKey) {
+    TImageItem item = Sprite(6, 3);
+    auto drawn = [&](const TImageItem& it, int x, int y) {
+        Surface.Fill(0);
+        Surface.Draw(it, 0, 0, 0);
+        return Surface.PixelRead(x, y);
+    };
+    EXPECT_EQ(drawn(item, 0, 0), 0u);  // (0, 0) is the key
+    item.Picture.SetPixel(0, 0, RGBColor(1, 2, 3));
+    EXPECT_EQ(drawn(item, 0, 0), RGBColor(1, 2, 3));
+    item.Picture.Row(1)[2] = RGBColor(4, 5, 6);  // (2, 1) was the key
+    EXPECT_EQ(drawn(item, 2, 1), RGBColor(4, 5, 6));
+    item.Picture.Data()[size_t(2 * 6 + 2)] = Key;  // (2, 2)
+    EXPECT_EQ(drawn(item, 2, 2), 0u);
+
+    TImageItem copy = item;
+    copy.Picture.SetPixel(0, 0, Key);
+    EXPECT_EQ(drawn(copy, 0, 0), 0u);
+    EXPECT_EQ(drawn(item, 0, 0), RGBColor(1, 2, 3));
+
+    item.TransparentColor = RGBColor(1, 2, 3);
+    EXPECT_EQ(drawn(item, 0, 0), 0u);
+    EXPECT_EQ(drawn(item, 3, 0), Key);
+
+    item.Picture.SetSize(2, 2, RGBColor(9, 9, 9));
+    EXPECT_EQ(drawn(item, 1, 1), RGBColor(9, 9, 9));
+    EXPECT_EQ(drawn(item, 2, 1), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, DrawTest, ::testing::Bool(),
