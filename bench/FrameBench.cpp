@@ -5,32 +5,16 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/MainForm.h"
+#include "BenchGame.h"
 #include "critters/Critter.h"
-#include "platform/Headless.h"
 #include "world/Obj.h"
 
 namespace {
 
-std::string DemoDir() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (exe.parent_path() / "demo").string();
-}
-
-struct TBenchGame {
-    THeadlessPlatform Platform;
-    std::unique_ptr<TMainForm> Game;
-
-    explicit TBenchGame(int page) {
-        TGameOptions o;
-        o.DataDir = DemoDir();
-        o.GameParams = {"debug"};
-        o.Seed = 1;
-        o.Headless = true;
-        Platform.VirtualClock.Set(100000);
-        Game = std::make_unique<TMainForm>(o, Platform);
-        if (!Game->Start()) return;
+// The junkyard with 40 critters and 60 objects, scrolled to its east half.
+struct TCrowdedJunkyard : TBenchGame {
+    explicit TCrowdedJunkyard(int page) {
+        if (!Ready) return;
         TMainForm& g = *Game;
         g.LoadMap("data\\locations\\loc01.map");
         const char* skins[] = {"raider", "nomad", "metal"};
@@ -59,8 +43,8 @@ struct TBenchGame {
 };
 
 void Frame(benchmark::State& state, int page) {
-    TBenchGame b(page);
-    if (!b.Game || b.Game->World.CritterCount() < 40) {
+    TCrowdedJunkyard b(page);
+    if (!b.Ready || b.Game->World.CritterCount() < 40) {
         state.SkipWithError("demo data missing");
         return;
     }

@@ -8,37 +8,13 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/MainForm.h"
+#include "BenchGame.h"
 #include "critters/Critter.h"
-#include "platform/Headless.h"
 #include "world/MapFormat.h"
 
 namespace {
 
-std::string DemoDir() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return (exe.parent_path() / "demo").string();
-}
-
-struct TBenchGame {
-    THeadlessPlatform Platform;
-    std::unique_ptr<TMainForm> Game;
-    bool Ready = false;
-
-    TBenchGame() {
-        TGameOptions o;
-        o.DataDir = DemoDir();
-        o.GameParams = {"debug"};
-        o.Seed = 1;
-        o.Headless = true;
-        Platform.VirtualClock.Set(100000);
-        Game = std::make_unique<TMainForm>(o, Platform);
-        Ready = Game->Start();
-    }
-};
-
-// Every tile holds a critter, and 65,536 objects stand over the whole location.
+// Every tile holds a critter, and the most objects a file may hold stand over the whole location.
 std::string CrowdedLocationFile() {
     static const std::string path = [] {
         TMapData map;
