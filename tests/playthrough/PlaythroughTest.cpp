@@ -247,6 +247,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
 
     // The trader: a lesson in shooting, the news, fifty rounds.
     ASSERT_TRUE(p.Talk(story::TraderIndex));
+    EXPECT_EQ(p.Question().rfind(Squeezed("Чего тебе, бродяга?"), 0), 0u) << "his first words: " << p.Question();
     ASSERT_TRUE(p.Say("Как тут выжить?"));
     EXPECT_NE(p.Question().find(Squeezed("Правой кнопкой")), std::string::npos) << p.Question();
     EXPECT_NE(p.Question().find(Squeezed("Жми коротко")), std::string::npos);
@@ -275,6 +276,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     p.Move(p.ScreenX(story::Elder.X), p.ScreenY(story::Elder.Y) - 25);
     EXPECT_TRUE(p.Hovers(KindCritter, story::ElderIndex)) << g.View.HoverKind << " " << g.View.HoverIndex;
     ASSERT_TRUE(p.Talk(story::ElderIndex));
+    EXPECT_EQ(p.Question().rfind(Squeezed("Ты пришёл с трассы?"), 0), 0u) << "his first words: " << p.Question();
     ASSERT_TRUE(p.Say("Кто ты такой?"));
     p.Frame(100);
     EXPECT_EQ(g.Dialog.CurrentHead, "ELDER2") << "his own face, not the chief's";
@@ -317,6 +319,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     // Yakov: his errand, the battery, the reward, the choice.
     ASSERT_TRUE(p.Talk(story::YakovIndex));
     p.Shot("07_yakov");
+    EXPECT_EQ(p.Question().rfind(Squeezed("Стой! ...Нет, ты не из банды."), 0), 0u) << "his first words: " << p.Question();
     EXPECT_EQ(p.Global(story::GYakovStep), 1);
     if (route.Errand) {
         ASSERT_TRUE(p.Say("Тебе нужна помощь?"));
