@@ -238,6 +238,8 @@ void TMainForm::GameRender() {
         renderDialog();
     }
 
+    RenderNotice();
+
     // 19. Cursor.
     if (!PlayerDeadFlag && !Dialog.FadeRunning) {
         const char* cursor;
@@ -245,6 +247,6 @@ void TMainForm::GameRender() {
             cursor = Dialog.Hovered == -1 ? "Cursor" : "CursorO";
         else
             cursor = v.AttackCursor ? "CursorA" : v.HoverIndex == -1 ? "Cursor" : "CursorO";
-        if (TImageItem* item = DXIL.FindItem(cursor)) DXDraw.Draw(*item, v.MouseX - 16, v.MouseY - 16, 0);
+        if (TImageItem* item = DXIL.FindItem(cursor)) DrawPointer(*item, v.MouseX - 16, v.MouseY - 16);
     }
 }

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr char Magic[8] = {'R', 'W', 'S', 'A', 'V', 'E', '\r', '\n'};
-constexpr uint32_t Version = 1;
+constexpr uint32_t Version = SaveFormatVersion;
 constexpr int ThumbW = 80, ThumbH = 60;
 // Sanity bounds: a save beyond them is damaged, not a bigger game.
 constexpr uint32_t MaxRecords = 100000, MaxString = 1 << 20, MaxList = 1 << 22;
@@ -264,7 +264,7 @@ TDialogState GetDialog(TReader& r) {
     d.Question = r.Strs("the dialog's question", MaxLines);
     d.Answers = r.Strs("the dialog's answers", MaxLines);
     d.AnswerNodes = r.Strs("the dialog's answer nodes", MaxLines);
-    d.Hovered = r.Int("the dialog's pointed answer", -1, int64_t(d.Answers.size()) - 1);
+    d.Hovered = r.Int("the dialog's pointed answer", -1);
     d.FadeRunning = r.Bool();
     d.PreviousHead = r.Str("the dialog's previous portrait");
     d.NewHead = r.Str("the dialog's next portrait");
@@ -289,7 +289,7 @@ TMenuState GetMenu(TReader& r) {
     m.SubState = r.U8();
     if (m.SubState > 2) TReader::Fail("the menu state is unknown");
     m.PhaseStart = r.U32();
-    m.LogoAlpha = r.Int("the logo's opacity", 0, 255);
+    m.LogoAlpha = r.Int("the logo's opacity");
     m.PausedElapsed = r.U32();
     m.CreditsOffset = r.Int("the credits' offset");
     for (bool* b : {&m.Paused, &m.SpaceLatch, &m.CreditsOnly, &m.ReturnToMenu, &m.Highlighted[0], &m.Highlighted[1],
@@ -448,9 +448,9 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
         c.Occupant = r.I32();
     }
     d.CritterLabels = r.Strs("the critter list", uint32_t(MapMaxCritters), MaxPathText);
-    d.CritterSelected = r.Int("the selected critter", -1, int64_t(d.CritterLabels.size()) - 1);
+    d.CritterSelected = r.Int("the selected critter", -1);
     d.ObjectLabels = r.Strs("the object list", MaxRecords, MaxPathText);
-    d.ObjectSelected = r.Int("the selected object", -1, int64_t(d.ObjectLabels.size()) - 1);
+    d.ObjectSelected = r.Int("the selected object", -1);
 
     d.Scripts.resize(r.Count(MaxRecords));
     for (auto& s : d.Scripts) s = GetScript(r);
@@ -506,13 +506,44 @@ std::string SaveFileName(int slot) {
     return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav";
 }
 
+uint32_t SaveFormat(std::string_view bytes) {
+    if (bytes.size() < 20 || std::memcmp(bytes.data(), Magic, 8) != 0) return 0;
+    TReader r(bytes.substr(8));
+    return r.U32();
+}
+
+std::string LocationTitle(TMainForm& g) {
+    std::string name = g.CurrentLocation;
+    if (size_t cut = name.find_last_of("\\/"); cut != std::string::npos) name.erase(0, cut + 1);
+    if (name.size() > 4 && SameText(name.substr(name.size() - 4), ".map")) name.resize(name.size() - 4);
+    const TScriptPtr script = g.World.MapScript;
+    if (!script || script->Path.empty()) return name;
+    std::shared_ptr<const TScriptFile> file;
+    try {
+        file = g.Scripts.File(script->Path);
+    } catch (const std::exception&) {
+        return name;
+    }
+    if (!file) return name;
+    // A title fits the slot's line: at most 60 characters.
+    auto fit = [](std::string_view text) { return Utf8Left(Trim(text), 60); };
+    if (const TScriptNode* node = file->FindNode("Title"); node && !node->Values.empty() && !Trim(node->Values[0]).empty())
+        return fit(node->Values[0]);
+    if (const TScriptNode* node = file->FindNode("OnCreate"))
+        for (size_t i = 1; i < node->Values.size(); ++i)
+            if (SameText(Trim(node->Values[i]), "ADDCONSOLE")) {
+                std::string_view text = node->Values[i - 1];
+                for (std::string_view end : {". ", "! ", "? "})
+                    if (size_t cut = text.find(end); cut != std::string_view::npos) text = text.substr(0, cut);
+                if (!Trim(text).empty()) return fit(text);
+                break;
+            }
+    return name;
+}
+
 std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     TWriter w;
-    std::string location = g.CurrentLocation;
-    if (size_t cut = location.find_last_of("\\/"); cut != std::string::npos) location.erase(0, cut + 1);
-    if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0)
-        location.resize(location.size() - 4);
-    w.Str(location);
+    w.Str(LocationTitle(g));
     w.U64(uint64_t(int64_t(g.Platform.WallTime())));
     const TBitmap thumb = Thumbnail(frame);
     for (TColor c : thumb.Data()) w.U32(c);
@@ -775,8 +806,10 @@ bool SaveGameSlot(TMainForm& g, int slot) {
         fs::create_directories(g.Dirs.SaveDir(), ec);
         TFileSystem(g.Dirs.SaveDir()).WriteFileAtomic(SaveFileName(slot), bytes);
     } catch (const std::exception& e) {
+        // The player hears it in the console; the reason, with the file's path, goes to the log.
         g.ConsoleLines.resize(std::min(lines, g.ConsoleLines.size()));
-        g.ReportError(e);
+        g.RecordError(e);
+        g.AddConsole("Игра не сохранена: файл " + SaveFileName(slot) + " не удалось записать. Подробности - в журнале игры.");
         return false;
     }
     g.Log("Saved game " + (g.Dirs.SaveDir() / SaveFileName(slot)).string());
@@ -790,11 +823,22 @@ bool LoadGameSlot(TMainForm& g, int slot) {
         if (g.ScreenMode != smMainMenu) g.AddConsole(slot == 0 ? "Быстрого сохранения нет." : "Эта ячейка пуста.");
         return false;
     }
+    std::string bytes;
     try {
-        LoadGameBytes(g, TFileSystem(g.Dirs.SaveDir()).ReadFile(SaveFileName(slot)), file.string());
+        bytes = TFileSystem(g.Dirs.SaveDir()).ReadFile(SaveFileName(slot));
+        LoadGameBytes(g, bytes, file.string());
     } catch (const std::exception& e) {
-        g.ReportError(e);
+        // The details, with the file's path, go to the log; the player reads why in the game's words.
+        g.RecordError(e);
+        const uint32_t format = SaveFormat(bytes);
+        const std::string why = format != 0 && format != SaveFormatVersion
+                                    ? "она сохранена другой версией игры (формат " + std::to_string(format) +
+                                          ", эта версия читает формат " + std::to_string(SaveFormatVersion) + ")."
+                                    : "файл " + SaveFileName(slot) + " повреждён.";
+        // Said over the screen, not in the console: a refused save leaves the running game exactly as it was.
+        g.Notice("Игра не загружена: " + why);
         return false;
     }
+    g.Notice(slot == 0 ? "Игра загружена." : "Загружена игра из ячейки " + std::to_string(slot) + ".");
     return true;
 }

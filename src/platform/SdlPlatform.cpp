@@ -20,6 +20,7 @@
 #include "app/MainForm.h"
 #include "app/Settings.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "editor/view/PanelWindow.h"
 #include "media/Bitmap.h"
 #include "media/Input.h"
@@ -300,18 +301,25 @@ const char* ButtonWord(int button) {
 // as it reaches the game, each written at once so a crash keeps what came before.
 class TSessionRecorder {
 public:
+    // The file starts as every file the game writes does (a fresh file renamed into place, never through a
+    // link nor over a read-only file); the lines are then appended to that new file.
     bool Open(const TGameOptions& options, uint32_t seed) {
-        Out.open(options.RecordFile, std::ios::binary | std::ios::trunc);
-        if (!Out) return false;
         std::error_code ec;
         const std::filesystem::path data = std::filesystem::absolute(options.DataDir, ec);
         Replay = std::string("rustwake --headless") + (IsDebugParam(options.GameParams) ? " debug" : "") +
                  " --step-ms " + std::to_string(options.StepMs) + " --seed " + std::to_string(seed) + " --data \"" +
                  data.string() + "\" --input \"" + options.RecordFile + "\"";
-        Out << "# rustwake recording: seed " << seed << ", step " << options.StepMs << " ms, data \"" << data.string()
-            << "\"" << (IsDebugParam(options.GameParams) ? ", debug" : "") << '\n';
-        Out.flush();
-        return true;
+        const std::string head = "# rustwake recording: seed " + std::to_string(seed) + ", step " +
+                                 std::to_string(options.StepMs) + " ms, data \"" + data.string() + "\"" +
+                                 (IsDebugParam(options.GameParams) ? ", debug" : "") + "\n";
+        try {
+            WriteRealFileAtomic(options.RecordFile, head, options.RecordFile);
+        } catch (const std::exception& e) {
+            std::cerr << "rustwake: " << e.what() << '\n';
+            return false;
+        }
+        Out.open(options.RecordFile, std::ios::binary | std::ios::app);
+        return bool(Out);
     }
     void Line(int frame, const std::string& event) {
         if (!Out.is_open()) return;

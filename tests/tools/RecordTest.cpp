@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "support/TestData.h"
 #include "support/TestGame.h"
@@ -49,6 +50,28 @@ TEST_P(Recording, ReplaysHeadlessToTheSameDump) {
                                  " --dump " + out.Path("headless.json").string();
     ASSERT_EQ(std::system((headless + " 2>/dev/null").c_str()), 0);
     EXPECT_EQ(out.ReadFile("window.json"), out.ReadFile("headless.json"));
+}
+
+// The recording is written as every other file of the game: never through a
+// link, never into a read-only file.
+TEST(RecordingFile, NeitherFollowsALinkNorWritesAReadOnlyFile) {
+    const std::string demo = DemoDataDir();
+    if (demo.empty()) GTEST_SKIP() << "no demo data";
+    TTestData out;
+    out.WriteFile("target.txt", "someone else's file\n");
+    out.WriteFile("readonly.txt", "kept\n");
+    std::filesystem::create_symlink(out.Path("target.txt"), out.Path("link.txt"));
+    std::filesystem::permissions(out.Path("readonly.txt"), std::filesystem::perms::owner_read);
+    for (const char* name : {"link.txt", "readonly.txt"}) {
+        SCOPED_TRACE(name);
+        const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + std::string(RW_BINARY_DIR) +
+                                    "/rustwake --windowed --data " + demo + " --frames 5 --seed 7 --record " +
+                                    out.Path(name).string() + " 2>/dev/null";
+        std::system(command.c_str());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(out.Path("link.txt")));
+    EXPECT_EQ(out.ReadFile("target.txt"), "someone else's file\n");
+    EXPECT_EQ(out.ReadFile("readonly.txt"), "kept\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Windowed, Recording, ::testing::ValuesIn(Sessions),
