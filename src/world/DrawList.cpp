@@ -119,63 +119,57 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     }
 }
 
+int32_t tObjHandler::PickUsableObject(int scrollX, int scrollY, int x, int y) const {
+    const TWorld& world = Game.World;
+    const TImageList& images = Game.Images;
+    for (const TDrawEntry& e : Entries) {
+        if (e.Kind != KindObject) continue;
+        const tObj* o = world.Object(e.Index);
+        if (!o || o->Disabled || !images.Valid(o->ImageIndex) || !o->Script || !o->Script->Alive() ||
+            o->Script->Path.empty())
+            continue;
+        const TObjBox b = ObjectBox(*o, o->FrameWidth, o->FrameHeight, scrollX, scrollY);
+        if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) continue;
+        const TImageItem& item = images.Item(o->ImageIndex);
+        const int64_t px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+        if (px < 0 || py < 0 || px >= item.Picture.Width() || py >= item.Picture.Height()) continue;
+        if (item.Transparent && (item.Picture.Pixel(int(px), int(py)) & 0xFFFFFF) == (item.TransparentColor & 0xFFFFFF))
+            continue;
+        try {
+            const auto file = Game.Scripts.File(o->Script->Path);
+            if (file && file->FindNode("OnClick")) return e.Index;
+        } catch (const std::exception&) {
+        }
+    }
+    return -1;
+}
+
 int32_t tObjHandler::Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
-    const TColor screen = surface.PixelRead(x, y) & 0xFFFFFF;
-    // Whether entry `e` lies under the pointer: its pixel there is the one on the screen, or (covered) any
-    // pixel of its own.
-    auto under = [&](const TDrawEntry& e, bool covered) {
-        const TBitmap* pic = nullptr;
-        const TImageItem* item = nullptr;
-        int64_t px = 0, py = 0;
+    TColor screen = surface.PixelRead(x, y) & 0xFFFFFF;
+    for (const TDrawEntry& e : Entries) {
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
-            if (!o || o->Disabled || !images.Valid(o->ImageIndex)) return false;
-            if (!covered) kind = KindObject;  // as the pick has always left it when nothing is hit
+            if (!o || o->Disabled || !images.Valid(o->ImageIndex)) continue;
+            kind = KindObject;
             TObjBox b = ObjectBox(*o, o->FrameWidth, o->FrameHeight, scrollX, scrollY);
-            if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) return false;
-            item = &images.Item(o->ImageIndex);
-            px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+            if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) continue;
+            const TBitmap& pic = images.Item(o->ImageIndex).Picture;
+            const int64_t px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
         } else {
             const tCritter* c = world.Critter(e.Index);
-            if (!c || c->Disabled || !images.Valid(c->ImageIndex)) return false;
-            if (!covered) kind = KindCritter;
+            if (!c || c->Disabled || !images.Valid(c->ImageIndex)) continue;
+            kind = KindCritter;
             const int64_t left = int64_t(RoundEven(c->PixelX)) + scrollX;
             const int64_t top = int64_t(RoundEven(c->PixelY)) + scrollY;
-            if (Outside(x, y, left, top, left + c->FrameWidth, top + c->FrameHeight)) return false;
-            item = &images.Item(c->ImageIndex);
-            px = int64_t(c->CycleFrame) * c->FrameWidth + (x - left);
-            py = int64_t(c->Direction) * c->FrameHeight + (y - top);
+            if (Outside(x, y, left, top, left + c->FrameWidth, top + c->FrameHeight)) continue;
+            const TBitmap& pic = images.Item(c->ImageIndex).Picture;
+            const int64_t px = int64_t(c->CycleFrame) * c->FrameWidth + (x - left);
+            const int64_t py = int64_t(c->Direction) * c->FrameHeight + (y - top);
+            if (PixelMatches(pic, px, py, screen)) return e.Index;
         }
-        pic = &item->Picture;
-        if (!covered) return PixelMatches(*pic, px, py, screen);
-        if (px < 0 || py < 0 || px >= pic->Width() || py >= pic->Height()) return false;
-        return !item->Transparent || (pic->Pixel(int(px), int(py)) & 0xFFFFFF) != (item->TransparentColor & 0xFFFFFF);
-    };
-    // What a click can use: another person, or a thing whose script answers a click.
-    auto usable = [&](const TDrawEntry& e) {
-        if (e.Kind == KindCritter) return e.Index != 0;
-        const tObj* o = world.Object(e.Index);
-        if (!o || !o->Script || !o->Script->Alive() || o->Script->Path.empty()) return false;
-        try {
-            const auto file = Game.Scripts.File(o->Script->Path);
-            return file && file->FindNode("OnClick") != nullptr;
-        } catch (const std::exception&) {
-            return false;
-        }
-    };
-    for (const TDrawEntry& e : Entries) {
-        if (!under(e, false)) continue;
-        if (e.Kind == KindCritter && e.Index == 0) {
-            // The player's own figure in front of a device or a person: the click goes to what it can use.
-            for (const TDrawEntry& behind : Entries)
-                if (!(behind.Kind == KindCritter && behind.Index == 0) && usable(behind) && under(behind, true)) {
-                    kind = behind.Kind;
-                    return behind.Index;
-                }
-        }
-        return e.Index;
     }
     return -1;
 }

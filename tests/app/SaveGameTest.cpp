@@ -26,6 +26,23 @@ std::string StateOf(const TMainForm& g) {
 }
 }  // namespace
 
+// A headless run of the demo's first location: its dump and its last picture.
+static std::string PlayDemo(const TTestData& d, const std::string& name, const std::string& input, int frames,
+                            uint32_t seed) {
+    TGameOptions o;
+    o.Headless = true;
+    o.DataDir = DemoDataDir();
+    o.MapFile = "data\\locations\\loc01.map";
+    o.Frames = frames;
+    o.Seed = seed;
+    o.InputFile = d.Path(name + ".txt").string();
+    o.DumpFile = d.Path(name + ".json").string();
+    o.ScreenshotFile = d.Path(name + ".png").string();
+    d.WriteFile(name + ".txt", input);
+    EXPECT_EQ(RunHeadless(o), 0);
+    return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+}
+
 // A fight on the demo's first location: the player walks, then fires bursts
 // at a crossroads while raiders and the guard act on their timers. Saved at
 // frame 400 with F5; F9 brings that moment back in the same run, and in a new
@@ -39,18 +56,7 @@ TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
         "1 move 200 400\n2 down left\n3 up left\n250 move 150 330\n251 down right\n"
         "252 up right\n253 down left\n400 keydown 116\n401 keyup 116\n";
     auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
-        TGameOptions o;
-        o.Headless = true;
-        o.DataDir = demo;
-        o.MapFile = "data\\locations\\loc01.map";
-        o.Frames = frames;
-        o.Seed = seed;
-        o.InputFile = d.Path(name + ".txt").string();
-        o.DumpFile = d.Path(name + ".json").string();
-        o.ScreenshotFile = d.Path(name + ".png").string();
-        d.WriteFile(name + ".txt", input);
-        EXPECT_EQ(RunHeadless(o), 0);
-        return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+        return PlayDemo(d, name, input, frames, seed);
     };
     const std::string saved = run("saved", fight, 700, 1);
     ASSERT_NE(saved.find("Игра сохранена."), std::string::npos);
@@ -89,18 +95,7 @@ TEST(SaveContinue, EveryMomentOfPlayGoesOnAsSaved) {
     TTestData d;
     UseHome(d);
     auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
-        TGameOptions o;
-        o.Headless = true;
-        o.DataDir = demo;
-        o.MapFile = "data\\locations\\loc01.map";
-        o.Frames = frames;
-        o.Seed = seed;
-        o.InputFile = d.Path(name + ".txt").string();
-        o.DumpFile = d.Path(name + ".json").string();
-        o.ScreenshotFile = d.Path(name + ".png").string();
-        d.WriteFile(name + ".txt", input);
-        EXPECT_EQ(RunHeadless(o), 0);
-        return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+        return PlayDemo(d, name, input, frames, seed);
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
