@@ -1,8 +1,9 @@
 // Feeds arbitrary bytes to the saved-game reader, and loads what it accepts
 // into a running game on the demo's data, which then plays a few frames:
 // nothing may crash, hang, allocate without bound or do anything undefined.
-// An odd first byte seals the rest as a save of this version, so mutations of
-// the real saves among the seeds get past the check sum to the game's fields.
+// A whole save file (the seeds are real saves of the demo) is taken as it is;
+// other inputs: an odd first byte seals the rest as a save of this version, so
+// mutations get past the check sum to the game's fields.
 // The demo data is looked for in $RW_FUZZ_DATA, else build/demo; without it
 // only the reader is fuzzed.
 #include <cstddef>
@@ -56,8 +57,10 @@ struct TFuzzGame {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     static TFuzzGame fuzz;
-    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    std::string bytes = data[0] & 1 ? SealSave(rest) : std::string(rest);
+    const std::string_view input(reinterpret_cast<const char*>(data), size), rest = input.substr(1);
+    std::string bytes = input.rfind("RWSAVE\r\n", 0) == 0 ? std::string(input)
+                        : data[0] & 1                      ? SealSave(rest)
+                                                           : std::string(rest);
     try {
         ReadSlotInfo(bytes);
     } catch (const std::exception&) {

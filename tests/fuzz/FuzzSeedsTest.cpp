@@ -50,8 +50,7 @@ const std::map<std::string, std::function<bool(const std::string&)>> Readers = {
     {"FuzzIni", [](const std::string& b) { return TIniFile::ParseCp1251(b).ReadInteger("Main", "Sounds", 0) > 0; }},
     // Every byte picks a token, so any seed is a script the game runs.
     {"FuzzWorldScript", [](const std::string& b) { return !b.empty(); }},
-    // The first byte says whether the fuzzer seals the rest; a real save's first byte says it does not.
-    {"FuzzSave", [](const std::string& b) { return CheckSave(b.substr(1)), true; }},
+    {"FuzzSave", [](const std::string& b) { return CheckSave(b), true; }},
 };
 
 }  // namespace
