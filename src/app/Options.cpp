@@ -79,7 +79,8 @@ std::string UsageText() {
            "  --frames N          number of frames to run\n"
            "  --step-ms MS        virtual milliseconds per frame (default 10)\n"
            "  --input FILE        input events, one per line: FRAME move X Y | FRAME down|up left|right|middle |\n"
-           "                      FRAME keydown|keyup VK | FRAME panel ...; '#' starts a comment\n"
+           "                      FRAME keydown|keyup VK | FRAME leave | FRAME close | FRAME panel ...;\n"
+           "                      '#' starts a comment\n"
            "  --screenshot PNG    write the last frame as a PNG picture\n"
            "  --panel-screenshot PNG  write the editor panel as drawn\n"
            "  --dump JSON         write the game state after the last frame\n";
