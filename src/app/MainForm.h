@@ -78,6 +78,24 @@ public:
     // Screens.
     void GameInit();
     void GameRender();
+    // The steps of GameRender, in its order.
+    bool GameOverDue(uint32_t now) const;
+    void PointerOverMovedView();
+    void ScrollByKeys();
+    void ScrollByEdges();
+    void MoveView();
+    void DebugKeys();
+    void UpdateCritters();
+    void AnimateObjects();
+    void DrawLocation();
+    void DrawSelection();
+    void PickHover();
+    void DrawDebugOverlay();
+    void DrawTileMarks();
+    void DrawTileInfo();
+    void DrawInterface();
+    void DrawDialog(uint32_t now);
+    void DrawCursor();
     void GameMouseDown(int button, int x, int y);
     void GameMouseMove(int x, int y);
     void GameMouseUp(int button, int x, int y);
