@@ -66,6 +66,8 @@ public:
     // One pass of the loop: due script timers, then the frame tick if the
     // frame timer is due. Returns true when a frame was rendered.
     bool Tick();
+    // Script timers that are due, before the frame.
+    void RunDueTimers();
 
     // Surface lifecycle: the screen-switch order.
     void FinalizeSurface();
@@ -77,6 +79,8 @@ public:
 
     // Screens.
     void GameInit();
+    void LoadGameSounds();
+    void LoadGameImages();
     void GameRender();
     // The steps of GameRender, in its order.
     bool GameOverDue(uint32_t now) const;
@@ -139,6 +143,7 @@ public:
 
     // Location files.
     void LoadMap(const std::string& path) override;
+    void ShowLoadedLocation(uint64_t generation);
     void SaveMap(const std::string& path) override;
 
     // The error boundary: runs one event's handler; an error ends it and is
