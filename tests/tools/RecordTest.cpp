@@ -12,10 +12,13 @@
 
 namespace {
 
-// The built game with the dummy drivers; its exit code.
-int RunGame(const std::string& args) {
+// The built game on the demo with the dummy drivers and seed 7, its input and dump in `out`; its exit code.
+int RunGame(const TTestData& out, const std::string& params, int frames, const std::string& input,
+            const std::string& dump, const std::string& more = "") {
     const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + std::string(RW_BINARY_DIR) +
-                                "/rustwake " + args + " 2>/dev/null";
+                                "/rustwake " + params + " --data " + DemoDataDir() + " --frames " +
+                                std::to_string(frames) + " --seed 7 --input " + out.Path(input).string() +
+                                " --dump " + out.Path(dump).string() + more + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -48,21 +51,16 @@ class Recording : public ::testing::TestWithParam<TSession> {};
 
 TEST_P(Recording, ReplaysHeadlessToTheSameDump) {
     const TSession& s = GetParam();
-    const std::string demo = DemoDataDir();
-    if (demo.empty()) GTEST_SKIP() << "no demo data";
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data";
     TTestData out;
     out.WriteFile("script.txt", s.Input);
-    const std::string common = " --data " + demo + " --frames " + std::to_string(s.Frames) + " --seed 7";
     // Scripted input goes through the window's event queue, as a person's would.
-    RunGame(s.Window + common + " --input " + out.Path("script.txt").string() + " --record " +
-            out.Path("rec.txt").string() + " --dump " + out.Path("window.json").string());
+    RunGame(out, s.Window, s.Frames, "script.txt", "window.json", " --record " + out.Path("rec.txt").string());
     const std::string recording = out.ReadFile("rec.txt");
     ASSERT_EQ(recording.rfind("# rustwake recording: seed 7, step 10 ms, data \"", 0), 0u) << recording;
     EXPECT_NE(recording.find(s.Recorded), std::string::npos) << recording;
 
-    ASSERT_EQ(RunGame("--headless " + s.Replay + common + " --input " + out.Path("rec.txt").string() + " --dump " +
-                      out.Path("headless.json").string()),
-              0);
+    ASSERT_EQ(RunGame(out, "--headless " + s.Replay, s.Frames, "rec.txt", "headless.json"), 0);
     EXPECT_EQ(out.ReadFile("window.json"), out.ReadFile("headless.json"));
 }
 
@@ -90,15 +88,12 @@ class Drivers : public ::testing::TestWithParam<TDriverCase> {};
 
 TEST_P(Drivers, WindowAndRunnerAgree) {
     const TDriverCase& c = GetParam();
-    const std::string demo = DemoDataDir();
-    if (demo.empty()) GTEST_SKIP() << "no demo data";
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data";
     TTestData out;
     out.WriteFile("input.txt", c.Input);
+    const std::string bad = c.BadOutput ? std::string(" ") + c.BadOutput + " " + out.Path("missing/out").string() : "";
     auto run = [&](const std::string& params, const std::string& name) {
-        std::string args = params + " --data " + demo + " --frames 60 --seed 7 --input " +
-                           out.Path("input.txt").string() + " --dump " + out.Path(name + ".json").string();
-        if (c.BadOutput) args += std::string(" ") + c.BadOutput + " " + out.Path("missing/out").string();
-        return RunGame(args);
+        return RunGame(out, params, 60, "input.txt", name + ".json", bad);
     };
     const int window = run(c.Window, "window"), headless = run("--headless " + c.Replay, "headless");
     EXPECT_EQ(window, c.BadOutput ? 2 : 0);
