@@ -116,6 +116,10 @@ plays_read_only() {  # ROOT GAME
   touch "$tmp/stamp"
   sleep 1
   run_as_player menu "$game" --frames 1000
+  # The working copy of the track is the player's, and gone when the game ends.
+  grep -qF "\"file\": \"$tmp/player/.cache/rustwake/temp.mp3\"" "$tmp/player/menu.json" ||
+    fail "the music's working copy is not in the player's cache: $(grep '"file"' "$tmp/player/menu.json")"
+  [ ! -e "$tmp/player/.cache/rustwake/temp.mp3" ] || fail "the music's working copy outlived the game"
   # The splash ends after 9 s (900 frames); "Новая игра", then F5.
   printf '950 move 100 130\n951 down left\n952 up left\n1000 keydown 116\n1002 keyup 116\n' >"$input"
   run_as_player new "$game" --frames 1010 --input "$input"
