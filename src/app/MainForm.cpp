@@ -50,6 +50,10 @@ bool TMainForm::Start() {
         SettingsProblem.clear();
     }
     Platform.ApplySettings(Settings);
+    step([&] {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(Files.Root() / "data", ec)) throw EGameError(NoDataFolderText(Files.Root().string()));
+    });
     step([&] { FormCreate(); });
     step([&] { ControlForm.FormCreate(); });
     step([&] { InitializeSurface(); });
@@ -208,6 +212,8 @@ void TMainForm::FormDestroy() {
         Platform.MusicPlayer().Stop();
         Platform.MusicPlayer().Close();
     }
+    DeleteMusicCopy();
+    // Earlier versions kept the copy in the data folder.
     if (Files.Exists("temp.mp3")) Files.DeleteFile("temp.mp3");
 }
 

@@ -134,9 +134,12 @@ public:
     void AddQuestion(const std::string& text);
     void renderDialog();
     void PlayMusic(const std::string& fileName);
-    // Copies a track to the working copy "temp.mp3" and names what to play: the copy, or the track itself
-    // when the data folder cannot be written (an installed game run by a player).
+    // Copies a track to the working copy "temp.mp3" in the player's cache folder and names what to play:
+    // the copy, or the track itself when the copy fails (logged).
     std::string CopyMusic(const std::string& track);
+    void DeleteMusicCopy();
+    // A new or loaded game's track, in place of whatever plays.
+    void StartGameMusic();
 
     // A headless input line that operates the editor panel.
     void PanelCommand(const std::string& args);
@@ -197,6 +200,7 @@ public:
     bool PlayerDeadFlag = false;
     uint32_t DeathTime = 0;
     bool MusicOn = false;
+    // Set by a failed play: music stays off until the next return to the main menu.
     bool MusicBroken = false;
     // What PlayMusic plays for the current screen: the working copy, or the track (see CopyMusic).
     std::string MusicFile = "temp.mp3";

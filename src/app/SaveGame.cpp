@@ -718,10 +718,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     }
     g.World.DrawList->Entries = d.DrawList;
     if (fromMenu) {
-        g.StopMusic();
-        g.Files.DeleteFile("temp.mp3");
-        g.Files.CopyFile("data\\Music\\loc01.mp3", "temp.mp3");
-        g.PlayMusic("temp.mp3");
+        g.StartGameMusic();
     }
     g.ScreenMode = d.ScreenMode;
     g.View = d.View;
