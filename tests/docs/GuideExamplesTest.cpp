@@ -9,6 +9,7 @@
 
 #include "base/Text.h"
 #include "critters/Critter.h"
+#include "script/Commands.h"
 #include "script/Script.h"
 #include "support/TestGame.h"
 #include "world/Obj.h"
@@ -244,31 +245,22 @@ TEST(GuideReference, NamesEveryCommand) {
     std::ifstream in(fs::path(RW_SOURCE_DIR) / "docs/scripting.md");
     std::stringstream text;
     text << in.rdbuf();
-    const char* commands[] = {"SETTIMER",   "DISABLETIMER", "ADD",       "SUB",     "MUL",       "DIV",
-                              "MOD",        "EQU",          "NOT",       "G",       "L",         "GE",
-                              "LE",         "SELF",         "SELFTYPE",  "GOTO",    "IFGOTO",    "CALL",
-                              "IFCALL",     "RND",          "DIST",      "GETGVAR", "SETGVAR",   "GETLVAR",
-                              "SETLVAR",    "GOTOXY",       "MOVETO",    "FIRE",    "STOPFIRE",  "STOP",
-                              "ADDCONSOLE", "STARTDIALOG",  "QUESTION",  "ANSWER",  "ENDDIALOG", "PLAYSOUND",
-                              "CHANGEHEAD", "GETX",         "GETY",      "GETHP",   "SETHP",     "GETAMMO",
-                              "SETAMMO",    "LOADMAP",      "SETSCROLL", "SETDIR",  "GETDIR",    "DISABLE",
-                              "SETVICTIM",  "GETVICTIM",    "GETVIS",    "SETVIS",  "MAKEDEAD",  "SHOWCREDITS"};
-    EXPECT_EQ(std::size(commands), 54u);
+    std::vector<std::string> commands;
+    for (const TScriptCommand& c : ScriptCommands()) commands.emplace_back(c.Word);
     // ... and the game's reader takes each of them, and nothing like them, as a command.
     std::string script = "[All]\n";
-    for (const char* c : commands) script += std::string(c) + "=" + c + "\n";
+    for (const std::string& c : commands) script += c + "=" + c + "\n";
     script += "near=ADDCONSOL\n";
     const TScriptFile file = TScriptFile::Parse(script);
     const TScriptNode* all = file.FindNode("All");
     ASSERT_TRUE(all);
-    ASSERT_EQ(all->Steps.size(), std::size(commands) + 1);
-    for (size_t i = 0; i < std::size(commands); ++i)
-        EXPECT_NE(all->Steps[i].Op, TScriptOp::Literal) << commands[i];
+    ASSERT_EQ(all->Steps.size(), commands.size() + 1);
+    for (size_t i = 0; i < commands.size(); ++i) EXPECT_NE(all->Steps[i].Op, TScriptOp::Literal) << commands[i];
     EXPECT_EQ(all->Steps.back().Op, TScriptOp::Literal);
     // ... with an example of its own.
     const std::string guide = text.str();
-    for (const char* c : commands) {
-        const size_t at = guide.find(std::string("\n#### ") + c + "\n");
+    for (const std::string& c : commands) {
+        const size_t at = guide.find("\n#### " + c + "\n");
         ASSERT_NE(at, std::string::npos) << c;
         const size_t next = guide.find("\n###", at + 1);
         EXPECT_NE(guide.substr(at, next - at).find("```ini"), std::string::npos) << c;
