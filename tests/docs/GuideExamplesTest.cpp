@@ -11,6 +11,7 @@
 #include "critters/Critter.h"
 #include "script/Commands.h"
 #include "script/Script.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
 #include "world/Obj.h"
 
@@ -57,20 +58,7 @@ std::vector<TExample> ReadExamples(const std::string& document) {
     return examples;
 }
 
-TMapCritter Figure(const std::string& label, int32_t x, int32_t y, const std::string& script) {
-    TMapCritter c;
-    c.Label = label;
-    c.Skin = "metal";
-    c.StartX = x;
-    c.StartY = y;
-    c.Direction = 3;
-    c.HP = 40;
-    c.DmgMin = 1;
-    c.DmgMax = 5;
-    c.Accuracy = 60;
-    c.ScriptName = script;
-    return c;
-}
+const TCritterStats FigureStats{.Direction = 3, .HP = 40, .DmgMin = 1, .DmgMax = 5, .Accuracy = 60};
 
 // The stage every example plays on: the player on (10, 10), the example's
 // critter 1 on (15, 10), critter 2 on (30, 12), object 0 on (5, 5); loc02
@@ -91,19 +79,14 @@ public:
         Data.WriteScript("obj_def.sc", "");
         Data.WriteScript("example.sc", script);
         TMapData map;
-        map.Critters = {Figure("Игрок", 10, 10, "obj_def"), Figure("Страж", 15, 10, "example"),
-                        Figure("Бродяга", 30, 12, "obj_def")};
-        TMapObject crate;
-        crate.Label = "Ящик";
-        crate.ImageName = "crate";
-        crate.X = 5;
-        crate.Y = 5;
-        crate.ScriptName = "obj_def";
-        map.Objects = {crate};
+        map.Critters = {MapCritter("Игрок", 10, 10, "obj_def", FigureStats),
+                        MapCritter("Страж", 15, 10, "example", FigureStats),
+                        MapCritter("Бродяга", 30, 12, "obj_def", FigureStats)};
+        map.Objects = {MapObject("Ящик", 5, 5, "crate", "obj_def")};
         Data.WriteFile("data/locations/stage.map", SerializeMap(map));
         TMapData second;
         second.PatternName = "pattern2";
-        second.Critters = {Figure("Игрок", 3, 4, "obj_def")};
+        second.Critters = {MapCritter("Игрок", 3, 4, "obj_def", FigureStats)};
         Data.WriteFile("data/locations/loc02.map", SerializeMap(second));
         Game = MakeGame(Data);
     }
