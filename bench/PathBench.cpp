@@ -116,7 +116,7 @@ void BM_BattleSoak(benchmark::State& state) {
         const int perSide = 25;
         for (int i = 0; i < 2 * perSide; ++i) {
             auto c = std::make_shared<tCritter>(game->Context, world.CritterCount());
-            world.Critters.push_back(c);
+            world.AppendCritter(c);
             const bool west = i < perSide;
             c->SetSkin(west ? "raider" : "nomad");
             c->SetAnimation(csIdle);

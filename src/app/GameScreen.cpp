@@ -111,7 +111,7 @@ void TMainForm::GameRender() {
         if (obj.PendingRemoval) removal = true;
         obj.Animate();
     }
-    if (removal && World.DrawList) World.DrawList->Rebuild();
+    if (removal) World.RedrawOrder();
     // A script of this frame may have left the game for the menu or the credits.
     if (ScreenMode == smMainMenu || Closed) return;
 

@@ -28,8 +28,7 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
     World.DrawList.reset();
-    World.Critters.clear();
-    World.Objects.clear();
+    World.Reset();
     World.MapScript.reset();
 }
 
@@ -200,7 +199,7 @@ void TMainForm::DXDrawMouseUp(int button, int x, int y) {
 }
 
 void TMainForm::FormDestroy() {
-    World.Critters.clear();
+    World.Reset();
     if (MusicOn && !Platform.MusicPlayer().FileName.empty()) {
         Platform.MusicPlayer().Stop();
         Platform.MusicPlayer().Close();

@@ -55,7 +55,7 @@ protected:
     // A non-player critter placed as the map loader places one.
     tCritter& AddCritter(int32_t x, int32_t y, int32_t hp = 20) {
         auto c = std::make_shared<tCritter>(G().Context, W().CritterCount());
-        W().Critters.push_back(c);
+        W().AppendCritter(c);
         c->Placed = true;
         c->StartX = x;
         c->StartY = y;

@@ -266,7 +266,7 @@ TEST_F(WalkTest, WalkingCritterSearchesFromItsNextTile) {
 TEST_F(WalkTest, SouthwardStepIsSortedIntoTheRowItEnters) {
     tCritter& c = AddCritter(10, 10);
     auto crate = std::make_shared<tObj>(G().Context, W().ObjectCount());
-    W().Objects.push_back(crate);
+    W().AppendObject(crate);
     // On the critter's own row: at equal rows the critter would be drawn first.
     crate->X = 12;
     crate->Y = 10;

@@ -30,7 +30,7 @@ public:
 
     tCritter& Add(int x, int y, int hp = 20, int accuracy = 100) {
         auto c = std::make_shared<tCritter>(Context, World.CritterCount());
-        World.Critters.push_back(c);
+        World.AppendCritter(c);
         c->SetAnimation(csIdle);
         c->Placed = true;
         c->SetPosition(x, y);
@@ -167,10 +167,7 @@ TEST(Rules, RenumberingAfterARemovalFollowsVictimsOccupantsAndScripts) {
     tCritter& last = w.Add(3, 3);
     w.World.Critters[0]->Victim = 2;
     last.Victim = 1;
-    w.World.Critters[1]->ReleaseTile();
-    w.World.Critters[1]->Release();
-    w.World.Critters.erase(w.World.Critters.begin() + 1);
-    RenumberCritters(w.Context, [](int k) { return k < 1 ? k : k == 1 ? -1 : k - 1; });
+    w.World.RemoveCritter(w.Context, 1);
 
     EXPECT_EQ(last.Index, 1);
     EXPECT_EQ(last.Script->OwnerIndex, 1);

@@ -34,8 +34,7 @@ protected:
         for (int i = 0; i < count; ++i) {
             auto o = std::make_shared<tObj>(G().Context, W().ObjectCount());
             o->SetImage("crate");
-            W().Objects.push_back(o);
-            G().ControlForm.ObjectListBox.Items.push_back("o" + std::to_string(i));
+            W().AppendObject(o, "o" + std::to_string(i));
         }
     }
 };
@@ -50,18 +49,17 @@ TEST_F(DrawListTest, SortsByRowWithDeadCrittersFirstAsTheSelectionSortDoes) {
         {"objects and critters interleave by row", {{7}, {2}}, {4, 2, 9}, "C1 O1 O0 C0 O2"},
     };
     for (const TOrderCase& k : cases) {
-        W().Critters.clear();
-        W().Objects.clear();
+        W().Reset();
         for (size_t i = 0; i < k.Critters.size(); ++i) {
             auto c = std::make_shared<tCritter>(G().Context, int32_t(i));
             c->SetPosition(int32_t(i), k.Critters[i].Y);
             if (k.Critters[i].Dead) c->State = csDead;
-            W().Critters.push_back(c);
+            W().AppendCritter(c);
         }
         for (size_t i = 0; i < k.Objects.size(); ++i) {
             auto o = std::make_shared<tObj>(G().Context, int32_t(i));
             o->Y = k.Objects[i];
-            W().Objects.push_back(o);
+            W().AppendObject(o);
         }
         W().DrawList->Rebuild();
         EXPECT_EQ(Order(*W().DrawList), k.Expected) << k.Name;
@@ -97,6 +95,25 @@ TEST_F(DrawListTest, AnObjectWithoutPictureNameGoesAtTheNextRebuild) {
     W().DrawList->Rebuild();
     ASSERT_EQ(W().ObjectCount(), 1);
     EXPECT_EQ(O(0).Index, 1);
+}
+
+TEST_F(DrawListTest, ANewGameOnACrowdedLocationSortsOnceIntoTheOrderOfAFullRebuild) {
+    // Many critters on few rows with objects among them: the ties are where
+    // a different sort would show.
+    TMapData map;
+    for (int i = 0; i < 300; ++i) map.Critters.push_back(CritterRecord("c", i % MapCols, 10 + i / MapCols));
+    for (int i = 0; i < 200; ++i) map.Objects.push_back(ObjectRecord("o", (i * 3) % MapCols, 9 + i % 7));
+    WriteMap("data/locations/crowd.map", map);
+    G().NewGame("data\\locations\\crowd.map");
+    ASSERT_EQ(W().CritterCount(), 300);
+    const std::string once = Order(*W().DrawList);
+    EXPECT_EQ(W().DrawList->Entries.size(), 500u);
+    // What the game did before: a rebuild after every critter stood again.
+    for (auto& c : W().Critters) {
+        c->SetAnimation(csIdle);
+        W().DrawList->Rebuild();
+    }
+    EXPECT_EQ(Order(*W().DrawList), once);
 }
 
 // The literal selection sort the draw order is defined by.

@@ -157,7 +157,7 @@ TEST_F(WorldTest, SaveCutsTextsAndLeavesOutShotEffects) {
     auto effect = std::make_shared<tObj>(G().Context, 2);
     effect->PlayOnce = true;
     effect->SetImage("spark");
-    W().Objects.push_back(effect);
+    W().AppendObject(effect);
     C(0).State = csFiring;
     C(0).Direction = 13;  // a firing direction: saved as the walking one it lies in
 
