@@ -45,40 +45,94 @@ TTilePath StraightThenDiagonal(int32_t x, int32_t y, int32_t dx, int32_t dy) {
     return path;
 }
 
-// Breadth-first from the destination over a grid with a blocked border, so
-// neighbours need no bounds test. The waves of the literal search are the
-// BFS layers; the search may stop at the first layer-v cell that touches the
-// walker, because the cells of layers up to v are all numbered by then and
-// layer v + 1 cells never win the trace-back's minimum.
-constexpr int PadRows = MapRows + 2;
-constexpr int PadCells = (MapCols + 2) * PadRows;
-constexpr uint16_t Unnumbered = 0xFFFE;  // free, not reached
-constexpr uint16_t Closed = 0xFFFF;      // blocked, border or walker
-// West, east, north, south, north-west, south-east, south-west, north-east.
-constexpr std::array<int, 8> Neighbours = {-PadRows,     PadRows,     -1,           1,
-                                           -PadRows - 1, PadRows + 1, -PadRows + 1, PadRows - 1};
+// Breadth-first from the destination. The waves of the literal search are
+// the BFS layers; the search may stop at the first layer-v cell that touches
+// the walker, because the cells of layers up to v are all numbered by then
+// and layer v + 1 cells never win the trace-back's minimum.
+//
+// A search touches only the cells it numbers: a cell's number counts only
+// when its stamp is this search's, so nothing is cleared between searches,
+// and a short walk costs the few cells round it rather than the whole grid.
+constexpr int GridCells = MapCols * MapRows;
+// West, east, north, south, north-west, south-east, south-west, north-east,
+// as offsets of a cell number (X * MapRows + Y).
+constexpr std::array<int, 8> Neighbours = {-MapRows,     MapRows,     -1,           1,
+                                           -MapRows - 1, MapRows + 1, -MapRows + 1, MapRows - 1};
+constexpr std::array<std::pair<int, int>, 8> NeighbourSteps = {
+    {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, -1}, {1, 1}, {-1, 1}, {1, -1}}};
 
-int PadIndex(int32_t x, int32_t y) {
-    return (x + 1) * PadRows + y + 1;
+// For each cell, which of its eight neighbours lie on the grid (bit k for Neighbours[k]).
+const std::array<uint8_t, GridCells>& NeighbourMasks() {
+    static const std::array<uint8_t, GridCells> masks = [] {
+        std::array<uint8_t, GridCells> m{};
+        for (int x = 0; x < MapCols; ++x)
+            for (int y = 0; y < MapRows; ++y) {
+                uint8_t bits = 0;
+                for (int k = 0; k < 8; ++k)
+                    if (TGrid::Inside(x + NeighbourSteps[size_t(k)].first, y + NeighbourSteps[size_t(k)].second))
+                        bits = uint8_t(bits | 1u << k);
+                m[size_t(x) * MapRows + size_t(y)] = bits;
+            }
+        return m;
+    }();
+    return masks;
+}
+
+struct TWaveScratch {
+    std::array<uint32_t, GridCells> Stamp{};
+    std::array<uint16_t, GridCells> Dist;
+    std::array<uint16_t, GridCells> Queue;
+    uint32_t Current = 0;
+
+    uint32_t NextSearch() {
+        if (++Current == 0) {
+            Stamp.fill(0);
+            Current = 1;
+        }
+        return Current;
+    }
+};
+
+// Whether the walker stands in a pocket of fewer than `limit` free cells
+// that does not touch the destination: no path leads out then, and the
+// search from the destination need not flood the rest of the grid to find so.
+bool ShutIn(const TGrid& grid, TWaveScratch& scratch, int walker, int dest, size_t limit) {
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const uint32_t stamp = scratch.NextSearch();
+    size_t head = 0, tail = 0;
+    scratch.Stamp[size_t(walker)] = stamp;
+    scratch.Queue[tail++] = uint16_t(walker);
+    while (head < tail) {
+        const int c = scratch.Queue[head++];
+        const uint8_t mask = masks[size_t(c)];
+        for (int k = 0; k < 8; ++k) {
+            if (!(mask & 1u << k)) continue;
+            const int n = c + Neighbours[size_t(k)];
+            if (n == dest) return false;
+            if (scratch.Stamp[size_t(n)] == stamp || cells[size_t(n)].WalkBlock != 0) continue;
+            if (tail == limit) return false;
+            scratch.Stamp[size_t(n)] = stamp;
+            scratch.Queue[tail++] = uint16_t(n);
+        }
+    }
+    return true;
 }
 
 TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
-    std::array<uint16_t, PadCells> dist;
-    std::array<uint16_t, PadCells> queue;
-    std::fill(dist.begin(), dist.begin() + PadRows, Closed);
-    std::fill(dist.end() - PadRows, dist.end(), Closed);
-    const auto& cells = grid.Raw();
-    for (int x = 0; x < MapCols; ++x) {
-        uint16_t* column = &dist[size_t(x + 1) * PadRows];
-        const TCell* source = &cells[size_t(x) * MapRows];
-        column[0] = column[PadRows - 1] = Closed;
-        for (int y = 0; y < MapRows; ++y) column[y + 1] = source[y].WalkBlock != 0 ? Closed : Unnumbered;
-    }
-    const int walker = PadIndex(sx, sy);
-    const int dest = PadIndex(dx, dy);
-    dist[size_t(walker)] = Closed;
-    dist[size_t(dest)] = 0;
+    thread_local TWaveScratch scratch;
+    const int walker = sx * MapRows + sy;
+    const int dest = dx * MapRows + dy;
+    if (ShutIn(grid, scratch, walker, dest, 32)) return {};
 
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const uint32_t stamp = scratch.NextSearch();
+    auto& seen = scratch.Stamp;
+    auto& dist = scratch.Dist;
+    auto& queue = scratch.Queue;
+    seen[size_t(dest)] = stamp;
+    dist[size_t(dest)] = 0;
     size_t head = 0, tail = 0;
     queue[tail++] = uint16_t(dest);
     bool reached = false;
@@ -86,11 +140,14 @@ TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int3
         const int c = queue[head++];
         const uint16_t v = dist[size_t(c)];
         if (v >= MaxPathSteps) break;
-        for (int offset : Neighbours) {
-            const int n = c + offset;
+        const uint8_t mask = masks[size_t(c)];
+        for (int k = 0; k < 8; ++k) {
+            if (!(mask & 1u << k)) continue;
+            const int n = c + Neighbours[size_t(k)];
             if (n == walker) {
                 reached = true;
-            } else if (dist[size_t(n)] == Unnumbered) {
+            } else if (seen[size_t(n)] != stamp && cells[size_t(n)].WalkBlock == 0) {
+                seen[size_t(n)] = stamp;
                 dist[size_t(n)] = uint16_t(v + 1);
                 queue[tail++] = uint16_t(n);
             }
@@ -99,11 +156,18 @@ TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int3
     TTilePath path;
     if (!reached) return path;
     for (int c = walker; c != dest;) {
-        int best = c + Neighbours[0];
-        for (int offset : Neighbours)
-            if (dist[size_t(c + offset)] < dist[size_t(best)]) best = c + offset;
+        int best = -1;
+        uint16_t bestDist = UINT16_MAX;
+        const uint8_t mask = masks[size_t(c)];
+        for (int k = 0; k < 8; ++k) {
+            const int n = c + Neighbours[size_t(k)];
+            if ((mask & 1u << k) && seen[size_t(n)] == stamp && dist[size_t(n)] < bestDist) {
+                best = n;
+                bestDist = dist[size_t(n)];
+            }
+        }
         c = best;
-        path.emplace_back(c / PadRows - 1, c % PadRows - 1);
+        path.emplace_back(c / MapRows, c % MapRows);
     }
     return path;
 }
