@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <tuple>
+#include <vector>
 
 #include "base/SafeMath.h"
 #include "critters/Critter.h"
@@ -79,14 +80,17 @@ const std::array<uint8_t, GridCells>& NeighbourMasks() {
 }
 
 struct TWaveScratch {
-    std::array<uint32_t, GridCells> Stamp{};
+    std::array<uint32_t, GridCells> Stamp{};  // numbered (Dist holds its distance) in this search
+    std::array<uint32_t, GridCells> Done{};   // its distance is final
     std::array<uint16_t, GridCells> Dist;
     std::array<uint16_t, GridCells> Queue;
+    std::array<std::vector<uint16_t>, MaxPathSteps + 1> Buckets;
     uint32_t Current = 0;
 
     uint32_t NextSearch() {
         if (++Current == 0) {
             Stamp.fill(0);
+            Done.fill(0);
             Current = 1;
         }
         return Current;
@@ -119,12 +123,32 @@ bool ShutIn(const TGrid& grid, TWaveScratch& scratch, int walker, int dest, size
     return true;
 }
 
-TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
-    thread_local TWaveScratch scratch;
-    const int walker = sx * MapRows + sy;
-    const int dest = dx * MapRows + dy;
-    if (ShutIn(grid, scratch, walker, dest, 32)) return {};
+// The literal trace-back from a walker `steps` away: at each cell the first
+// neighbour, in the order of preference, one step nearer the destination.
+// Only cells marked `stamp` in `known` have their final distance in Dist;
+// every cell on a shortest path is among them.
+TTilePath TraceBack(const TWaveScratch& scratch, const std::array<uint32_t, GridCells>& known, uint32_t stamp,
+                    int walker, int dest, uint16_t steps) {
+    const auto& masks = NeighbourMasks();
+    TTilePath path;
+    path.reserve(steps);
+    for (int c = walker; c != dest;) {
+        --steps;
+        const uint8_t mask = masks[size_t(c)];
+        int next = -1;
+        for (int k = 0; k < 8 && next < 0; ++k) {
+            const int n = c + Neighbours[size_t(k)];
+            if ((mask & 1u << k) && known[size_t(n)] == stamp && scratch.Dist[size_t(n)] == steps) next = n;
+        }
+        c = next;
+        path.emplace_back(c / MapRows, c % MapRows);
+    }
+    return path;
+}
 
+// Breadth-first from the destination, stopping at the first layer that
+// touches the walker.
+TTilePath WaveSearch(const TGrid& grid, TWaveScratch& scratch, int walker, int dest) {
     const auto& cells = grid.Raw();
     const auto& masks = NeighbourMasks();
     const uint32_t stamp = scratch.NextSearch();
@@ -135,8 +159,8 @@ TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int3
     dist[size_t(dest)] = 0;
     size_t head = 0, tail = 0;
     queue[tail++] = uint16_t(dest);
-    bool reached = false;
-    while (head < tail && !reached) {
+    int steps = 0;
+    while (head < tail && steps == 0) {
         const int c = queue[head++];
         const uint16_t v = dist[size_t(c)];
         if (v >= MaxPathSteps) break;
@@ -145,7 +169,7 @@ TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int3
             if (!(mask & 1u << k)) continue;
             const int n = c + Neighbours[size_t(k)];
             if (n == walker) {
-                reached = true;
+                steps = v + 1;
             } else if (seen[size_t(n)] != stamp && cells[size_t(n)].WalkBlock == 0) {
                 seen[size_t(n)] = stamp;
                 dist[size_t(n)] = uint16_t(v + 1);
@@ -153,23 +177,81 @@ TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int3
             }
         }
     }
-    TTilePath path;
-    if (!reached) return path;
-    for (int c = walker; c != dest;) {
-        int best = -1;
-        uint16_t bestDist = UINT16_MAX;
-        const uint8_t mask = masks[size_t(c)];
-        for (int k = 0; k < 8; ++k) {
-            const int n = c + Neighbours[size_t(k)];
-            if ((mask & 1u << k) && seen[size_t(n)] == stamp && dist[size_t(n)] < bestDist) {
-                best = n;
-                bestDist = dist[size_t(n)];
+    if (steps == 0) return {};
+    return TraceBack(scratch, seen, stamp, walker, dest, uint16_t(steps));
+}
+
+// The same distances found best-first toward the walker (A*, the estimate
+// being the king's-move distance to it, which never overestimates), so a
+// short walk looks mostly at the cells between its ends. Every cell whose
+// estimated total is at most the path's length gets its final distance:
+// those include every cell on a shortest path, and the trace-back needs no
+// other. False when it has settled `budget` cells without an answer: the
+// walls are such that the breadth-first search is cheaper.
+bool GuidedSearch(const TGrid& grid, TWaveScratch& scratch, int walker, int dest, size_t budget, TTilePath& path) {
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const int wx = walker / MapRows, wy = walker % MapRows;
+    auto estimate = [&](int c) { return std::max(std::abs(c / MapRows - wx), std::abs(c % MapRows - wy)); };
+    const uint32_t stamp = scratch.NextSearch();
+    auto& seen = scratch.Stamp;
+    auto& done = scratch.Done;
+    auto& dist = scratch.Dist;
+    auto& buckets = scratch.Buckets;
+    const int first = estimate(dest);
+    if (first > MaxPathSteps) return true;  // farther than any walk: no path
+    seen[size_t(dest)] = stamp;
+    dist[size_t(dest)] = 0;
+    buckets[size_t(first)].push_back(uint16_t(dest));
+    int steps = 0;
+    int last = first;  // highest bucket used
+    size_t settled = 0;
+    bool overBudget = false;
+    for (int f = first; f <= (steps ? steps : MaxPathSteps) && f <= last && !overBudget; ++f) {
+        auto& bucket = buckets[size_t(f)];
+        while (!bucket.empty()) {
+            const int c = bucket.back();
+            bucket.pop_back();
+            if (done[size_t(c)] == stamp || dist[size_t(c)] + estimate(c) != f) continue;  // an outdated entry
+            done[size_t(c)] = stamp;
+            if (++settled > budget) {
+                overBudget = true;
+                break;
+            }
+            const int g = dist[size_t(c)] + 1;
+            const uint8_t mask = masks[size_t(c)];
+            for (int k = 0; k < 8; ++k) {
+                if (!(mask & 1u << k)) continue;
+                const int n = c + Neighbours[size_t(k)];
+                if (n == walker) {
+                    if (steps == 0) steps = g;
+                    continue;
+                }
+                if (cells[size_t(n)].WalkBlock != 0 || done[size_t(n)] == stamp) continue;
+                if (seen[size_t(n)] == stamp && dist[size_t(n)] <= g) continue;
+                seen[size_t(n)] = stamp;
+                dist[size_t(n)] = uint16_t(g);
+                const int total = g + estimate(n);
+                if (total > MaxPathSteps) continue;
+                buckets[size_t(total)].push_back(uint16_t(n));
+                last = std::max(last, total);
             }
         }
-        c = best;
-        path.emplace_back(c / MapRows, c % MapRows);
     }
-    return path;
+    for (int f = first; f <= last; ++f) buckets[size_t(f)].clear();
+    if (overBudget) return false;
+    path = steps ? TraceBack(scratch, done, stamp, walker, dest, uint16_t(steps)) : TTilePath();
+    return true;
+}
+
+TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
+    thread_local TWaveScratch scratch;
+    const int walker = sx * MapRows + sy;
+    const int dest = dx * MapRows + dy;
+    if (ShutIn(grid, scratch, walker, dest, 8)) return {};
+    TTilePath path;
+    if (GuidedSearch(grid, scratch, walker, dest, 384, path)) return path;
+    return WaveSearch(grid, scratch, walker, dest);
 }
 }  // namespace
 
@@ -178,7 +260,7 @@ TTilePath SearchPath(const TGrid& grid, int32_t startX, int32_t startY, int32_t 
     if (!TGrid::Inside(startX, startY) || !TGrid::Inside(destX, destY) || (startX == destX && startY == destY))
         return {};
     if (OpenRectangle(grid, startX, startY, destX, destY)) return StraightThenDiagonal(startX, startY, destX, destY);
-    return WaveSearch(grid, startX, startY, destX, destY);
+    return Search(grid, startX, startY, destX, destY);
 }
 
 void tCritter::WalkTo(int32_t x, int32_t y) {
