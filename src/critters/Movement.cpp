@@ -250,7 +250,7 @@ TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t 
     const int dest = dx * MapRows + dy;
     if (ShutIn(grid, scratch, walker, dest, 8)) return {};
     TTilePath path;
-    if (GuidedSearch(grid, scratch, walker, dest, 384, path)) return path;
+    if (GuidedSearch(grid, scratch, walker, dest, 192, path)) return path;
     return WaveSearch(grid, scratch, walker, dest);
 }
 }  // namespace
