@@ -147,7 +147,7 @@ void TMainForm::AnimateObjects() {
         if (obj.PendingRemoval) removal = true;
         obj.Animate();
     }
-    if (removal && World.DrawList) World.DrawList->Rebuild();
+    if (removal) World.RedrawOrder();
 }
 
 // The location picture: only the background pieces that meet the screen.

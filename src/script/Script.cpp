@@ -138,8 +138,10 @@ void TScript::Run(std::string_view nodeName) {
         throw EGameError("Script calls nested deeper than " + std::to_string(system.DepthLimit));
     TDepthGuard depth(system.Depth);
 
-    const std::string prefix = "TScript.Execute -> Script " + Path + " executing node " + std::string(nodeName);
-    system.Host.Log(prefix + "...");
+    const bool trace = system.Host.TracesScripts();
+    const std::string prefix =
+        trace ? "TScript.Execute -> Script " + Path + " executing node " + std::string(nodeName) : std::string();
+    if (trace) system.Host.Trace(prefix + "...");
     std::shared_ptr<const TScriptFile> file = system.File(Path);
     if (const TScriptNode* node = file->FindNode(nodeName)) {
         const int count = int(node->Values.size());
@@ -169,7 +171,7 @@ void TScript::Run(std::string_view nodeName) {
             }
         }
     }
-    system.Host.Log(prefix + " done");
+    if (trace) system.Host.Trace(prefix + " done");
 }
 
 bool TScript::SetLocalInPlace() {

@@ -42,6 +42,10 @@ class IScriptHost {
 public:
     virtual ~IScriptHost() = default;
     virtual void Log(const std::string& message) = 0;
+    // The start and end of every event run: wanted when tracing a script,
+    // far too many lines otherwise. The text is built only when wanted.
+    virtual bool TracesScripts() const { return true; }
+    virtual void Trace(const std::string& message) { Log(message); }
     // A fault in the data an author should hear about; the run goes on.
     virtual void Warn(const std::string& message) { Log(message); }
     virtual uint32_t Now() = 0;
