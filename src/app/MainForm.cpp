@@ -29,8 +29,7 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
     World.DrawList.reset();
-    World.Critters.clear();
-    World.Objects.clear();
+    World.Reset();
     World.MapScript.reset();
 }
 
@@ -169,6 +168,7 @@ bool TMainForm::Tick() {
     ++FrameCount;
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
+    GameLog.FlushIfDue();
     return true;
 }
 
@@ -233,7 +233,7 @@ void TMainForm::DXDrawMouseUp(int button, int x, int y) {
 }
 
 void TMainForm::FormDestroy() {
-    World.Critters.clear();
+    World.Reset();
     if (MusicOn && !Platform.MusicPlayer().FileName.empty()) {
         Platform.MusicPlayer().Stop();
         Platform.MusicPlayer().Close();
@@ -241,12 +241,17 @@ void TMainForm::FormDestroy() {
     DeleteMusicCopy();
     // Earlier versions kept the copy in the data folder.
     if (Files.Exists("temp.mp3")) Files.DeleteFile("temp.mp3");
+    GameLog.Flush();
 }
 
-void TMainForm::Log(const std::string& message) {
+void TMainForm::Log(TLogLevel level, const std::string& message) {
     if (Options.Verbose) std::cerr << message << '\n';
     if (LogHook) LogHook(message);
-    GameLog.Write(message);
+    GameLog.Write(message, level);
+}
+
+void TMainForm::Trace(const std::string& message) {
+    if (TracesScripts()) Log(TLogLevel::Debug, message);
 }
 
 void TMainForm::PlayerDead() {
@@ -274,7 +279,7 @@ void TMainForm::Guard(const std::function<void()>& handler) {
 }
 
 void TMainForm::Warn(const std::string& message) {
-    Log(message);
+    Log(TLogLevel::Warning, message);
     if (!DebugMode) return;
     if (World.CollectingErrors > 0)
         World.CollectedErrors.push_back(std::make_exception_ptr(EGameError(message)));
@@ -288,7 +293,7 @@ std::string TMainForm::RecordError(const std::exception& error) {
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
     text = EscapeControlBytes(text);
     Errors.push_back(text);
-    GameLog.Write("ERROR: " + text);
+    GameLog.Write("ERROR: " + text, TLogLevel::Error);
     std::cerr << "Rustwake: " << text << '\n';
     return text;
 }
