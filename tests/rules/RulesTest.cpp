@@ -90,10 +90,7 @@ TEST(Rules, RenumberingAfterARemovalFollowsVictimsOccupantsAndScripts) {
     tCritter& last = w.AddCritter(3, 3);
     w.World.Critters[0]->Victim = 2;
     last.Victim = 1;
-    w.World.Critters[1]->ReleaseTile();
-    w.World.Critters[1]->Release();
-    w.World.Critters.erase(w.World.Critters.begin() + 1);
-    RenumberCritters(w.Context, [](int k) { return k < 1 ? k : k == 1 ? -1 : k - 1; });
+    w.World.RemoveCritter(w.Context, 1);
 
     EXPECT_EQ(last.Index, 1);
     EXPECT_EQ(last.Script->OwnerIndex, 1);
