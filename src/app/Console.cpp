@@ -1,4 +1,6 @@
 // The message console in the interface panel.
+#include <algorithm>
+
 #include "app/MainForm.h"
 #include "critters/Critter.h"
 
@@ -52,7 +54,8 @@ void TMainForm::RenderConsole() {
     s.BrushStyle = TBrushStyle::Clear;
     s.Font = ConsoleFont;
     const tCritter* player = World.Critter(0);
-    std::string status = "HP: " + std::to_string(player ? player->HP : 0) + "/AM: " +
+    // A killing blow takes the hit points below zero; the panel shows the dead player's as 0.
+    std::string status = "HP: " + std::to_string(player ? std::max(player->HP, 0) : 0) + "/AM: " +
                          std::to_string(player ? player->Ammo : 0);
     s.Font.Color = 0x002200;
     s.TextOut(30, 446, status);

@@ -7,6 +7,7 @@
 #include "app/Dump.h"
 #include "app/MainForm.h"
 #include "base/Clock.h"
+#include "base/FileSystem.h"
 #include "media/Bitmap.h"
 
 namespace {
@@ -33,9 +34,9 @@ void Output(int& code, const std::string& what, const std::string& path,
 }
 }  // namespace
 
+// The file starts as every file the game writes does (a fresh file renamed into place, never through a
+// link nor over a read-only file); the lines are then appended to that new file.
 bool TSessionRecorder::Open(const TGameOptions& options) {
-    Out.open(options.RecordFile, std::ios::binary | std::ios::trunc);
-    if (!Out) return false;
     const uint32_t seed = options.Seed.value_or(0);
     const bool debug = IsDebugParam(options.GameParams);
     std::error_code ec;
@@ -43,10 +44,17 @@ bool TSessionRecorder::Open(const TGameOptions& options) {
     Replay = std::string("rustwake --headless") + (debug ? " debug" : "") + " --step-ms " +
              std::to_string(options.StepMs) + " --seed " + std::to_string(seed) + " --data \"" + data.string() +
              "\" --input \"" + options.RecordFile + "\"";
-    Out << "# rustwake recording: seed " << seed << ", step " << options.StepMs << " ms, data \"" << data.string()
-        << "\"" << (debug ? ", debug" : "") << '\n';
-    Out.flush();
-    return true;
+    const std::string head = "# rustwake recording: seed " + std::to_string(seed) + ", step " +
+                             std::to_string(options.StepMs) + " ms, data \"" + data.string() + "\"" +
+                             (debug ? ", debug" : "") + "\n";
+    try {
+        WriteRealFileAtomic(options.RecordFile, head, options.RecordFile);
+    } catch (const std::exception& e) {
+        std::cerr << "rustwake: " << e.what() << '\n';
+        return false;
+    }
+    Out.open(options.RecordFile, std::ios::binary | std::ios::app);
+    return bool(Out);
 }
 
 void TSessionRecorder::Line(int frame, const std::string& event) {

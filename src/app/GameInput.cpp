@@ -114,7 +114,15 @@ void TMainForm::GameMouseDown(int button, int, int) {
             if (index == -1) {
                 if (player) player->WalkTo(tx, ty);
             } else if (kind == KindCritter && index == 0) {
-                if (player && player->State == csIdle) player->SetDirection(player->Direction + 1);
+                // The player's own figure in front of a device: the click goes to the device.
+                const int32_t device =
+                    World.DrawList ? World.DrawList->PickUsableObject(v.ScrollX, v.ScrollY, v.MouseX, v.MouseY) : -1;
+                if (device >= 0) {
+                    v.LeftHeld = false;
+                    World.Object(device)->Click();
+                } else if (player && player->State == csIdle) {
+                    player->SetDirection(player->Direction + 1);
+                }
             } else if (kind == KindCritter) {
                 World.Critter(index)->Click();
             } else {

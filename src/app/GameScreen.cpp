@@ -52,6 +52,7 @@ void TMainForm::GameRender() {
     DrawDebugOverlay();
     DrawInterface();
     DrawDialog(now);
+    RenderNotice();
     DrawCursor();
 }
 
@@ -298,5 +299,5 @@ void TMainForm::DrawCursor() {
         cursor = Dialog.Hovered == -1 ? "Cursor" : "CursorO";
     else
         cursor = v.AttackCursor ? "CursorA" : v.HoverIndex == -1 ? "Cursor" : "CursorO";
-    if (TImageItem* item = DXIL.FindItem(cursor)) DXDraw.Draw(*item, v.MouseX - 16, v.MouseY - 16, 0);
+    if (TImageItem* item = DXIL.FindItem(cursor)) DrawPointer(*item, v.MouseX - 16, v.MouseY - 16);
 }

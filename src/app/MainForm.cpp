@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -44,7 +45,12 @@ bool TMainForm::Start() {
         }
     };
     OpenGameLog();
+    // A run killed while writing a save, the settings or a screenshot left its temporary file behind.
+    for (const auto& dir : {Dirs.SaveDir(), Dirs.Config, Dirs.Pictures})
+        if (int n = RemoveStaleTempFiles(dir); n > 0)
+            Log("Removed " + std::to_string(n) + " unfinished temporary files from " + dir.string());
     if (!SettingsProblem.empty()) {
+        Notice("В settings.ini есть ошибка: неверные значения заменены стандартными (подробности - в журнале).", 5000);
         ReportError(EGameError(SettingsProblem));
         SettingsProblem.clear();
     }
@@ -125,12 +131,32 @@ void TMainForm::ReloadGraphics() {
 
 void TMainForm::Render() {
     DXI.Poll();
+    PointerPatch.Drawn = false;
     if (Pause.IsOpen())
         Pause.Render();
     else if (ScreenMode == smGame || ScreenMode == smDialog)
         GameRender();
     else if (ScreenMode == smMainMenu)
         MMRender();
+}
+
+void TMainForm::DrawPointer(const TImageItem& item, int x, int y) {
+    const TBitmap& frame = DXDraw.Pixels();
+    const TRect r{std::clamp(x, 0, frame.Width()), std::clamp(y, 0, frame.Height()),
+                  std::clamp(x + item.PatW(), 0, frame.Width()), std::clamp(y + item.PatH(), 0, frame.Height())};
+    PointerPatch.Under = TBitmap(std::max(r.Width(), 0), std::max(r.Height(), 0));
+    PointerPatch.Under.CopyRect(0, 0, frame, r);
+    PointerPatch.X = r.Left, PointerPatch.Y = r.Top;
+    PointerPatch.Drawn = true;
+    DXDraw.Draw(item, x, y, 0);
+}
+
+TBitmap TMainForm::FrameWithoutPointer() const {
+    TBitmap frame = DXDraw.Pixels();
+    if (PointerPatch.Drawn)
+        frame.CopyRect(PointerPatch.X, PointerPatch.Y, PointerPatch.Under,
+                       TRect{0, 0, PointerPatch.Under.Width(), PointerPatch.Under.Height()});
+    return frame;
 }
 
 bool TMainForm::Tick() {
@@ -261,7 +287,7 @@ void TMainForm::Warn(const std::string& message) {
         ReportError(EGameError(message));
 }
 
-void TMainForm::ReportError(const std::exception& error) {
+std::string TMainForm::RecordError(const std::exception& error) {
     std::string text = error.what();
     if (const auto* se = dynamic_cast<const EScriptError*>(&error))
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
@@ -269,7 +295,33 @@ void TMainForm::ReportError(const std::exception& error) {
     Errors.push_back(text);
     GameLog.Write("ERROR: " + text, TLogLevel::Error);
     std::cerr << "Rustwake: " << text << '\n';
-    Platform.ShowError(text);
+    return text;
+}
+
+void TMainForm::Notice(const std::string& text, uint32_t ms) {
+    NoticeText = text;
+    NoticeMs = ms;
+    NoticeUntil = 0;
+}
+
+void TMainForm::RenderNotice() {
+    if (NoticeText.empty()) return;
+    const uint32_t now = Platform.Clock().Now();
+    if (NoticeUntil == 0) NoticeUntil = std::max(now + NoticeMs, 1u);
+    if (int32_t(now - NoticeUntil) >= 0) {
+        NoticeText.clear();
+        return;
+    }
+    DXDraw.BrushStyle = TBrushStyle::Clear;
+    DXDraw.Font = TFontSpec{"Tahoma", 10, true, false, 0x002200};
+    const int x = 400 - DXDraw.TextExtent(NoticeText).Cx / 2;
+    DXDraw.TextOut(x + 2, 14, NoticeText);
+    DXDraw.Font.Color = 0x66FF99;
+    DXDraw.TextOut(x, 12, NoticeText);
+}
+
+void TMainForm::ReportError(const std::exception& error) {
+    Platform.ShowError(RecordError(error));
     for (const std::exception_ptr& consequence : std::exchange(World.DeferredErrors, {})) {
         try {
             std::rethrow_exception(consequence);

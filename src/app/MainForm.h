@@ -135,6 +135,11 @@ public:
     // carries the bullet marker.
     std::vector<std::string> WrapText(const std::string& text, const TFontSpec& font, int limit, bool keepSpace);
     void RenderConsole();
+    // Draws the pointer as the frame's last picture and keeps what it covered, so that a menu opened
+    // over this frame shows the scene without a second pointer frozen in it.
+    void DrawPointer(const TImageItem& item, int x, int y);
+    // The last frame as it was before its pointer was drawn.
+    TBitmap FrameWithoutPointer() const;
     void AddQuestion(const std::string& text);
     void renderDialog();
     void PlayMusic(const std::string& fileName);
@@ -157,6 +162,15 @@ public:
     // reported, and the game carries on.
     void Guard(const std::function<void()>& handler);
     void ReportError(const std::exception& error) override;
+    // As ReportError, without the error box: for failures the game has already told the player about
+    // in its own words (the console). Returns the recorded text.
+    std::string RecordError(const std::exception& error);
+    // A short line over the screen for `ms` from its first showing (a game loaded, ...): not part of
+    // the game, so never saved.
+    void Notice(const std::string& text, uint32_t ms = 2000);
+    void RenderNotice();
+    std::string NoticeText;
+    uint32_t NoticeMs = 0, NoticeUntil = 0;  // NoticeUntil: the platform clock's time it goes; 0 not shown yet
 
     // IWorldEvents: the dialog owner and the hover follow renumbered records.
     void RecordsRenumbered(int32_t kind, const std::function<int(int)>& map) override;
@@ -240,4 +254,11 @@ public:
     // Every message the error report showed, in order.
     std::vector<std::string> Errors;
     uint64_t FrameCount = 0;
+
+private:
+    struct TPointerPatch {
+        TBitmap Under;  // the frame's pixels beneath the pointer
+        int X = 0, Y = 0;
+        bool Drawn = false;
+    } PointerPatch;
 };

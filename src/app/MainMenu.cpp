@@ -164,8 +164,8 @@ void TMainForm::MMRender() {
                 for (int b = 0; b < 3; ++b)
                     DXDraw.Draw(*button, Buttons[b].DrawX, Buttons[b].DrawY, b * 2 + (Menu.Highlighted[b] ? 1 : 0));
             Pause.DrawMenuEntries();
-            if (TImageItem* cursor = DXIL.FindItem("Cursor"))
-                DXDraw.Draw(*cursor, View.MouseX - 16, View.MouseY - 16, 0);
+            RenderNotice();
+            if (TImageItem* cursor = DXIL.FindItem("Cursor")) DrawPointer(*cursor, View.MouseX - 16, View.MouseY - 16);
             break;
         }
         case SubCredits: RenderCredits(now); break;

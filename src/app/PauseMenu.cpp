@@ -18,6 +18,7 @@ const TColor Green = 0x00CC00, DarkGreen = 0x002200, Bright = 0x66FF99, PanelFil
 const TFontSpec TitleFont{"Tahoma", 12, true, false, Green};
 const TFontSpec ItemFont{"Tahoma", 10, true, false, Green};
 const TFontSpec SmallFont{"Tahoma", 8, true, false, Green};
+const TFontSpec ButtonFont{"Tahoma", 11, false, false, 0};
 
 // Main-menu entries: the button plates' size and column, below the three buttons.
 constexpr int EntryX = 60, EntryTop = 250, EntryStep = 38, EntryW = 136, EntryH = 33;
@@ -34,6 +35,7 @@ TPanel PanelOf(TPauseMenu::TPage page) {
         case TPauseMenu::Settings:
             return {170, 90, 630, 510};
         case TPauseMenu::ConfirmExit:
+        case TPauseMenu::ConfirmOverwrite:
             return {210, 200, 590, 390};
         default:
             return {250, 140, 550, 420};
@@ -73,6 +75,14 @@ std::string DateText(std::time_t t) {
     return buf;
 }
 
+std::string SlotDetail(const TSlotInfo& slot) {
+    if (!slot.Exists) return "пусто";
+    if (slot.Readable) return slot.Location + ", " + DateText(slot.Saved);
+    if (slot.Format != 0 && slot.Format != SaveFormatVersion)
+        return "другая версия игры (формат " + std::to_string(slot.Format) + "), не читается";
+    return "повреждено, не читается";
+}
+
 // A plate of the menu's buttons without its caption: the exit button has the
 // shortest one, and the bare metal beside it is repeated over the middle.
 TBitmap PlainPlate(const TImageItem& button, int pattern) {
@@ -91,7 +101,7 @@ void TPauseMenu::Sound(const char* name) {
 }
 
 void TPauseMenu::Open(TPage page) {
-    Frame = Game.DXDraw.Pixels();
+    Frame = Game.FrameWithoutPointer();
     Backdrop = Frame;
     for (TColor& c : Backdrop.Data())
         c = ((c & 0xFF) * 2 / 5) | ((((c >> 8) & 0xFF) * 2 / 5) << 8) | ((((c >> 16) & 0xFF) * 2 / 5) << 16);
@@ -112,7 +122,9 @@ void TPauseMenu::Close() {
 
 void TPauseMenu::Back() {
     Sound("ButOut");
-    if (Page == Main || FromMainMenu || (Page == ConfirmExit && ConfirmFromPanel))
+    if (Page == ConfirmOverwrite)
+        Page = Save, Hovered = -1;
+    else if (Page == Main || FromMainMenu || (Page == ConfirmExit && ConfirmFromPanel))
         Close();
     else
         Page = Main, Hovered = -1;
@@ -124,11 +136,14 @@ void TPauseMenu::RefreshSlots() {
         fs::path file = Game.Dirs.SaveDir() / SaveFileName(i);
         std::error_code ec;
         if (!fs::is_regular_file(file, ec)) continue;
+        std::string bytes;
         try {
-            Slots[size_t(i)] = ReadSlotInfo(TFileSystem(Game.Dirs.SaveDir()).ReadFile(SaveFileName(i)));
+            bytes = TFileSystem(Game.Dirs.SaveDir()).ReadFile(SaveFileName(i));
+            Slots[size_t(i)] = ReadSlotInfo(bytes);
         } catch (const std::exception&) {
             Slots[size_t(i)].Exists = true;
         }
+        Slots[size_t(i)].Format = SaveFormat(bytes);
     }
 }
 
@@ -147,6 +162,10 @@ std::vector<TPauseMenu::TItem> TPauseMenu::Items() const {
             add("Да, выйти", 302);
             add("Нет", 342);
             break;
+        case ConfirmOverwrite:
+            add("Да, записать поверх", 302);
+            add("Нет", 342);
+            break;
         case Settings: {
             static const char* const scaling[] = {"сглаженный", "целый, чёткий", "растянутый"};
             add(std::string("Экран: ") + (st.FullScreen ? "весь экран" : "окно"), 148);
@@ -154,7 +173,7 @@ std::vector<TPauseMenu::TItem> TPauseMenu::Items() const {
             add("Музыка: < " + Percent(st.MusicVolume) + " >", 224);
             add("Звуки: < " + Percent(st.EffectsVolume) + " >", 262);
             add(std::string("Без звука: ") + YesNo(st.Mute), 300);
-            add(std::string("Тишина вне окна: ") + YesNo(st.MuteUnfocused), 338);
+            add(std::string("Без звука, когда окно не активно: ") + YesNo(st.MuteUnfocused), 338);
             add(std::string("Прокрутка у края: ") + YesNo(st.EdgeScroll), 376);
             add("Назад", 450);
             break;
@@ -194,10 +213,14 @@ void TPauseMenu::Render() {
     s.Rectangle(p.Left, p.Top, p.Right, p.Bottom);
 
     static const char* const titles[] = {
-        "", "Пауза", "Сохранить игру", "Загрузить игру", "Настройки", "Выйти в главное меню?"};
+        "", "Пауза", "Сохранить игру", "Загрузить игру", "Настройки", "Выйти в главное меню?", "Записать поверх?"};
     int titleY = Page == Save || Page == Load ? p.Top + 10 : p.Top + 14;
     if (Page != Save && Page != Load) CentredText(s, titleY, titles[Page], TitleFont, Green);
     if (Page == ConfirmExit) CentredText(s, 246, "Несохранённая игра будет потеряна.", SmallFont, Green);
+    if (Page == ConfirmOverwrite && OverwriteSlot >= 0 && size_t(OverwriteSlot) < Slots.size()) {
+        CentredText(s, 240, SlotTitle(OverwriteSlot) + " уже занята:", SmallFont, Green);
+        CentredText(s, 260, SlotDetail(Slots[size_t(OverwriteSlot)]), SmallFont, Green);
+    }
 
     auto items = Items();
     for (size_t i = 0; i < items.size(); ++i) {
@@ -215,15 +238,13 @@ void TPauseMenu::Render() {
         s.Rectangle(130, y, 212, y + 62);
         if (slot.Readable && !slot.Thumb.Empty()) s.Pixels().CopyRect(131, y + 1, slot.Thumb, TRect{0, 0, 80, 60});
         ShadowText(s, 228, y + 4, items[i].Text, ItemFont, colour);
-        std::string detail = !slot.Exists     ? "пусто"
-                             : !slot.Readable ? "повреждено, не читается"
-                                              : slot.Location + ", " + DateText(slot.Saved);
-        ShadowText(s, 228, y + 30, detail, SmallFont, colour);
+        ShadowText(s, 228, y + 30, SlotDetail(slot), SmallFont, colour);
     }
     if (Page == Save || Page == Load) {
         s.BrushStyle = TBrushStyle::Clear;
         ShadowText(s, 130, p.Top + 8, titles[Page], TitleFont, Green);
     }
+    Game.RenderNotice();
     if (TImageItem* cursor = Game.DXIL.FindItem("Cursor")) s.Draw(*cursor, MouseX - 16, MouseY - 16, 0);
     s.Release();
 }
@@ -305,7 +326,19 @@ void TPauseMenu::Activate(int item, int x) {
         }
         case Save:
             if (item >= SaveSlotCount) return Back();
+            // A slot in use is written over only when the player says so.
+            if (size_t(item) < Slots.size() && Slots[size_t(item)].Exists) {
+                OverwriteSlot = item, Page = ConfirmOverwrite;
+                break;
+            }
             if (SaveGameSlot(Game, item)) Close();
+            break;
+        case ConfirmOverwrite:
+            if (item == 0 && SaveGameSlot(Game, OverwriteSlot)) {
+                Close();
+                return;
+            }
+            Page = Save, RefreshSlots();
             break;
         case Load:
             if (item >= SaveSlotCount) return Back();
@@ -344,7 +377,8 @@ void TPauseMenu::Keys() {
     if (esc) {
         if (IsOpen())
             Back();
-        else if (play && Game.ScreenMode == smGame && !Game.PlayerDeadFlag)
+        // Over a dialog too: the world stops beneath it and "Продолжить" goes back to the dialog as it was.
+        else if (play && (Game.ScreenMode == smGame || Game.ScreenMode == smDialog) && !Game.PlayerDeadFlag)
             Sound("ButIn"), Open(Main);
     }
     if (play && !IsOpen()) {
@@ -371,14 +405,15 @@ void TPauseMenu::DrawMenuEntries() {
         int y = EntryTop + n++ * EntryStep;
         s.Pixels().CopyRect(EntryX, y, Plates[EntryHighlighted[e] ? 1 : 0], TRect{0, 0, EntryW, EntryH});
         std::string text = e == 0 ? "Загрузить" : "Настройки";
-        TFontSpec font{"Tahoma", 10, false, false, 0xE8E8E8};
-        s.Font = font;
-        int w = s.TextExtent(text).Cx;
+        // The size and colours of the three buttons' captions above (15 pixels).
+        s.Font = ButtonFont;
+        const TSize size = s.TextExtent(text);
+        const int tx = EntryX + (EntryW - size.Cx) / 2, ty = y + (EntryH - size.Cy) / 2;
         s.BrushStyle = TBrushStyle::Clear;
-        s.Font.Color = 0x202020;
-        s.TextOut(EntryX + (EntryW - w) / 2 + 1, y + 9, text);
-        s.Font.Color = EntryHighlighted[e] ? 0xFFFFFF : 0xE0E0E0;
-        s.TextOut(EntryX + (EntryW - w) / 2, y + 8, text);
+        s.Font.Color = 0x000000;
+        s.TextOut(tx + 1, ty + 1, text);
+        s.Font.Color = EntryHighlighted[e] ? 0xB0F0FF : 0xA0C0D8;
+        s.TextOut(tx, ty, text);
     }
     s.Release();
 }

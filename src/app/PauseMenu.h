@@ -13,7 +13,8 @@ class TMainForm;
 struct TSlotInfo {
     bool Exists = false;
     bool Readable = false;
-    std::string Location;
+    std::string Location;  // the location's title
+    uint32_t Format = 0;    // the file's format number, 0 when it is no saved game
     std::time_t Saved = 0;
     TBitmap Thumb;  // 80 x 60
 };
@@ -25,7 +26,7 @@ struct TSlotInfo {
 // game clock is held.
 class TPauseMenu {
 public:
-    enum TPage : uint8_t { Closed, Main, Save, Load, Settings, ConfirmExit };
+    enum TPage : uint8_t { Closed, Main, Save, Load, Settings, ConfirmExit, ConfirmOverwrite };
 
     explicit TPauseMenu(TMainForm& game) : Game(game) {}
 
@@ -53,6 +54,7 @@ public:
     int32_t Hovered = -1;
     bool FromMainMenu = false;
     bool ConfirmFromPanel = false;  // "Нет" goes straight back to the game
+    int32_t OverwriteSlot = -1;     // the slot ConfirmOverwrite asks about
     TBitmap Frame;                  // the game's last frame, for the save slots' pictures
     TBitmap Backdrop;               // the same, dimmed behind the menu
     std::vector<TSlotInfo> Slots;

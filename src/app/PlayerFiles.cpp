@@ -34,7 +34,8 @@ std::string TMainForm::SaveScreenshot() {
     fs::create_directories(Dirs.Pictures, ec);
     // Several in one second get a number rather than overwrite each other.
     std::string name = std::string(stamp) + ".png";
-    for (int n = 2; fs::exists(Dirs.Pictures / name, ec); ++n)
+    // A link, even one that leads nowhere, is a name taken: the writer refuses links.
+    for (int n = 2; fs::exists(fs::symlink_status(Dirs.Pictures / name, ec)); ++n)
         name = std::string(stamp) + "-" + std::to_string(n) + ".png";
     TFileSystem(Dirs.Pictures).WriteFileAtomic(name, SavePng(DXDraw.Pixels()));
     std::string path = (Dirs.Pictures / name).string();

@@ -9,22 +9,31 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 
 #include "app/MainForm.h"
 #include "base/Errors.h"
+#include "base/SafeMath.h"
+#include "base/Text.h"
 #include "critters/Critter.h"
+#include "world/MapFormat.h"
 #include "world/Obj.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 constexpr char Magic[8] = {'R', 'W', 'S', 'A', 'V', 'E', '\r', '\n'};
-constexpr uint32_t Version = 1;
+constexpr uint32_t Version = SaveFormatVersion;
 constexpr int ThumbW = 80, ThumbH = 60;
 // Sanity bounds: a save beyond them is damaged, not a bigger game.
 constexpr uint32_t MaxRecords = 100000, MaxString = 1 << 20, MaxList = 1 << 22;
+// What the game itself can write: texts as long as a data file's value, names
+// as long as a location file's, at most 1000 console lines and 4096 sounds.
+constexpr size_t MaxText = 2047, MaxPathText = 1024;
+constexpr uint32_t MaxLines = 1000, MaxSounds = 4096;
+constexpr int32_t Coord = int32_t(ScreenCoordLimit);
 
 uint32_t Crc32(std::string_view data) {
     static const auto table = [] {
@@ -104,17 +113,30 @@ public:
         if (n > max) Fail("a list is impossibly long");
         return n;
     }
-    std::string Str() {
+    // A text of at most `maxChars` characters, or the save is refused naming it.
+    std::string Str(const char* name = "a text", size_t maxChars = MaxText) {
         uint32_t n = Count(MaxString);
         Need(n);
         std::string s(Data.substr(Pos, n));
         Pos += n;
+        if (s.size() > maxChars && Utf8Length(s) > maxChars)
+            Fail(std::string(name) + " is longer than " + std::to_string(maxChars) + " characters");
         return s;
     }
-    std::vector<std::string> Strs() {
-        std::vector<std::string> list(Count(MaxList / 4));
-        for (auto& s : list) s = Str();
+    std::vector<std::string> Strs(const char* name, uint32_t maxCount, size_t maxChars = MaxText) {
+        uint32_t n = U32();
+        if (n > maxCount) Fail(std::string(name) + " holds more than " + std::to_string(maxCount) + " entries");
+        std::vector<std::string> list(n);
+        for (auto& s : list) s = Str(name, maxChars);
         return list;
+    }
+    // A number the game keeps within [lo, hi]; outside it the save is refused naming the field.
+    int32_t Int(const char* name, int64_t lo = -Coord, int64_t hi = Coord) {
+        int32_t v = I32();
+        if (v < lo || v > hi)
+            Fail(std::string(name) + " is out of range (" + std::to_string(v) + ", allowed " + std::to_string(lo) +
+                 " to " + std::to_string(hi) + ")");
+        return v;
     }
     bool AtEnd() const { return Pos == Data.size(); }
     [[noreturn]] static void Fail(const std::string& why) { throw EGameError(why); }
@@ -196,11 +218,20 @@ void PutView(TWriter& w, const TViewState& v) {
 
 TViewState GetView(TReader& r) {
     TViewState v;
-    for (int32_t* n :
-         {&v.ScrollX, &v.ScrollY, &v.MouseX, &v.MouseY, &v.HoverTileX, &v.HoverTileY, &v.HoverIndex, &v.HoverKind})
-        *n = r.I32();
-    v.VelocityX = float(r.F64());
-    v.VelocityY = float(r.F64());
+    v.ScrollX = r.Int("the view's scroll x");
+    v.ScrollY = r.Int("the view's scroll y");
+    v.MouseX = r.Int("the pointer's x");
+    v.MouseY = r.Int("the pointer's y");
+    v.HoverTileX = r.Int("the pointed tile's x");
+    v.HoverTileY = r.Int("the pointed tile's y");
+    v.HoverIndex = r.Int("the pointed record", -1);
+    v.HoverKind = r.Int("the pointed record's kind", -1, KindObject);
+    for (float* f : {&v.VelocityX, &v.VelocityY}) {
+        const double d = r.F64();
+        // The view never moves faster than three pixels a frame.
+        if (!(std::fabs(d) <= 3.0)) TReader::Fail("the view's speed is out of range");
+        *f = float(d);
+    }
     for (bool* b :
          {&v.HoverRequest, &v.AttackCursor, &v.InventoryPressed, &v.MenuPressed, &v.MiddleDrag, &v.TileInfoShown,
           &v.DeleteLatch, &v.LeftHeld, &v.RightHeld, &v.InventoryCaptured, &v.MenuCaptured, &v.PointerInside})
@@ -227,16 +258,16 @@ void PutDialog(TWriter& w, const TDialogState& d) {
 
 TDialogState GetDialog(TReader& r) {
     TDialogState d;
-    d.CurrentHead = r.Str();
-    d.OwnerIndex = r.I32();
-    d.OwnerKind = r.I32();
-    d.Question = r.Strs();
-    d.Answers = r.Strs();
-    d.AnswerNodes = r.Strs();
-    d.Hovered = r.I32();
+    d.CurrentHead = r.Str("the dialog's portrait");
+    d.OwnerIndex = r.Int("the dialog's owner", -1);
+    d.OwnerKind = r.Int("the dialog owner's kind", -1, OwnerObject);
+    d.Question = r.Strs("the dialog's question", MaxLines);
+    d.Answers = r.Strs("the dialog's answers", MaxLines);
+    d.AnswerNodes = r.Strs("the dialog's answer nodes", MaxLines);
+    d.Hovered = r.Int("the dialog's pointed answer", -1);
     d.FadeRunning = r.Bool();
-    d.PreviousHead = r.Str();
-    d.NewHead = r.Str();
+    d.PreviousHead = r.Str("the dialog's previous portrait");
+    d.NewHead = r.Str("the dialog's next portrait");
     d.FadeDuration = r.I32();
     d.FadeStart = r.U32();
     return d;
@@ -258,13 +289,32 @@ TMenuState GetMenu(TReader& r) {
     m.SubState = r.U8();
     if (m.SubState > 2) TReader::Fail("the menu state is unknown");
     m.PhaseStart = r.U32();
-    m.LogoAlpha = r.I32();
+    m.LogoAlpha = r.Int("the logo's opacity");
     m.PausedElapsed = r.U32();
-    m.CreditsOffset = r.I32();
+    m.CreditsOffset = r.Int("the credits' offset");
     for (bool* b : {&m.Paused, &m.SpaceLatch, &m.CreditsOnly, &m.ReturnToMenu, &m.Highlighted[0], &m.Highlighted[1],
                     &m.Highlighted[2], &m.Pressed[0], &m.Pressed[1], &m.Pressed[2]})
         *b = r.Bool();
     return m;
+}
+
+// Scripts are only ever read from data\scripts: "data\scripts\NAME.sc", NAME a path below it with no way
+// out of the folder. A script whose file was refused has none ("").
+bool ScriptFileName(std::string_view path) {
+    constexpr std::string_view folder = "data\\scripts\\";
+    if (path.empty()) return true;
+    if (path.size() <= folder.size() + 3 || !SameText(path.substr(0, folder.size()), folder) ||
+        !SameText(path.substr(path.size() - 3), ".sc"))
+        return false;
+    std::string_view name = path.substr(folder.size(), path.size() - folder.size() - 3);
+    if (name.find_first_of(std::string_view("/:\0", 3)) != std::string_view::npos) return false;
+    for (size_t from = 0;;) {
+        const size_t cut = name.find('\\', from);
+        const std::string_view part = name.substr(from, cut == std::string_view::npos ? name.npos : cut - from);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (cut == std::string_view::npos) return true;
+        from = cut + 1;
+    }
 }
 
 void PutScript(TWriter& w, const TScript& s) {
@@ -282,11 +332,12 @@ void PutScript(TWriter& w, const TScript& s) {
 
 TScriptRecord GetScript(TReader& r) {
     TScriptRecord s;
-    s.Path = r.Str();
+    s.Path = r.Str("a script's file", MaxPathText);
+    if (!ScriptFileName(s.Path)) TReader::Fail("a script's file \"" + EscapeControlBytes(s.Path) + "\" is not in data\\scripts");
     s.OwnerIndex = r.I32();
     s.OwnerKind = r.I32();
     if (s.OwnerKind < OwnerMap || s.OwnerKind > OwnerObject) TReader::Fail("a script has an unknown owner");
-    s.Stack = r.Strs();
+    s.Stack = r.Strs("a script's stack", uint32_t(TScriptSystem::MaxStack));
     for (int32_t& v : s.Locals) v = r.I32();
     s.TimerEnabled = r.Bool();
     s.TimerInterval = r.U32();
@@ -362,7 +413,7 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
     TReader r(SealedPayload(bytes));
     TSaveData d;
     d.Info.Exists = true;
-    d.Info.Location = r.Str();
+    d.Info.Location = r.Str("the location's title");
     d.Info.Saved = std::time_t(int64_t(r.U64()));
     d.Info.Thumb.SetSize(ThumbW, ThumbH);
     for (TColor& c : d.Info.Thumb.Data()) c = r.U32() & 0xFFFFFF;
@@ -386,12 +437,12 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
     d.View = GetView(r);
     d.Dialog = GetDialog(r);
     d.Menu = GetMenu(r);
-    d.Console = r.Strs();
-    d.Sounds = r.Strs();
+    d.Console = r.Strs("the console", MaxLines);
+    d.Sounds = r.Strs("the sound log", MaxSounds, MaxPathText);
     for (int32_t& g : d.Globals) g = r.I32();
-    d.Pattern = r.Str();
-    d.MapScriptName = r.Str();
-    d.Location = r.Str();
+    d.Pattern = r.Str("the location picture's name");
+    d.MapScriptName = r.Str("the location script's name");
+    d.Location = r.Str("the location file's name", MaxPathText);
     d.Grid.resize(size_t(MapCols) * MapRows);
     for (TCell& c : d.Grid) {
         c.WalkBlock = r.U8();
@@ -400,10 +451,10 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
         c.HitType = r.U8();
         c.Occupant = r.I32();
     }
-    d.CritterLabels = r.Strs();
-    d.CritterSelected = r.I32();
-    d.ObjectLabels = r.Strs();
-    d.ObjectSelected = r.I32();
+    d.CritterLabels = r.Strs("the critter list", uint32_t(MapMaxCritters), MaxPathText);
+    d.CritterSelected = r.Int("the selected critter", -1);
+    d.ObjectLabels = r.Strs("the object list", MaxRecords, MaxPathText);
+    d.ObjectSelected = r.Int("the selected object", -1);
 
     d.Scripts.resize(r.Count(MaxRecords));
     for (auto& s : d.Scripts) s = GetScript(r);
@@ -413,7 +464,10 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
     };
     d.MapScript = scriptRef(r.I32());
 
-    d.Critters.resize(r.Count(MaxRecords));
+    const uint32_t critters = r.U32();
+    if (critters > uint32_t(MapMaxCritters))
+        TReader::Fail("it holds more than " + std::to_string(MapMaxCritters) + " critters");
+    d.Critters.resize(critters);
     for (auto& c : d.Critters) {
         CritterInts(c, [&](int32_t& v) { v = r.I32(); });
         CritterFlags(c, [&](bool& v) { v = r.Bool(); });
@@ -423,8 +477,8 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
         c.AiTime = r.U32();
         c.PixelX = r.F64();
         c.PixelY = r.F64();
-        c.Skin = r.Str();
-        c.ScriptName = r.Str();
+        c.Skin = r.Str("a critter's skin");
+        c.ScriptName = r.Str("a critter's script name", ShortStringMax);
         c.Path.resize(r.Count(MaxList));
         for (auto& step : c.Path) step.first = r.I32(), step.second = r.I32();
         c.Script = scriptRef(r.I32());
@@ -435,8 +489,8 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
         ObjectInts(o, [&](int32_t& v) { v = r.I32(); });
         ObjectFlags(o, [&](bool& v) { v = r.Bool(); });
         o.LastFrameTime = r.U32();
-        o.ImageName = r.Str();
-        o.ScriptName = r.Str();
+        o.ImageName = r.Str("an object's picture name");
+        o.ScriptName = r.Str("an object's script name", ShortStringMax);
         o.Script = scriptRef(r.I32());
     }
     d.DrawList.resize(r.Count(MaxRecords * 2));
@@ -456,14 +510,45 @@ std::string SaveFileName(int slot) {
     return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav";
 }
 
+uint32_t SaveFormat(std::string_view bytes) {
+    if (bytes.size() < 20 || std::memcmp(bytes.data(), Magic, 8) != 0) return 0;
+    TReader r(bytes.substr(8));
+    return r.U32();
+}
+
+std::string LocationTitle(TMainForm& g) {
+    std::string name = g.CurrentLocation;
+    if (size_t cut = name.find_last_of("\\/"); cut != std::string::npos) name.erase(0, cut + 1);
+    if (name.size() > 4 && SameText(name.substr(name.size() - 4), ".map")) name.resize(name.size() - 4);
+    const TScriptPtr script = g.World.MapScript;
+    if (!script || script->Path.empty()) return name;
+    std::shared_ptr<const TScriptFile> file;
+    try {
+        file = g.Scripts.File(script->Path);
+    } catch (const std::exception&) {
+        return name;
+    }
+    if (!file) return name;
+    // A title fits the slot's line: at most 60 characters.
+    auto fit = [](std::string_view text) { return Utf8Left(Trim(text), 60); };
+    if (const TScriptNode* node = file->FindNode("Title"); node && !node->Values.empty() && !Trim(node->Values[0]).empty())
+        return fit(node->Values[0]);
+    if (const TScriptNode* node = file->FindNode("OnCreate"))
+        for (size_t i = 1; i < node->Values.size(); ++i)
+            if (SameText(Trim(node->Values[i]), "ADDCONSOLE")) {
+                std::string_view text = node->Values[i - 1];
+                for (std::string_view end : {". ", "! ", "? "})
+                    if (size_t cut = text.find(end); cut != std::string_view::npos) text = text.substr(0, cut);
+                if (!Trim(text).empty()) return fit(text);
+                break;
+            }
+    return name;
+}
+
 namespace {
-// What the save places list shows: the location's name, when, and a small picture of the frame.
+// What the save places list shows: the location's title, when, and a small picture of the frame.
 void PutSlotInfo(TWriter& w, TMainForm& g, const TBitmap& frame) {
-    std::string location = g.CurrentLocation;
-    if (size_t cut = location.find_last_of("\\/"); cut != std::string::npos) location.erase(0, cut + 1);
-    if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0)
-        location.resize(location.size() - 4);
-    w.Str(location);
+    w.Str(LocationTitle(g));
     w.U64(uint64_t(int64_t(g.Platform.WallTime())));
     const TBitmap thumb = Thumbnail(frame);
     for (TColor c : thumb.Data()) w.U32(c);
@@ -745,8 +830,10 @@ bool SaveGameSlot(TMainForm& g, int slot) {
         fs::create_directories(g.Dirs.SaveDir(), ec);
         TFileSystem(g.Dirs.SaveDir()).WriteFileAtomic(SaveFileName(slot), bytes);
     } catch (const std::exception& e) {
+        // The player hears it in the console; the reason, with the file's path, goes to the log.
         g.ConsoleLines.resize(std::min(lines, g.ConsoleLines.size()));
-        g.ReportError(e);
+        g.RecordError(e);
+        g.AddConsole("Игра не сохранена: файл " + SaveFileName(slot) + " не удалось записать. Подробности - в журнале игры.");
         return false;
     }
     g.Log("Saved game " + (g.Dirs.SaveDir() / SaveFileName(slot)).string());
@@ -760,11 +847,22 @@ bool LoadGameSlot(TMainForm& g, int slot) {
         if (g.ScreenMode != smMainMenu) g.AddConsole(slot == 0 ? "Быстрого сохранения нет." : "Эта ячейка пуста.");
         return false;
     }
+    std::string bytes;
     try {
-        LoadGameBytes(g, TFileSystem(g.Dirs.SaveDir()).ReadFile(SaveFileName(slot)), file.string());
+        bytes = TFileSystem(g.Dirs.SaveDir()).ReadFile(SaveFileName(slot));
+        LoadGameBytes(g, bytes, file.string());
     } catch (const std::exception& e) {
-        g.ReportError(e);
+        // The details, with the file's path, go to the log; the player reads why in the game's words.
+        g.RecordError(e);
+        const uint32_t format = SaveFormat(bytes);
+        const std::string why = format != 0 && format != SaveFormatVersion
+                                    ? "она сохранена другой версией игры (формат " + std::to_string(format) +
+                                          ", эта версия читает формат " + std::to_string(SaveFormatVersion) + ")."
+                                    : "файл " + SaveFileName(slot) + " повреждён.";
+        // Said over the screen, not in the console: a refused save leaves the running game exactly as it was.
+        g.Notice("Игра не загружена: " + why);
         return false;
     }
+    g.Notice(slot == 0 ? "Игра загружена." : "Загружена игра из ячейки " + std::to_string(slot) + ".");
     return true;
 }

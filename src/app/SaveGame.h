@@ -21,8 +21,14 @@ std::string SerializeGame(TMainForm& game, const TBitmap& frame);
 // Reads a save without touching any game: throws EGameError saying what is
 // wrong with it (the fuzzer calls this).
 void CheckSave(std::string_view bytes);
-// What a slot page shows; an unreadable file is listed as damaged.
+// What a slot page shows; throws as CheckSave.
 TSlotInfo ReadSlotInfo(std::string_view bytes);
+// The format number a saved game's file says it has, 0 when it is none.
+uint32_t SaveFormat(std::string_view bytes);
+constexpr uint32_t SaveFormatVersion = 1;
+// What the slots call the running game's location: its script's [Title], else the first
+// sentence its script greets the player with, else the location file's name.
+std::string LocationTitle(TMainForm& game);
 
 // Refused (a console line says why) during a dialog or the player's death.
 bool SaveGameSlot(TMainForm& game, int slot);

@@ -41,14 +41,21 @@ std::string SerializeSettings(const TSettings& s) {
     return o.str();
 }
 
-TSettings ParseSettings(std::string_view text) {
+namespace {
+// A line that cannot be read: ends that line only.
+struct TBadLine {
+    std::string Why;
+};
+}  // namespace
+
+TSettings ParseSettings(std::string_view text, std::string* problems) {
     TSettings s;
     std::istringstream in{std::string(text)};
     std::string raw, section;
     int lineNo = 0;
-    while (std::getline(in, raw)) {
+    while (std::getline(in, raw)) try {
         ++lineNo;
-        auto fail = [&](const std::string& why) { throw EGameError("line " + std::to_string(lineNo) + ": " + why); };
+        auto fail = [&](const std::string& why) { throw TBadLine{"line " + std::to_string(lineNo) + ": " + why}; };
         std::string line = Trim(raw);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[') {
@@ -90,6 +97,9 @@ TSettings ParseSettings(std::string_view text) {
             if (value != "debug" && value != "info") fail("unknown log level '" + value + "', debug or info");
             s.DebugLog = value == "debug";
         }
+    } catch (const TBadLine& bad) {
+        if (!problems) throw EGameError(bad.Why);
+        *problems += (problems->empty() ? "" : "; ") + bad.Why;
     }
     return s;
 }
@@ -98,21 +108,29 @@ TSettings TSettingsFile::Load(std::string& problem) const {
     problem.clear();
     std::error_code ec;
     if (!fs::exists(Path, ec)) return {};
-    std::ifstream in(Path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    try {
-        if (!in) throw EGameError("cannot be read");
-        return ParseSettings(ss.str());
-    } catch (const std::exception& e) {
-        problem = "Settings file \"" + Path.string() + "\" is damaged (" + e.what() + "); default settings are used";
+    TSettings settings;
+    if (const uintmax_t size = fs::file_size(Path, ec); !ec && size > MaxSettingsBytes) {
+        problem = "Settings file \"" + Path.string() + "\" is " + std::to_string(size) + " bytes, more than " +
+                  std::to_string(MaxSettingsBytes) + "; it is not read and default settings are used";
+    } else {
+        std::ifstream in(Path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        std::string bad;
+        if (!in)
+            bad = "cannot be read";
+        else
+            settings = ParseSettings(ss.str(), &bad);
+        if (bad.empty()) return settings;
+        problem = "Settings file \"" + Path.string() + "\" is damaged (" + bad + "); " +
+                  (settings == TSettings{} ? "default settings are used" : "its other settings are kept");
     }
     try {
-        Save({});
+        Save(settings);
     } catch (const std::exception& e) {
         problem += std::string("; ") + e.what();
     }
-    return {};
+    return settings;
 }
 
 void TSettingsFile::Save(const TSettings& s) const {

@@ -26,16 +26,20 @@ struct TSettings {
 
 const char* ScalingName(TScaling s);
 std::string SerializeSettings(const TSettings& s);
-// Throws EGameError saying which line is wrong; unknown keys are skipped so
-// a newer game's file still loads.
-TSettings ParseSettings(std::string_view text);
+// Unknown keys are skipped so a newer game's file still loads. A wrong line
+// keeps its setting's default and the others are read; what is wrong goes to
+// `problems` (lines joined by "; "), or without it is thrown as EGameError.
+TSettings ParseSettings(std::string_view text, std::string* problems = nullptr);
+// settings.ini is a few hundred bytes; a file larger than this is not read.
+constexpr uintmax_t MaxSettingsBytes = 64 * 1024;
 
 // settings.ini on disk.
 class TSettingsFile {
 public:
     explicit TSettingsFile(std::filesystem::path file) : Path(std::move(file)) {}
-    // Missing: defaults, nothing reported. Damaged: defaults written over it
-    // and the reason returned in `problem`, so it is reported only once.
+    // Missing: defaults, nothing reported. Damaged: the good values kept, the
+    // file written again with them and the reason returned in `problem`, so it
+    // is reported only once. Over MaxSettingsBytes: defaults, likewise.
     TSettings Load(std::string& problem) const;
     // Atomic: a failed write leaves the old file. Throws EFileError.
     void Save(const TSettings& s) const;

@@ -1,6 +1,7 @@
 #include "base/FileSystem.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -146,6 +147,40 @@ int CreateTempBeside(const fs::path& target, fs::path& tmp) {
     return -1;
 }
 }  // namespace
+
+namespace {
+// The process id in a name of CreateTempBeside's pattern, or -1.
+long TempFileOwner(const std::string& name) {
+    if (name.size() < 8 || name[0] != '.' || name.back() != '~') return -1;
+    // From the end: HEX, then N, then PID, each after a dot, NAME before them.
+    size_t end = name.size() - 1;
+    std::string_view parts[3];
+    for (int k = 2; k >= 0; --k) {
+        const size_t dot = name.rfind('.', end - 1);
+        if (dot == std::string::npos || dot == 0 || dot + 1 == end) return -1;
+        parts[k] = std::string_view(name).substr(dot + 1, end - dot - 1);
+        end = dot;
+    }
+    auto all = [](std::string_view s, const char* digits) { return s.find_first_not_of(digits) == s.npos; };
+    if (!all(parts[0], "0123456789") || !all(parts[1], "0123456789") || !all(parts[2], "0123456789abcdef") ||
+        parts[0].size() > 9 || end < 2)
+        return -1;
+    return std::stol(std::string(parts[0]));
+}
+}  // namespace
+
+int RemoveStaleTempFiles(const fs::path& dir) {
+    int removed = 0;
+    std::error_code ec;
+    for (fs::directory_iterator it(dir, ec), last; !ec && it != last; it.increment(ec)) {
+        const long pid = TempFileOwner(it->path().filename().string());
+        if (pid <= 0 || !it->is_regular_file(ec) || it->is_symlink(ec)) continue;
+        // Ours is a file of an earlier run with the same number: this run has written nothing yet.
+        const bool running = pid != long(getpid()) && (kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        if (!running && fs::remove(it->path(), ec)) ++removed;
+    }
+    return removed;
+}
 
 void WriteRealFileAtomic(const fs::path& real, std::string_view data, const std::string& shownName) {
     struct stat old {};

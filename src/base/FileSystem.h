@@ -54,6 +54,11 @@ std::filesystem::path ResolveNoCase(const std::filesystem::path& base, std::stri
 // replaced file's mode. Throws EFileError naming `shownName`.
 void WriteRealFileAtomic(const std::filesystem::path& file, std::string_view data, const std::string& shownName);
 
+// Removes the temporary files WriteRealFileAtomic leaves in `dir` when the
+// program is killed while writing (".NAME.PID.N.HEX~"), of processes no longer
+// running; another file, a link or a running writer's file stays. Returns how many.
+int RemoveStaleTempFiles(const std::filesystem::path& dir);
+
 // Throws EFileError naming the path when a game path built from data (a
 // script name, a list line, a location to travel to) leads out of data/.
 void CheckDataPath(std::string_view gamePath);

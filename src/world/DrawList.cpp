@@ -111,6 +111,31 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     }
 }
 
+int32_t tObjHandler::PickUsableObject(int scrollX, int scrollY, int x, int y) const {
+    const TWorld& world = Game.World;
+    const TImageList& images = Game.Images;
+    for (const TDrawEntry& e : Entries) {
+        if (e.Kind != KindObject) continue;
+        const tObj* o = world.Object(e.Index);
+        if (!o || o->Disabled || !images.Valid(o->ImageIndex) || !o->Script || !o->Script->Alive() ||
+            o->Script->Path.empty())
+            continue;
+        const TObjBox b = ObjectBox(*o, o->FrameWidth, o->FrameHeight, scrollX, scrollY);
+        if (Outside(x, y, b.Left, b.Top, b.Right, b.Bottom)) continue;
+        const TImageItem& item = images.Item(o->ImageIndex);
+        const int64_t px = int64_t(o->Frame) * o->FrameWidth + (x - b.Left), py = y - b.Top;
+        if (px < 0 || py < 0 || px >= item.Picture.Width() || py >= item.Picture.Height()) continue;
+        if (item.Transparent && (item.Picture.Pixel(int(px), int(py)) & 0xFFFFFF) == (item.TransparentColor & 0xFFFFFF))
+            continue;
+        try {
+            const auto file = Game.Scripts.File(o->Script->Path);
+            if (file && file->FindNode("OnClick")) return e.Index;
+        } catch (const std::exception&) {
+        }
+    }
+    return -1;
+}
+
 int32_t tObjHandler::Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;

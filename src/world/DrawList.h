@@ -25,6 +25,9 @@ public:
     // Pixel-exact pick under a screen point of what Draw left on the surface:
     // index (or -1) and kind.
     int32_t Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const;
+    // The object under (x, y) whose script answers a click, though another picture covers it there
+    // (the player's own figure in front of a device), or -1.
+    int32_t PickUsableObject(int scrollX, int scrollY, int x, int y) const;
     std::vector<TDrawEntry> Entries;
 
     // While held, rebuilds wait and the last one asked for runs when the

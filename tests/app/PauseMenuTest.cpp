@@ -13,6 +13,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+enum : int { F5 = 116, F9 = 120 };
+
 // Play (not debug) on a location whose map script counts its timer ticks in global 1.
 class PauseMenu : public ::testing::Test {
 protected:
@@ -168,4 +170,100 @@ TEST_F(PauseMenu, MainMenuOffersLoadingOnlyWithASave) {
     EXPECT_EQ(Game().ScreenMode, smGame);
     EXPECT_FALSE(Game().Pause.IsOpen());
     EXPECT_FALSE(Game().GameClock.Held());
+}
+
+TEST_F(PauseMenu, EscapeInADialogStopsItAndContinueGoesBackToIt) {
+    Play();
+    Game().ScreenMode = smDialog;
+    Game().AddQuestion("Стой! Кто идёт?");
+    Game().Dialog.Answers = {"Свои."};
+    Game().Dialog.AnswerNodes = {"BYE"};
+    Game().DXDrawMouseMove(100, 100);
+    Frame();
+    const TBitmap pointerElsewhere = Game().DXDraw.Pixels();
+    Game().DXDrawMouseMove(600, 150);
+    Frame();
+    Key(VK_ESCAPE);
+    ASSERT_EQ(Game().Pause.Page, TPauseMenu::Main);
+    // The frame behind the menu has no pointer of its own: where it was, the scene shows.
+    for (int y = 134; y < 166; ++y)
+        for (int x = 584; x < 616; ++x)
+            ASSERT_EQ(Game().Pause.Frame.Pixel(x, y), pointerElsewhere.Pixel(x, y)) << x << "," << y;
+    Click(400, 196);  // "Продолжить"
+    EXPECT_FALSE(Game().Pause.IsOpen());
+
+    // A portrait fading: the menu holds it where it stands.
+    Game().Dialog.FadeRunning = true;
+    Game().Dialog.FadeStart = Game().Now();
+    Game().Dialog.FadeDuration = 1000;
+    Game().Dialog.NewHead = "Cursor";
+    Frame();
+    const TDialogState dialog = Game().Dialog;
+    const uint32_t now = Game().Now();
+    Key(VK_ESCAPE);
+    ASSERT_EQ(Game().Pause.Page, TPauseMenu::Main);
+    for (int i = 0; i < 200; ++i) Frame();
+    EXPECT_EQ(Game().Now(), now + 10) << "the world stops under the menu";
+    EXPECT_TRUE(Game().Dialog.FadeRunning);
+    Click(400, 196);
+    EXPECT_FALSE(Game().Pause.IsOpen());
+    EXPECT_EQ(Game().ScreenMode, smDialog);
+    EXPECT_EQ(Game().Dialog.Question, dialog.Question);
+    EXPECT_EQ(Game().Dialog.Answers, dialog.Answers);
+    EXPECT_EQ(Game().Dialog.FadeStart, dialog.FadeStart);
+    for (int i = 0; i < 150; ++i) Frame();
+    EXPECT_FALSE(Game().Dialog.FadeRunning) << "the fade runs on from where it stood";
+}
+
+// The save pages speak the game's language: a slot in use is written over only
+// when the player says so, another version's save is named as such, and a save or
+// load that fails or succeeds says so.
+TEST_F(PauseMenu, SavesAskBeforeOverwritingAndSayWhatHappened) {
+    Play();
+    ASSERT_TRUE(SaveGameSlot(Game(), 2));
+    const fs::path slot2 = Game().Dirs.SaveDir() / SaveFileName(2);
+    const std::string first = Slurp(slot2);
+    std::string other = first;
+    other[8] = 2;  // the format number
+    std::ofstream(Game().Dirs.SaveDir() / SaveFileName(3), std::ios::binary) << other;
+    Game().World.Critter(0)->WalkTo(14, 24);
+    for (int i = 0; i < 40; ++i) Frame();
+
+    Key(VK_ESCAPE);
+    Click(400, 238);  // "Сохранить"
+    ASSERT_EQ(Game().Pause.Page, TPauseMenu::Save);
+    EXPECT_FALSE(Game().Pause.Slots[3].Readable);
+    EXPECT_EQ(Game().Pause.Slots[3].Format, 2u);
+    EXPECT_EQ(Game().Pause.Slots[2].Location, "loc01");
+    Click(400, 56 + 2 * 70 + 20);  // slot 2, in use
+    ASSERT_EQ(Game().Pause.Page, TPauseMenu::ConfirmOverwrite);
+    Click(400, 345);  // "Нет"
+    EXPECT_EQ(Game().Pause.Page, TPauseMenu::Save);
+    EXPECT_EQ(Slurp(slot2), first);
+    Click(400, 56 + 2 * 70 + 20);
+    Click(400, 305);  // "Да, записать поверх"
+    EXPECT_FALSE(Game().Pause.IsOpen());
+    EXPECT_NE(Slurp(slot2), first);
+
+    // Another version's quick save: refused, named, the game untouched.
+    std::ofstream(Game().Dirs.SaveDir() / SaveFileName(0), std::ios::binary | std::ios::trunc) << other;
+    Key(F9);
+    EXPECT_NE(Game().NoticeText.find("другой версией игры (формат 2"), std::string::npos) << Game().NoticeText;
+    fs::remove(Game().Dirs.SaveDir() / SaveFileName(0));
+    Key(F5);
+    Key(F9);
+    EXPECT_EQ(Game().NoticeText, "Игра загружена.");
+
+    // A save that cannot be written says so in the console.
+    Game().ConsoleLines.clear();
+    fs::remove(Game().Dirs.SaveDir() / SaveFileName(0));
+    fs::create_directories(Game().Dirs.SaveDir() / SaveFileName(0));
+    const size_t errors = Game().Errors.size();
+    Key(F5);
+    ASSERT_FALSE(Game().ConsoleLines.empty());
+    std::string console;
+    for (const std::string& line : Game().ConsoleLines) console += line + " ";
+    EXPECT_NE(console.find("Игра не сохранена"), std::string::npos) << console;
+    EXPECT_EQ(console.find("Игра сохранена."), std::string::npos);
+    EXPECT_EQ(Game().Errors.size(), errors + 1) << "the reason is in the log";
 }

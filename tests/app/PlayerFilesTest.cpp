@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "app/Dump.h"
 #include "app/Settings.h"
@@ -72,6 +73,64 @@ TEST(Settings, DamagedFileIsReportedOnceAndReplacedByDefaults) {
         auto again = MakeGame(d);
         EXPECT_TRUE(again->Game->Errors.empty());
     }
+}
+
+// A hand-edited file with one wrong value keeps the others; a file far larger than
+// any settings file is not read at all. Either is reported once, naming the problem.
+TEST(Settings, AWrongValueKeepsTheOthersAndAHugeFileIsNotRead) {
+    TSettings kept;
+    kept.FullScreen = false;
+    kept.EffectsVolume = 40;
+    const struct {
+        std::string Text;
+        const char* Problem;
+        TSettings Result;
+    } cases[] = {
+        {"[Display]\nFullScreen=0\n[Sound]\nMusicVolume=101\nEffectsVolume=40\n", "line 4: '101'", kept},
+        {"[Display]\nFullScreen=0\n" + std::string(MaxSettingsBytes, ';') + "\n", "more than 65536", TSettings{}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Problem);
+        TTestData d;
+        d.WriteGame({});
+        UseHome(d);
+        fs::create_directories(SettingsPath(d).parent_path());
+        std::ofstream(SettingsPath(d), std::ios::binary) << c.Text;
+        auto g = MakeGame(d);
+        ASSERT_EQ(g->Game->Errors.size(), 1u);
+        EXPECT_NE(g->Game->Errors[0].find(c.Problem), std::string::npos) << g->Game->Errors[0];
+        EXPECT_EQ(g->Game->Settings, c.Result);
+        EXPECT_EQ(Slurp(SettingsPath(d)), SerializeSettings(c.Result));
+    }
+}
+
+// What a run killed while writing leaves behind goes at the next start, and
+// only that; a screenshot name held by a link, even a dangling one, is passed by.
+TEST(PlayerFiles, StaleTemporaryFilesGoAndScreenshotsPassLinks) {
+    TTestData d;
+    d.WriteGame({});
+    UseHome(d);
+    const fs::path saves = d.Root() / "home/XDG_DATA_HOME/rustwake/saves";
+    fs::create_directories(saves);
+    const std::string running = ".slot1.sav." + std::to_string(getppid()) + ".0.ff~";
+    for (const std::string& name : std::vector<std::string>{".quick.sav.99999999.3.1a2b~", ".slot2.sav.99999998.0.0~",
+                                                            running, ".notes.99999999.1.zz~", "quick.sav~"})
+        std::ofstream(saves / name) << "half a save";
+    auto g = MakeGame(d);
+    EXPECT_FALSE(fs::exists(saves / ".quick.sav.99999999.3.1a2b~"));
+    EXPECT_FALSE(fs::exists(saves / ".slot2.sav.99999998.0.0~"));
+    EXPECT_TRUE(fs::exists(saves / running)) << "a running game's file";
+    EXPECT_TRUE(fs::exists(saves / ".notes.99999999.1.zz~")) << "not our pattern";
+    EXPECT_TRUE(fs::exists(saves / "quick.sav~"));
+
+    const fs::path first = g->Game->SaveScreenshot();
+    fs::remove(first);
+    fs::create_symlink(d.Root() / "nowhere.png", first);
+    const fs::path second = g->Game->SaveScreenshot();
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(second)));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(first)));
+    EXPECT_FALSE(fs::exists(d.Root() / "nowhere.png"));
 }
 
 TEST(Settings, ChangesAreWrittenAndReadAtTheNextStartAndDumped) {

@@ -2,6 +2,8 @@
 // damaged saves are refused and leave the running game alone.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -24,6 +26,23 @@ std::string StateOf(const TMainForm& g) {
 }
 }  // namespace
 
+// A headless run of the demo's first location: its dump and its last picture.
+static std::string PlayDemo(const TTestData& d, const std::string& name, const std::string& input, int frames,
+                            uint32_t seed) {
+    TGameOptions o;
+    o.Headless = true;
+    o.DataDir = DemoDataDir();
+    o.MapFile = "data\\locations\\loc01.map";
+    o.Frames = frames;
+    o.Seed = seed;
+    o.InputFile = d.Path(name + ".txt").string();
+    o.DumpFile = d.Path(name + ".json").string();
+    o.ScreenshotFile = d.Path(name + ".png").string();
+    d.WriteFile(name + ".txt", input);
+    EXPECT_EQ(RunHeadless(o), 0);
+    return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+}
+
 // A fight on the demo's first location: the player walks, then fires bursts
 // at a crossroads while raiders and the guard act on their timers. Saved at
 // frame 400 with F5; F9 brings that moment back in the same run, and in a new
@@ -37,18 +56,7 @@ TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
         "1 move 200 400\n2 down left\n3 up left\n250 move 150 330\n251 down right\n"
         "252 up right\n253 down left\n400 keydown 116\n401 keyup 116\n";
     auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
-        TGameOptions o;
-        o.Headless = true;
-        o.DataDir = demo;
-        o.MapFile = "data\\locations\\loc01.map";
-        o.Frames = frames;
-        o.Seed = seed;
-        o.InputFile = d.Path(name + ".txt").string();
-        o.DumpFile = d.Path(name + ".json").string();
-        o.ScreenshotFile = d.Path(name + ".png").string();
-        d.WriteFile(name + ".txt", input);
-        EXPECT_EQ(RunHeadless(o), 0);
-        return Slurp(o.DumpFile) + Slurp(o.ScreenshotFile);
+        return PlayDemo(d, name, input, frames, seed);
     };
     const std::string saved = run("saved", fight, 700, 1);
     ASSERT_NE(saved.find("Игра сохранена."), std::string::npos);
@@ -61,6 +69,55 @@ TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
                           d.Path("new.json").string() + " --screenshot " + d.Path("new.png").string();
     ASSERT_EQ(std::system(command.c_str()), 0);
     EXPECT_EQ(Slurp(d.Path("new.json")) + Slurp(d.Path("new.png")), saved);
+}
+
+// Saves taken at the moments where a later frame depends on the most state: in
+// the middle of a burst, just after one, between two tiles of a walk, and with
+// the pointer on the trader the frame before the click that opens his dialog
+// (whose portrait fade then runs in the loaded game). Each save is loaded in a
+// new process (another seed) that goes on with the rest of the input; after 300
+// frames the dump and the picture are those of the run that saved.
+TEST(SaveContinue, EveryMomentOfPlayGoesOnAsSaved) {
+    const std::string demo = DemoDataDir();
+    if (demo.empty()) GTEST_SKIP() << "demo data not built";
+    struct TCase {
+        const char* Name;
+        int SaveFrame;
+        const char* Input;  // frames of the saving run; those after SaveFrame are played again after the load
+    };
+    const TCase cases[] = {
+        {"mid-burst", 20, "1 down right\n2 up right\n5 move 300 380\n6 down left\n40 up left\n"},
+        {"just after a burst", 41, "1 down right\n2 up right\n5 move 300 380\n6 down left\n40 up left\n"},
+        {"mid-step", 9, "1 move 400 200\n2 down left\n3 up left\n"},
+        {"as a dialog opens, then its portrait fades", 3,
+         "1 move 610 285\n4 down left\n5 up left\n60 move 406 351\n61 down left\n62 up left\n"},
+    };
+    TTestData d;
+    UseHome(d);
+    auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
+        return PlayDemo(d, name, input, frames, seed);
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::istringstream lines(c.Input);
+        std::string before, after;
+        for (std::string line; std::getline(lines, line);) {
+            const int frame = std::stoi(line);
+            if (frame <= c.SaveFrame)
+                before += line + "\n";
+            else
+                after += std::to_string(frame - c.SaveFrame) + line.substr(line.find(' ')) + "\n";
+        }
+        std::string input = before + std::to_string(c.SaveFrame) + " keydown 116\n" +
+                            std::to_string(c.SaveFrame + 1) + " keyup 116\n";
+        std::istringstream rest(c.Input);
+        for (std::string line; std::getline(rest, line);)
+            if (std::stoi(line) > c.SaveFrame) input += line + "\n";
+        const std::string expected = run("saving", input, c.SaveFrame + 300, 1);
+        ASSERT_NE(expected.find("Игра сохранена."), std::string::npos);
+        ASSERT_NE(expected.find("\"errors\": []"), std::string::npos);
+        EXPECT_EQ(run("loaded", "0 keydown 120\n1 keyup 120\n" + after, 300, 9), expected);
+    }
 }
 
 class SaveFile : public ::testing::Test {
@@ -156,4 +213,88 @@ TEST_F(SaveFile, RefusedInADialogAndAtDeathButLoadedFromTheMenu) {
     TSlotInfo info = ReadSlotInfo(Slurp(Slot(3)));
     EXPECT_EQ(info.Location, "loc01");
     EXPECT_EQ(info.Thumb.Width(), 80);
+}
+
+namespace {
+// A save's bytes with the first length-prefixed text `from` of its payload replaced by `to`, sealed again.
+std::string SwapText(const std::string& save, const std::string& from, const std::string& to) {
+    auto prefixed = [](const std::string& text) {
+        std::string out(4, '\0');
+        for (int i = 0; i < 4; ++i) out[size_t(i)] = char(text.size() >> (8 * i));
+        return out + text;
+    };
+    std::string payload = save.substr(20);
+    const size_t at = payload.find(prefixed(from));
+    if (at == std::string::npos) return "the text is not in the save: " + from;
+    return SealSave(payload.replace(at, from.size() + 4, prefixed(to)));
+}
+}  // namespace
+
+// Forged saves: every field a later frame does arithmetic on or reads a file by
+// is held to what the game can write, and a save beyond that is refused naming
+// the field, before anything of the running game changes.
+TEST_F(SaveFile, ForgedFieldsAreRefusedNamingThem) {
+    struct TCase {
+        const char* Name;
+        std::function<std::string(TMainForm&)> Forge;  // the forged save's bytes
+        const char* Reason;                             // nullptr: loads
+    };
+    auto saved = [](TMainForm& g) { return SerializeGame(g, TBitmap(800, 600)); };
+    auto withView = [&](std::function<void(TViewState&)> change) {
+        return [=](TMainForm& g) {
+            const TViewState keep = g.View;
+            change(g.View);
+            std::string bytes = saved(g);
+            g.View = keep;
+            return bytes;
+        };
+    };
+    auto withConsole = [&](std::vector<std::string> lines) {
+        return [=](TMainForm& g) {
+            const auto keep = g.ConsoleLines;
+            g.ConsoleLines = lines;
+            std::string bytes = saved(g);
+            g.ConsoleLines = keep;
+            return bytes;
+        };
+    };
+    const std::string script = "data\\scripts\\obj_def.sc";
+    auto withScript = [&](std::string path) {
+        return [=](TMainForm& g) { return SwapText(saved(g), script, path); };
+    };
+    const TCase cases[] = {
+        {"pointer far right", withView([](TViewState& v) { v.MouseX = INT_MAX; }), "the pointer's x is out of range"},
+        {"pointer far up", withView([](TViewState& v) { v.MouseY = INT_MIN; }), "the pointer's y is out of range"},
+        {"scroll", withView([](TViewState& v) { v.ScrollX = INT_MIN + 5; }), "scroll x is out of range"},
+        {"scroll down", withView([](TViewState& v) { v.ScrollY = 16777217; }), "scroll y is out of range"},
+        {"pointed tile", withView([](TViewState& v) { v.HoverTileY = INT_MAX; }), "pointed tile's y is out of range"},
+        {"pointed kind", withView([](TViewState& v) { v.HoverKind = 7; }), "pointed record's kind is out of range"},
+        {"view speed", withView([](TViewState& v) { v.VelocityX = NAN; }), "the view's speed is out of range"},
+        {"pointer at the limit", withView([](TViewState& v) { v.MouseX = -16777216; }), nullptr},
+        {"a megabyte line", withConsole({std::string(1 << 20, 'x')}), "the console is longer than 2047 characters"},
+        {"too many lines", withConsole(std::vector<std::string>(1001, "x")), "the console holds more than 1000"},
+        {"bytes that are no text", withConsole({"\xff\xfe\x80 \xed\xa0\x80"}), nullptr},
+        {"script outside the game", withScript("/etc/passwd"), "is not in data\\scripts"},
+        {"script up and out", withScript("data\\scripts\\..\\..\\x.sc"), "is not in data\\scripts"},
+        {"script in a subfolder", withScript("data\\scripts\\sub\\obj_def.sc"), nullptr},
+    };
+    fs::create_directories(Slot(4).parent_path());
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::ofstream(Slot(4), std::ios::binary | std::ios::trunc) << c.Forge(Game());
+        const std::string before = StateOf(Game());
+        const size_t errors = Game().Errors.size();
+        if (!c.Reason) {
+            EXPECT_TRUE(LoadGameSlot(Game(), 4)) << (Game().Errors.empty() ? "" : Game().Errors.back());
+            // The dump is JSON whatever bytes the save held.
+            const std::string dump = DumpJson(Game());
+            EXPECT_EQ(dump.find('\xff'), std::string::npos);
+            EXPECT_EQ(dump.find("\xed\xa0"), std::string::npos);
+            continue;
+        }
+        EXPECT_FALSE(LoadGameSlot(Game(), 4));
+        ASSERT_EQ(Game().Errors.size(), errors + 1);
+        EXPECT_NE(Game().Errors.back().find(c.Reason), std::string::npos) << Game().Errors.back();
+        EXPECT_EQ(StateOf(Game()), before);
+    }
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "app/SaveGame.h"
 #include "base/Errors.h"
 #include "base/Ini.h"
 #include "base/Text.h"
@@ -49,7 +50,7 @@ const std::map<std::string, std::function<bool(const std::string&)>> Readers = {
     {"FuzzIni", [](const std::string& b) { return TIniFile::ParseCp1251(b).ReadInteger("Main", "Sounds", 0) > 0; }},
     // Every byte picks a token, so any seed is a script the game runs.
     {"FuzzWorldScript", [](const std::string& b) { return !b.empty(); }},
-    {"FuzzSave", nullptr},
+    {"FuzzSave", [](const std::string& b) { return CheckSave(b), true; }},
 };
 
 }  // namespace

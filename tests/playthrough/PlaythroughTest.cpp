@@ -54,6 +54,12 @@ public:
     std::string Location() { return Game().World.PatternName; }
     std::string Console() { return Squeezed(Joined(Game().ConsoleLines)); }
     std::string Question() { return Squeezed(Joined(Game().Dialog.Question)); }
+    // The question begins with `words` (after the bullet that marks its first line).
+    bool Begins(const std::string& words) {
+        std::string q = Question();
+        if (q.rfind("\\n", 0) == 0) q.erase(0, 2);
+        return q.rfind(Squeezed(words), 0) == 0;
+    }
     bool Dead() { return Game().PlayerDeadFlag || Me().State == csDying || Me().State == csDead; }
 
     void Frame(int n = 1, int ms = StepMs) {
@@ -195,6 +201,15 @@ public:
         return false;
     }
 
+    // A new game from the menu, then straight to the ruined town.
+    bool InTheTown() {
+        if (!G->Started) return false;
+        for (int i = 0; i < 1000 && Game().Menu.SubState == 1; ++i) Frame(5);
+        Click(60, 130);
+        Game().Guard([&] { Game().LoadMap("data\\locations\\loc03.map"); });
+        return Location() == "pattern3";
+    }
+
     // Runs until the credits have rolled and the program has ended.
     bool RunToTheEnd(int maxFrames) {
         // Nothing is left to click: the roll may go by in larger steps.
@@ -247,6 +262,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
 
     // The trader: a lesson in shooting, the news, fifty rounds.
     ASSERT_TRUE(p.Talk(story::TraderIndex));
+    EXPECT_TRUE(p.Begins("Чего тебе, бродяга?")) << "his first words: " << p.Question();
     ASSERT_TRUE(p.Say("Как тут выжить?"));
     EXPECT_NE(p.Question().find(Squeezed("Правой кнопкой")), std::string::npos) << p.Question();
     EXPECT_NE(p.Question().find(Squeezed("Жми коротко")), std::string::npos);
@@ -275,6 +291,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     p.Move(p.ScreenX(story::Elder.X), p.ScreenY(story::Elder.Y) - 25);
     EXPECT_TRUE(p.Hovers(KindCritter, story::ElderIndex)) << g.View.HoverKind << " " << g.View.HoverIndex;
     ASSERT_TRUE(p.Talk(story::ElderIndex));
+    EXPECT_TRUE(p.Begins("Ты пришёл с трассы?")) << "his first words: " << p.Question();
     ASSERT_TRUE(p.Say("Кто ты такой?"));
     p.Frame(100);
     EXPECT_EQ(g.Dialog.CurrentHead, "ELDER2") << "his own face, not the chief's";
@@ -317,6 +334,7 @@ TEST_P(Playthrough, FromTheMenuToTheEndOfTheCredits) {
     // Yakov: his errand, the battery, the reward, the choice.
     ASSERT_TRUE(p.Talk(story::YakovIndex));
     p.Shot("07_yakov");
+    EXPECT_TRUE(p.Begins("Стой! ...Нет, ты не из банды.")) << "his first words: " << p.Question();
     EXPECT_EQ(p.Global(story::GYakovStep), 1);
     if (route.Errand) {
         ASSERT_TRUE(p.Say("Тебе нужна помощь?"));
@@ -394,12 +412,8 @@ TEST(DemoState, LocationsRememberTheDeadAndWhatThePlayerCarried) {
 TEST(DemoState, GatesLeadBackTheWayThePlayerCame) {
     if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
     TPlayer p(2, fs::path(RW_BINARY_DIR) / "playthrough" / "back");
-    ASSERT_TRUE(p.G->Started);
     TMainForm& g = p.Game();
-    for (int i = 0; i < 1000 && g.Menu.SubState == 1; ++i) p.Frame(5);
-    p.Click(60, 130);
-    g.Guard([&] { g.LoadMap("data\\locations\\loc03.map"); });
-    ASSERT_EQ(p.Location(), "pattern3");
+    ASSERT_TRUE(p.InTheTown());
     struct {
         const char* Gate;
         demogen::story::TSpot At, Arrival, Onward;
@@ -417,6 +431,34 @@ TEST(DemoState, GatesLeadBackTheWayThePlayerCame) {
         EXPECT_LE(std::hypot(way.Onward.X - way.Arrival.X, way.Onward.Y - way.Arrival.Y), story::ReachTiles);
     }
     EXPECT_TRUE(g.Errors.empty());
+}
+
+// The player standing in front of the transmitter covers part of it: a click on
+// the player's figure there uses the transmitter instead of turning the player.
+TEST(DemoState, TheTransmitterAnswersAClickThroughThePlayersFigure) {
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data built";
+    TPlayer p(1, fs::path(RW_BINARY_DIR) / "playthrough" / "covered");
+    TMainForm& g = p.Game();
+    ASSERT_TRUE(p.InTheTown());
+    const int transmitter = p.ObjectWithScript("transmitter");
+    ASSERT_GE(transmitter, 0);
+    p.Me().SetPosition(story::Transmitter.X, story::Transmitter.Y + 1);
+    p.Look(story::Transmitter.X, story::Transmitter.Y);
+    p.Frame(5);
+    // A point of the player's figure with the transmitter's picture behind it.
+    bool found = false;
+    for (int y = p.ScreenY(p.Me().Y) - 60; y < p.ScreenY(p.Me().Y) && !found; y += 2)
+        for (int x = p.ScreenX(p.Me().X) - 20; x < p.ScreenX(p.Me().X) + 20 && !found; x += 2) {
+            p.Move(x, y);
+            found = p.Hovers(KindCritter, 0) && g.World.DrawList->PickUsableObject(g.View.ScrollX, g.View.ScrollY,
+                                                                                    x, y) == transmitter;
+        }
+    ASSERT_TRUE(found) << "the player's figure never covers the transmitter";
+    const int direction = p.Me().Direction;
+    const size_t lines = g.ConsoleLines.size();
+    p.Click(g.View.MouseX, g.View.MouseY);
+    EXPECT_EQ(p.Me().Direction, direction) << "the player did not turn";
+    EXPECT_TRUE(g.ScreenMode == smDialog || g.ConsoleLines.size() > lines) << "the transmitter answered";
 }
 
 INSTANTIATE_TEST_SUITE_P(Demo, Playthrough,

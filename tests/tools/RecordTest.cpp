@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "support/TestData.h"
 #include "support/TestGame.h"
@@ -62,6 +63,25 @@ TEST_P(Recording, ReplaysHeadlessToTheSameDump) {
 
     ASSERT_EQ(RunGame(out, "--headless " + s.Replay, s.Frames, "rec.txt", "headless.json"), 0);
     EXPECT_EQ(out.ReadFile("window.json"), out.ReadFile("headless.json"));
+}
+
+// The recording is written as every other file of the game: never through a
+// link, never into a read-only file.
+TEST(RecordingFile, NeitherFollowsALinkNorWritesAReadOnlyFile) {
+    if (DemoDataDir().empty()) GTEST_SKIP() << "no demo data";
+    TTestData out;
+    out.WriteFile("none.txt", "");
+    out.WriteFile("target.txt", "someone else's file\n");
+    out.WriteFile("readonly.txt", "kept\n");
+    std::filesystem::create_symlink(out.Path("target.txt"), out.Path("link.txt"));
+    std::filesystem::permissions(out.Path("readonly.txt"), std::filesystem::perms::owner_read);
+    for (const char* name : {"link.txt", "readonly.txt"}) {
+        SCOPED_TRACE(name);
+        RunGame(out, "--windowed", 5, "none.txt", "dump.json", " --record " + out.Path(name).string());
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(out.Path("link.txt")));
+    EXPECT_EQ(out.ReadFile("target.txt"), "someone else's file\n");
+    EXPECT_EQ(out.ReadFile("readonly.txt"), "kept\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Windowed, Recording, ::testing::ValuesIn(Sessions),

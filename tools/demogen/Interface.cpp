@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "DemoGen.h"
+#include "app/Version.h"
 #include "Font.h"
 #include "Image.h"
 #include "Math.h"
@@ -307,7 +308,9 @@ TImage MainMenuPicture(const TFont& title, const TFont& small) {
     for (int y = 108; y < 248; ++y)
         for (int x = 46; x < 210; ++x) img.Blend(x, y, Hex(0x0C0806), 0.55);
     Rivets(img, 52, 113, 204, 242, 38, Hex(0x8A7A68));
-    ShadowText(img, small, 712, 578, "v1.0", Hex(0xB08860));
+    // The program's own version, right-aligned in the corner.
+    const std::string version = std::string("v") + GameVersion;
+    ShadowText(img, small, 788 - small.Measure(version), 578, version, Hex(0xB08860));
     return img;
 }
 

@@ -266,8 +266,9 @@ std::vector<TScriptFile> Scripts() {
     all.push_back(
         {"yakov",
          "; Yakov and his transmitter: the errand for the battery and the choice the ending follows.\n" +
-             Node("OnClick", TSteps{"YAKOV", "STARTDIALOG"} + IfGlobal(GYakovStep, 0, "MEET") +
-                                 TSteps{Num(GYakovStep), "GETGVAR", "0", "G", "AGAIN", "IFCALL"}) +
+             // "Again" is looked at first: Meet sets the step, and a later check would replace his first words.
+             Node("OnClick", TSteps{"YAKOV", "STARTDIALOG", Num(GYakovStep), "GETGVAR", "0", "G", "AGAIN", "IFCALL"} +
+                                 IfGlobal(GYakovStep, 0, "MEET")) +
              Node("Meet", SetGlobal(GYakovStep, 1) +
                               Question("Стой! ...Нет, ты не из банды. Я Яков, держу здесь передатчик. Если главарь "
                                        "рейдеров мёртв, пустошь можно позвать сюда. Вопрос - кого.") +
