@@ -25,38 +25,45 @@ std::string CritterSection(const std::string& name) {
 }
 }  // namespace
 
+// The game's waves, once per visit to the game screen. A new game loads them
+// before its first location, so the OnCreate of that location can already
+// play a sound or write to the console, as on every later location.
+void TMainForm::LoadGameSounds() {
+    const TIniFile& ini = Config.Ini;
+    Log("GameInit -> loading sounds...");
+    auto addWave = [&](const std::string& name, const std::string& file) {
+        CheckDataPath(file);
+        TWaveData wave = LoadWav(Files.ReadFile(file), file);
+        DXWL.Add(name, &wave);
+    };
+    addWave("player_fire", "data\\sounds\\player_fire.wav");
+    for (int n = 1; n <= 12; ++n)
+        addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
+    int sounds = Config.Count("Sounds");
+    for (int k = 0; k < sounds; ++k) {
+        std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
+        addWave(name, "data\\sounds\\" + name + ".wav");
+    }
+    for (int t = 0; t < Config.HitTypeCount(); ++t) {
+        std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
+        for (int n = 1; n <= 3; ++n) {
+            std::string name = s + std::to_string(n);
+            if (s.empty())
+                DXWL.Add(name, nullptr);
+            else
+                addWave(name, "data\\sounds\\" + name + ".wav");
+        }
+    }
+    GameSoundsLoaded = true;
+    Log("GameInit -> sounds loaded");
+}
+
 void TMainForm::GameInit() {
     const TIniFile& ini = Config.Ini;
 
     if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
 
-    if (FirstLoad) {
-        Log("GameInit -> loading sounds...");
-        auto addWave = [&](const std::string& name, const std::string& file) {
-            CheckDataPath(file);
-            TWaveData wave = LoadWav(Files.ReadFile(file), file);
-            DXWL.Add(name, &wave);
-        };
-        addWave("player_fire", "data\\sounds\\player_fire.wav");
-        for (int n = 1; n <= 12; ++n)
-            addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
-        int sounds = Config.Count("Sounds");
-        for (int k = 0; k < sounds; ++k) {
-            std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
-            addWave(name, "data\\sounds\\" + name + ".wav");
-        }
-        for (int t = 0; t < Config.HitTypeCount(); ++t) {
-            std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
-            for (int n = 1; n <= 3; ++n) {
-                std::string name = s + std::to_string(n);
-                if (s.empty())
-                    DXWL.Add(name, nullptr);
-                else
-                    addWave(name, "data\\sounds\\" + name + ".wav");
-            }
-        }
-        Log("GameInit -> sounds loaded");
-    }
+    if (!GameSoundsLoaded) LoadGameSounds();
 
     Log("GameInit -> Loading images...");
     int64_t pixelBudget = MaxTotalPicturePixels;

@@ -186,6 +186,15 @@ void TMainForm::GameRender() {
                         DXDraw.TextOut(left + 4, top + 2, std::to_string(hit));
                     }
                 }
+            // The line or rectangle being dragged, before the release paints it.
+            std::vector<std::pair<int, int>> shape;
+            if (ControlForm.BrushShape(shape)) {
+                DXDraw.PenColor = 0xFFFFFF;
+                for (const auto& [x, y] : shape)
+                    if (x >= col0 && x <= col1 && y >= row0 && y <= row1)
+                        DXDraw.Rectangle(x * TileW + v.ScrollX + 3, y * TileH + v.ScrollY + 3,
+                                         (x + 1) * TileW + v.ScrollX - 3, (y + 1) * TileH + v.ScrollY - 3);
+            }
             if (v.TileInfoShown && !v.MiddleDrag) {
                 int bx = v.MouseX > 634 ? v.MouseX - 166 : v.MouseX;
                 int by = v.MouseY > 518 ? v.MouseY - 98 : v.MouseY;

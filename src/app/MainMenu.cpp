@@ -272,6 +272,13 @@ void TMainForm::NewGame(const std::string& location) {
     World.DrawList = std::make_unique<tObjHandler>(Context);
     ScreenMode = smGame;
     try {
+        if (!GameSoundsLoaded) {
+            try {
+                LoadGameSounds();
+            } catch (const std::exception&) {
+                // The picture load tries again and reports it, as the cause of what follows.
+            }
+        }
         LoadMap(location);
     } catch (...) {
         // Without its first location there is no game to show: back to the
@@ -281,7 +288,9 @@ void TMainForm::NewGame(const std::string& location) {
     }
     Log("TMainForm.MMMouseUp -> Map loaded");
     FirstLoad = false;
-    for (auto& c : World.Critters) c->SetAnimation(csIdle);
+    // The pictures were loaded after the critters were made: each finds its
+    // own now, in whatever state its OnCreate left it (walking, firing, dead).
+    for (auto& c : World.Critters) c->FindPictures();
     for (auto& o : World.Objects) o->SetImage(o->ImageName);
     View.ScrollX = -800;
     View.ScrollY = 0;
@@ -301,6 +310,7 @@ void TMainForm::BackToMenu(bool credits) {
     ConsoleLines.clear();
     World.DrawList.reset();
     DXWL.Clear();
+    GameSoundsLoaded = false;
     FirstLoad = true;
     Menu.ReturnToMenu = true;
     Menu.Highlighted[ButtonNewGame] = Menu.Pressed[ButtonNewGame] = false;

@@ -1,5 +1,6 @@
 // The headless input's panel lines: the panel operated by name, as a person
 // would with the mouse and keyboard.
+#include <algorithm>
 #include <sstream>
 
 #include "app/MainForm.h"
@@ -116,16 +117,39 @@ void TMainForm::PanelCommand(const std::string& args) {
         form.SaveMapFile(ChooseFile(form, form.SaveDialog, Trim(RestOf(words))));
         return;
     }
+    if (verb == "new") {
+        // The dialog of "Новая": the pattern chosen, OK pressed, and a
+        // question about unsaved changes answered yes.
+        std::string pattern = Trim(RestOf(words));
+        if (!form.NewDialogShown) form.NewMenuClick();
+        if (!pattern.empty()) {
+            auto& items = form.NewPatternComboBox.Items;
+            auto it = std::find(items.begin(), items.end(), pattern);
+            if (it == items.end()) throw EGameError("panel: no pattern \"" + pattern + "\"");
+            form.NewPatternComboBox.ItemIndex = int(it - items.begin());
+        }
+        return form.NewMapAccept();
+    }
+    if (verb == "play") {
+        // On the tile given, or the pointer's.
+        std::string x, y;
+        words >> x >> y;
+        if (x.empty()) return form.PlayFromHere(View.HoverTileX, View.HoverTileY);
+        return form.PlayFromHere(Number(x, "play"), Number(y, "play"));
+    }
+    if (verb == "stop") return form.StopPlay();
+    if (verb == "restart") return form.RestartLocation();
     if (verb == "undo") return form.Undo();
     if (verb == "redo") return form.Redo();
     if (verb == "menu") {
         // The menu entries; the dialogs they show wait for open and save lines.
         std::string item;
         words >> item;
+        if (item == "New") return form.NewMenuClick();
         if (item == "Load") return form.LoadPatternClick();
         if (item == "Save") return form.SaveMenuClick();
         if (item == "Exit") return form.ExitMenuClick();
-        throw EGameError("panel: the menu has Load, Save and Exit, not \"" + item + "\"");
+        throw EGameError("panel: the menu has New, Load, Save and Exit, not \"" + item + "\"");
     }
     throw EGameError("panel: unknown command \"" + args + "\"");
 }

@@ -1,0 +1,108 @@
+// The workbench's tools, driven as the runner's panel lines and mouse events
+// drive them, one table per tool.
+#include <sstream>
+
+#include "EditorTestKit.h"
+
+namespace {
+
+// Steps: panel lines, "down|up BUTTON X Y", "move X Y" (tiles), "leave".
+class Tools : public EditorTest {
+protected:
+    void Steps(const std::vector<std::string>& steps) {
+        for (const std::string& step : steps) {
+            std::istringstream words(step);
+            std::string verb;
+            words >> verb;
+            if (verb == "panel") {
+                std::string rest;
+                std::getline(words, rest);
+                G().PanelCommand(rest.substr(1));
+                continue;
+            }
+            if (verb == "leave") {
+                G().PointerLeft();
+                continue;
+            }
+            std::string b;
+            int x = 0, y = 0;
+            if (verb != "move") words >> b;
+            words >> x >> y;
+            MoveTo(x, y);
+            int button = b == "right" ? mbRight : mbLeft;
+            if (verb == "down") G().DXDrawMouseDown(button, G().View.MouseX, G().View.MouseY);
+            if (verb == "up") G().DXDrawMouseUp(button, G().View.MouseX, G().View.MouseY);
+        }
+    }
+    // Cells with a walk block, and with a shoot block, besides the player's own tile.
+    std::pair<int, int> Blocks() {
+        int walk = 0, shoot = 0;
+        for (const TCell& c : W().Grid.Raw()) {
+            walk += c.WalkBlock != 0;
+            shoot += c.ShootBlock != 0;
+        }
+        return {walk - 1, shoot};
+    }
+};
+
+struct TBrushCase {
+    const char* Name;
+    std::vector<std::string> Steps;
+    int Walk, Shoot;                       // blocked cells afterwards
+    std::vector<std::pair<int, int>> Set;  // cells that must be walk-blocked
+    std::vector<std::pair<int, int>> Unset;
+    size_t UndoSteps;
+};
+
+void PrintTo(const TBrushCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+const TBrushCase BrushCases[] = {
+    // A fast stroke: two samples 20 tiles apart paint the 21 tiles between.
+    {"DragPaintsEveryTileBetweenSamples", {"down left 2 5", "move 22 5", "up left 22 5"}, 21, 0,
+     {{2, 5}, {12, 5}, {22, 5}}, {{23, 5}}, 1},
+    {"DiagonalDragLeavesNoGap", {"down left 0 0", "move 9 3", "up left 9 3"}, 10, 0, {{0, 0}, {9, 3}}, {}, 1},
+    {"LineIsPaintedOnRelease",
+     {"panel set ToolComboBox Линия", "down left 0 0", "move 5 7", "up left 10 0"}, 11, 0,
+     {{0, 0}, {10, 0}}, {{5, 7}}, 1},
+    {"RectangleBetweenPressAndRelease",
+     {"panel set ToolComboBox Прямоугольник", "down left 4 5", "move 9 9", "up left 2 2"}, 12, 0,
+     {{2, 2}, {4, 5}}, {{5, 5}, {9, 9}}, 1},
+    {"WallSetsBothBlocks", {"panel set WallRadioButton 1", "down left 3 3", "move 4 3", "up left 4 3"}, 2, 2,
+     {{3, 3}, {4, 3}}, {}, 1},
+    {"FillStopsAtAWall",
+     {"panel set ToolComboBox Прямоугольник", "down left 10 0", "up left 10 119",
+      "panel set ToolComboBox Заливка", "down left 3 3", "up left 3 3"},
+     120 + 10 * 120, 0, {{0, 0}, {9, 119}}, {{11, 0}, {79, 119}}, 2},
+    {"RightButtonFillClears",
+     {"panel set ToolComboBox Прямоугольник", "down left 0 0", "up left 3 3", "panel set ToolComboBox Заливка",
+      "down right 1 1", "up right 1 1"},
+     0, 0, {}, {{0, 0}, {3, 3}}, 2},
+    // No stray tiles: the pointer back over the map with the button still
+    // held after leaving it, and a panel click in the middle of a stroke.
+    {"ComingBackPaintsNothing", {"down left 5 5", "leave", "move 8 5", "up left 8 5"}, 1, 0, {{5, 5}}, {{6, 5}, {8, 5}},
+     1},
+    {"APanelClickEndsTheStroke",
+     {"down left 5 5", "panel set ShootBlockRadioButton 1", "move 0 5", "up left 0 5"}, 1, 0, {{5, 5}},
+     {{0, 5}, {4, 5}}, 1},
+};
+
+class BrushTools : public Tools, public ::testing::WithParamInterface<TBrushCase> {};
+
+TEST_P(BrushTools, PaintAndUndoAsOneStepEach) {
+    const TBrushCase& c = GetParam();
+    G().PanelCommand("page Brush");
+    Steps(c.Steps);
+    EXPECT_EQ(Blocks(), std::make_pair(c.Walk, c.Shoot));
+    for (auto [x, y] : c.Set) EXPECT_EQ(W().Grid.At(x, y).WalkBlock, 1) << x << "x" << y;
+    for (auto [x, y] : c.Unset) EXPECT_EQ(W().Grid.At(x, y).WalkBlock, 0) << x << "x" << y;
+    EXPECT_EQ(P().History.UndoCount(), c.UndoSteps);
+    while (P().History.UndoCount() > 0) P().Undo();
+    EXPECT_EQ(Blocks(), std::make_pair(0, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Brush, BrushTools, ::testing::ValuesIn(BrushCases),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
+}  // namespace
