@@ -105,4 +105,48 @@ TEST_P(BrushTools, PaintAndUndoAsOneStepEach) {
 INSTANTIATE_TEST_SUITE_P(Brush, BrushTools, ::testing::ValuesIn(BrushCases),
                          [](const auto& param) { return std::string(param.param.Name); });
 
+// Файл → Новая, a test play from a tile and back, and a restart from the file.
+TEST_F(Tools, NewPlayStopAndRestart) {
+    Load(Location());
+    Steps({"panel page Brush", "down left 3 3", "up left 3 3"});
+    EXPECT_TRUE(P().Modified());
+    Steps({"panel menu New", "panel new pattern2"});
+    EXPECT_EQ(W().PatternName, "pattern2");
+    ASSERT_EQ(W().CritterCount(), 1);
+    EXPECT_EQ(Critter(0).X, 20);
+    EXPECT_EQ(W().ObjectCount(), 0);
+    EXPECT_EQ(Blocks(), std::make_pair(0, 0));
+    EXPECT_FALSE(P().Modified());
+    EXPECT_EQ(P().History.UndoCount(), 0u);
+
+    Steps({"panel page Critter", "panel set HPSpinEdit 40", "down right 5 5", "up right 5 5"});
+    ASSERT_EQ(W().CritterCount(), 2);
+    Steps({"panel play 8 9"});
+    EXPECT_TRUE(G().Playing());
+    EXPECT_EQ(P().ActivePage, PageGeneral);
+    EXPECT_EQ(Critter(0).X, 8);
+    EXPECT_EQ(Critter(0).Y, 9);
+    Critter(1).HP = 1;
+    Critter(0).WalkTo(12, 9);
+    Steps({"panel stop"});
+    EXPECT_FALSE(G().Playing());
+    EXPECT_EQ(P().ActivePage, PageCritter);
+    EXPECT_EQ(Critter(0).X, 20);
+    EXPECT_EQ(Critter(0).State, csIdle);
+    EXPECT_EQ(Critter(1).HP, 40);
+    // The edits made before the play are still there to undo.
+    EXPECT_EQ(P().History.UndoCount(), 1u);
+    P().Undo();
+    EXPECT_EQ(W().CritterCount(), 1);
+    P().Redo();
+
+    const std::string file = Data.Path("data/locations/new.map").string();
+    G().PanelCommand("save " + file);
+    EXPECT_FALSE(P().Modified());
+    Critter(1).HP = 5;
+    Steps({"panel restart"});
+    EXPECT_EQ(Critter(1).HP, 40);
+    EXPECT_TRUE(G().Errors.empty()) << G().Errors.front();
+}
+
 }  // namespace
