@@ -48,6 +48,7 @@ void TMainForm::GameMouseMove(int x, int y) {
     v.HoverTileY = (y - v.ScrollY) / TileH;
 
     if (ControlForm.ActivePage == PageBrush) ControlForm.BrushMove(v.HoverTileX, v.HoverTileY, BrushHeld());
+    ControlForm.BandMove(v.HoverTileX, v.HoverTileY);
 
     tCritter* player = World.Critter(0);
     if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && v.LeftHeld && player &&
@@ -110,6 +111,9 @@ void TMainForm::GameMouseDown(int button, int, int) {
         } else if (button == mbRight) {
             v.AttackCursor = !v.AttackCursor;
         }
+    } else if ((page == PageCritter || page == PageObjects) && DebugMode && button == mbLeft && DXI.KeyDown(VK_CONTROL)) {
+        // Ctrl and the left button: the rubber band, or the selection dragged.
+        ControlForm.BandDown(tx, ty);
     } else if (page == PageCritter && DebugMode) {
         if (World.Grid.At(tx, ty).WalkBlock == 0) {
             if (button == mbRight) ControlForm.AddCritterAt(tx, ty);
@@ -130,6 +134,7 @@ void TMainForm::GameMouseUp(int button, int, int) {
     // A painting stroke is one step of the editor's history.
     ControlForm.BrushUp((v.MouseX - v.ScrollX) / TileW, (v.MouseY - v.ScrollY) / TileH, BrushHeld());
     if (!v.LeftHeld && !v.RightHeld) ControlForm.EndStroke();
+    if (button == mbLeft) ControlForm.BandUp((v.MouseX - v.ScrollX) / TileW, (v.MouseY - v.ScrollY) / TileH);
     if (v.InventoryCaptured) {
         DXWL.Play("ButOut");
         if (OnInventoryButton(v.MouseX, v.MouseY)) AddConsole("Grimdust еще жив, но инвентарь уже нет.");

@@ -87,9 +87,23 @@ void TMainForm::GameRender() {
             if (DXI.KeyDown(VK_F1 + k)) ControlForm.ActivePage = k;
     }
     v.TileInfoShown = !DXI.KeyDown(VK_SHIFT);
+    if (DebugMode && (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects)) {
+        // Ctrl+C, Ctrl+V at the pointer, Ctrl+D: the selection of several records.
+        auto chord = [&](int vk) {
+            bool hit = DXI.Pressed[size_t(vk)] && DXI.KeyDown(VK_CONTROL);
+            DXI.Pressed[size_t(vk)] = false;
+            return hit;
+        };
+        if (chord('C')) ControlForm.CopySelection();
+        if (chord('V')) ControlForm.PasteAt(v.HoverTileX, v.HoverTileY);
+        if (chord('D')) ControlForm.DuplicateSelection();
+    }
     if (DXI.KeyDown(VK_DELETE)) {
         if (!v.DeleteLatch) {
-            if (ControlForm.ActivePage == PageCritter && ControlForm.CritterListBox.ItemIndex > 0)
+            if (DebugMode && ControlForm.HasMultiSelection() &&
+                (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects))
+                ControlForm.DeleteSelection();
+            else if (ControlForm.ActivePage == PageCritter && ControlForm.CritterListBox.ItemIndex > 0)
                 ControlForm.DelCritterButtonClick();
             else if (ControlForm.ActivePage == PageObjects && !ControlForm.ObjectListBox.Items.empty())
                 ControlForm.ODeleteButtonClick();
@@ -158,6 +172,26 @@ void TMainForm::GameRender() {
     }
 
     // 16. Debug overlay.
+    if (DebugMode && (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects)) {
+        // The selection of several records in white, and the band being drawn.
+        const TBrushStyle brush = DXDraw.BrushStyle;
+        const TColor pen = DXDraw.PenColor;
+        DXDraw.BrushStyle = TBrushStyle::Clear;
+        DXDraw.PenColor = 0xFFFFFF;
+        auto frame = [&](int x0, int y0, int x1, int y1) {
+            DXDraw.Rectangle(ClampScreen(int64_t(x0) * TileW + v.ScrollX), ClampScreen(int64_t(y0) * TileH + v.ScrollY),
+                             ClampScreen(int64_t(x1 + 1) * TileW + v.ScrollX),
+                             ClampScreen(int64_t(y1 + 1) * TileH + v.ScrollY));
+        };
+        for (int i : ControlForm.SelectedCritters)
+            if (const tCritter* c = World.Critter(i)) frame(c->X, c->Y, c->X, c->Y);
+        for (int i : ControlForm.SelectedObjects)
+            if (const tObj* o = World.Object(i)) frame(o->X, o->Y, o->X, o->Y);
+        int x0, y0, x1, y1;
+        if (ControlForm.BandRect(x0, y0, x1, y1)) frame(x0, y0, x1, y1);
+        DXDraw.BrushStyle = brush;
+        DXDraw.PenColor = pen;
+    }
     if (DebugMode) {
         if (ControlForm.ActivePage == PageBrush) {
             int row0 = std::abs(v.ScrollY) / TileH, row1 = std::min(std::abs(v.ScrollY - 599) / TileH, MapRows - 1);

@@ -137,6 +137,25 @@ void TMainForm::PanelCommand(const std::string& args) {
         if (x.empty()) return form.PlayFromHere(View.HoverTileX, View.HoverTileY);
         return form.PlayFromHere(Number(x, "play"), Number(y, "play"));
     }
+    if (verb == "band") {
+        // The rubber band from one tile to another.
+        std::string x0, y0, x1, y1;
+        words >> x0 >> y0 >> x1 >> y1;
+        return form.SelectRect(Number(x0, "band"), Number(y0, "band"), Number(x1, "band"), Number(y1, "band"));
+    }
+    if (verb == "delete") return form.DeleteSelection();
+    if (verb == "copy") return form.CopySelection();
+    if (verb == "paste") {
+        std::string x, y;
+        words >> x >> y;
+        return form.PasteAt(Number(x, "paste"), Number(y, "paste"));
+    }
+    if (verb == "duplicate") return form.DuplicateSelection();
+    if (verb == "shift") {
+        std::string dx, dy;
+        words >> dx >> dy;
+        return form.MoveSelection(Number(dx, "shift"), Number(dy, "shift"));
+    }
     if (verb == "stop") return form.StopPlay();
     if (verb == "restart") return form.RestartLocation();
     if (verb == "undo") return form.Undo();

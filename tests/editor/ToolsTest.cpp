@@ -24,6 +24,13 @@ protected:
                 G().PointerLeft();
                 continue;
             }
+            if (verb == "keydown" || verb == "keyup") {
+                int vk = 0;
+                words >> vk;
+                G().DXI.Live[size_t(vk)] = verb == "keydown";
+                G().DXI.Poll();
+                continue;
+            }
             std::string b;
             int x = 0, y = 0;
             if (verb != "move") words >> b;
@@ -104,6 +111,71 @@ TEST_P(BrushTools, PaintAndUndoAsOneStepEach) {
 
 INSTANTIATE_TEST_SUITE_P(Brush, BrushTools, ::testing::ValuesIn(BrushCases),
                          [](const auto& param) { return std::string(param.param.Name); });
+
+// The selection of several records: each action one step that undoes whole.
+struct TSelectCase {
+    const char* Name;
+    std::vector<std::string> Steps;
+    int Critters, Objects;  // in the location afterwards
+    std::pair<int, int> Where;  // the last critter's start tile afterwards
+};
+
+void PrintTo(const TSelectCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+// The location: the player on (10, 10), NPCs on (12, 10), (14, 10), (16, 10); objects on (5..7, 5).
+const TSelectCase SelectCases[] = {
+    {"BandThenDelete", {"panel band 11 9 14 11", "panel delete"}, 2, 3, {16, 10}},
+    {"DeleteKeepsThePlayer", {"panel band 0 0 79 119", "panel delete"}, 1, 0, {10, 10}},
+    {"CopyPasteCarriesFields", {"panel band 16 10 16 10", "panel copy", "panel paste 30 30"}, 5, 3, {30, 30}},
+    {"PasteAtThePointerKeepsTheShape", {"panel band 5 5 16 10", "panel copy", "panel paste 40 40"}, 7, 6, {51, 45}},
+    {"Duplicate", {"panel band 14 10 16 10", "panel duplicate"}, 6, 3, {17, 11}},
+    {"ShiftMovesAllTogether", {"panel band 12 10 16 10", "panel shift 1 0"}, 4, 3, {17, 10}},
+    {"CtrlDragBandsThenMoves",
+     {"keydown 17", "down left 12 9", "move 16 11", "up left 16 11", "down left 12 10", "move 12 12", "up left 12 12",
+      "keyup 17"},
+     4, 3, {16, 12}},
+};
+
+class Selecting : public Tools, public ::testing::WithParamInterface<TSelectCase> {};
+
+TEST_P(Selecting, ActsOnEveryRecordAsOneStep) {
+    const TSelectCase& c = GetParam();
+    Load(Location());
+    const std::string before = Saved();
+    G().PanelCommand("page Critter");
+    Steps(c.Steps);
+    EXPECT_EQ(W().CritterCount(), c.Critters);
+    EXPECT_EQ(int(P().ObjectListBox.Items.size()), c.Objects);
+    EXPECT_EQ(std::make_pair(Critter(W().CritterCount() - 1).StartX, Critter(W().CritterCount() - 1).StartY), c.Where);
+    EXPECT_EQ(P().History.UndoCount(), 1u);
+    P().Undo();
+    EXPECT_EQ(Saved(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Selection, Selecting, ::testing::ValuesIn(SelectCases),
+                         [](const auto& param) { return std::string(param.param.Name); });
+
+TEST_F(Tools, PastedRecordsKeepTheirScriptsAndFields) {
+    Load(Location());
+    Object(1).OffsetX = 4;
+    Steps({"panel band 14 10 14 10", "panel copy", "panel band 6 5 6 5", "panel copy", "panel paste 30 30"});
+    // The second copy replaced the first: only the lamp comes.
+    ASSERT_EQ(int(P().ObjectListBox.Items.size()), 4);
+    EXPECT_EQ(W().CritterCount(), 4);
+    EXPECT_EQ(P().ObjectListBox.Items[3], "Фонарь");
+    EXPECT_EQ(Object(3).ImageName, "lamp");
+    EXPECT_EQ(Object(3).ScriptName, "counter");
+    EXPECT_EQ(Object(3).OffsetX, 4);
+    EXPECT_EQ(P().SelectedObjects, std::vector<int>{3});
+    Steps({"panel band 12 10 12 10", "panel copy", "panel paste 40 40"});
+    ASSERT_EQ(W().CritterCount(), 5);
+    EXPECT_EQ(P().CritterListBox.Items[4], "Страж");
+    EXPECT_EQ(Critter(4).ScriptName, "counter");
+    EXPECT_EQ(Critter(4).HP, 30);
+    EXPECT_EQ(Critter(4).Accuracy, 60);
+}
 
 // Файл → Новая, a test play from a tile and back, and a restart from the file.
 TEST_F(Tools, NewPlayStopAndRestart) {

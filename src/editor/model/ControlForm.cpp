@@ -335,6 +335,7 @@ void TControlForm::NewMapAccept() {
         throw;
     }
     History.Clear();
+    ClearSelection();
     SavedChanges = History.Changes();
     SelectItem(PatternComboBox, NewPatternComboBox.ItemIndex);
 }
@@ -373,6 +374,7 @@ void TControlForm::OpenMapFile(const std::string& path) {
         throw;
     }
     History.Clear();
+    ClearSelection();
     SavedChanges = History.Changes();
 }
 

@@ -33,6 +33,7 @@ struct TCritterValues {
     std::string ScriptName;
     int DmgMin = 0, DmgMax = 0;
     int Accuracy = 0;
+    bool UseLabel = false;  // a new critter takes Label instead of "NPC" and its number
 };
 
 // What the object parameters say.
@@ -156,6 +157,26 @@ public:
     void MoveCritterTo(int x, int y);
     void AddObjectAt(int x, int y);
     void MoveObjectTo(int x, int y);
+    // The selection of several critters and objects (pages Critter and
+    // Objects), by position, and what is done to all of it as one step.
+    std::vector<int> SelectedCritters, SelectedObjects;
+    // Every critter and object on a tile of the rectangle (the rubber band).
+    void SelectRect(int x0, int y0, int x1, int y1);
+    void ClearSelection();
+    bool HasMultiSelection() const { return !SelectedCritters.empty() || !SelectedObjects.empty(); }
+    void DeleteSelection();
+    void CopySelection();
+    // The copy's top left corner goes on tile (x, y); the pasted records become the selection.
+    void PasteAt(int x, int y);
+    // A copy one tile right and down of the original.
+    void DuplicateSelection();
+    void MoveSelection(int dx, int dy);
+    // The band and the drag of a selection on the game screen (Ctrl held).
+    void BandDown(int x, int y);
+    void BandMove(int x, int y);
+    void BandUp(int x, int y);
+    bool BandRect(int& x0, int& y0, int& x1, int& y1) const;
+
     // The direction keys on page Objects: the selected object's pixel offset.
     void NudgeSelectedObject(int dx, int dy);
 
@@ -224,6 +245,16 @@ private:
     int BrushLastX = 0, BrushLastY = 0;
     int BrushAnchorX = 0, BrushAnchorY = 0;
     uint64_t SavedChanges = 0;
+    // What Ctrl+C took: values and places relative to the copy's top left tile.
+    struct TClip {
+        std::vector<std::pair<TCritterValues, std::pair<int, int>>> Critters;
+        std::vector<std::pair<TObjectValues, std::pair<int, int>>> Objects;
+    } Clipboard;
+    // The band: pressed on (BandX0, BandY0), now at (BandX1, BandY1); a press
+    // on a selected record drags the selection instead.
+    bool Banding = false, DraggingSelection = false;
+    int BandX0 = 0, BandY0 = 0, BandX1 = 0, BandY1 = 0;
+    void PruneSelection();
     int PagePlayed = PageGeneral;  // the page to go back to when a test play stops
     bool StrokeOpen = false;
     uint64_t StrokeGeneration = 0;
