@@ -76,6 +76,7 @@ void TMainForm::GameMouseDown(int button, int, int) {
         }
         return;
     }
+    if (button == mbLeft && OverviewClick(v.MouseX, v.MouseY)) return;
     if (button == mbLeft) v.LeftHeld = true;
     if (button == mbRight) v.RightHeld = true;
     if (button == mbMiddle && DebugMode) v.MiddleDrag = true;

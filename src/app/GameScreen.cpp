@@ -89,14 +89,16 @@ void TMainForm::GameRender() {
     v.TileInfoShown = !DXI.KeyDown(VK_SHIFT);
     if (DebugMode && (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects)) {
         // Ctrl+C, Ctrl+V at the pointer, Ctrl+D: the selection of several records.
-        auto chord = [&](int vk) {
-            bool hit = DXI.Pressed[size_t(vk)] && DXI.KeyDown(VK_CONTROL);
-            DXI.Pressed[size_t(vk)] = false;
-            return hit;
-        };
+        auto chord = [&](int vk) { return EditorKeyTap(vk) && DXI.KeyDown(VK_CONTROL); };
         if (chord('C')) ControlForm.CopySelection();
         if (chord('V')) ControlForm.PasteAt(v.HoverTileX, v.HoverTileY);
         if (chord('D')) ControlForm.DuplicateSelection();
+    }
+    if (DebugMode) {
+        // G shows the tile grid, M the whole location; each key toggles.
+        auto tap = [&](int vk) { return EditorKeyTap(vk) && !DXI.KeyDown(VK_CONTROL); };
+        if (tap('G')) ControlForm.GridCheckBox = !ControlForm.GridCheckBox;
+        if (tap('M')) ControlForm.OverviewCheckBox = !ControlForm.OverviewCheckBox;
     }
     if (DXI.KeyDown(VK_DELETE)) {
         if (!v.DeleteLatch) {
@@ -280,6 +282,8 @@ void TMainForm::GameRender() {
         }
         renderDialog();
     }
+
+    RenderEditorAids();
 
     // 19. Cursor.
     if (!PlayerDeadFlag && !Dialog.FadeRunning) {

@@ -93,6 +93,13 @@ public:
     void DialogMouseUp(int button, int x, int y);
     // The hover index of the last pick, if it still names a record.
     bool HoverValid() const;
+    // The grid and the overview of the whole location (debug mode).
+    void RenderEditorAids();
+    // A click on the overview scrolls there and closes it; false when none is shown.
+    bool OverviewClick(int x, int y);
+    // The editor's letter keys act once per press.
+    bool EditorKeyTap(int vk);
+    std::array<bool, 256> EditorKeyLatch{};
     // The button the editor's brush paints on with (0 left, 1 right, -1 none).
     int BrushHeld() const;
     void MMInit();

@@ -177,6 +177,31 @@ TEST_F(Tools, PastedRecordsKeepTheirScriptsAndFields) {
     EXPECT_EQ(Critter(4).Accuracy, 60);
 }
 
+// G shows the tile grid; M the whole location, where a click scrolls.
+TEST_F(Tools, GridAndOverview) {
+    auto frame = [&] {
+        Game->Platform.VirtualClock.Advance(50);
+        G().Tick();
+    };
+    auto tap = [&](int vk) {
+        G().DXI.Live[size_t(vk)] = true;
+        frame();
+        G().DXI.Live[size_t(vk)] = false;
+        frame();
+    };
+    tap('G');
+    EXPECT_TRUE(P().GridCheckBox);
+    EXPECT_EQ(G().DXDraw.PixelRead(400, 303), 0x505050u);
+    tap('M');
+    ASSERT_TRUE(P().OverviewCheckBox);
+    G().DXDrawMouseMove(300, 250);
+    G().DXDrawMouseDown(mbLeft, 300, 250);
+    G().DXDrawMouseUp(mbLeft, 300, 250);
+    EXPECT_FALSE(P().OverviewCheckBox);
+    EXPECT_EQ(std::make_pair(G().View.ScrollX, G().View.ScrollY), std::make_pair(-200, -200));
+    EXPECT_EQ(W().Critters[0]->State, csIdle);  // the click only scrolled
+}
+
 // Файл → Новая, a test play from a tile and back, and a restart from the file.
 TEST_F(Tools, NewPlayStopAndRestart) {
     Load(Location());

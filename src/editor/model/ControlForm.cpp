@@ -485,6 +485,8 @@ std::vector<TControlRef> TControlForm::Controls() {
         edit("OScriptLabeledEdit", OScriptLabeledEdit),
         check("OInvisibleCheckBox", OInvisibleCheckBox),
         check("ODisabledCheckBox", ODisabledCheckBox),
+        check("GridCheckBox", GridCheckBox),
+        check("OverviewCheckBox", OverviewCheckBox),
     };
 }
 

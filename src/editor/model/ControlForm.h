@@ -113,6 +113,10 @@ public:
     bool ODisabledCheckBox = false;
     bool ODeleteButtonEnabled = false;
 
+    // The game screen's aids: the tile grid (G) and the whole location at half size (M).
+    bool GridCheckBox = false;
+    bool OverviewCheckBox = false;
+
     TFileDialog OpenDialog{TFileDialogKind::Open};
     TFileDialog SaveDialog{TFileDialogKind::Save};
 
