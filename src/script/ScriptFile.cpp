@@ -2,46 +2,18 @@
 
 #include "base/Ini.h"
 #include "base/Text.h"
+#include "script/Commands.h"
 #include "script/Script.h"
 
-namespace {
-
-struct TCommand {
-    TScriptOp Op;
-    TWorldCommand World = TWorldCommand::SHOWCREDITS;
-};
-
-const TCommand* FindCommand(const std::string& word) {
-    using O = TScriptOp;
-    using W = TWorldCommand;
-    static const std::unordered_map<std::string, TCommand> commands = {
-        {"SETTIMER", {O::SetTimer}}, {"DISABLETIMER", {O::DisableTimer}},
-        {"ADD", {O::Add}}, {"SUB", {O::Sub}}, {"MUL", {O::Mul}}, {"DIV", {O::Div}}, {"MOD", {O::Mod}},
-        {"EQU", {O::Equ}}, {"NOT", {O::Not}}, {"G", {O::Greater}}, {"L", {O::Less}},
-        {"GE", {O::GreaterEq}}, {"LE", {O::LessEq}}, {"SELF", {O::Self}}, {"SELFTYPE", {O::SelfType}},
-        {"GOTO", {O::Goto}}, {"IFGOTO", {O::IfGoto}}, {"CALL", {O::Call}}, {"IFCALL", {O::IfCall}},
-        {"RND", {O::Rnd}}, {"DIST", {O::Dist}}, {"GETGVAR", {O::GetGVar}}, {"SETGVAR", {O::SetGVar}},
-        {"GETLVAR", {O::GetLVar}}, {"SETLVAR", {O::SetLVar}},
-        {"GOTOXY", {O::World, W::GOTOXY}}, {"MOVETO", {O::World, W::MOVETO}}, {"FIRE", {O::World, W::FIRE}},
-        {"STOPFIRE", {O::World, W::STOPFIRE}}, {"STOP", {O::World, W::STOP}},
-        {"ADDCONSOLE", {O::World, W::ADDCONSOLE}}, {"STARTDIALOG", {O::World, W::STARTDIALOG}},
-        {"QUESTION", {O::World, W::QUESTION}}, {"ANSWER", {O::World, W::ANSWER}},
-        {"ENDDIALOG", {O::World, W::ENDDIALOG}}, {"PLAYSOUND", {O::World, W::PLAYSOUND}},
-        {"CHANGEHEAD", {O::World, W::CHANGEHEAD}}, {"GETX", {O::World, W::GETX}},
-        {"GETY", {O::World, W::GETY}}, {"GETHP", {O::World, W::GETHP}}, {"SETHP", {O::World, W::SETHP}},
-        {"GETAMMO", {O::World, W::GETAMMO}}, {"SETAMMO", {O::World, W::SETAMMO}},
-        {"LOADMAP", {O::World, W::LOADMAP}}, {"SETSCROLL", {O::World, W::SETSCROLL}},
-        {"SETDIR", {O::World, W::SETDIR}}, {"GETDIR", {O::World, W::GETDIR}},
-        {"DISABLE", {O::World, W::DISABLE}}, {"SETVICTIM", {O::World, W::SETVICTIM}},
-        {"GETVICTIM", {O::World, W::GETVICTIM}}, {"GETVIS", {O::World, W::GETVIS}},
-        {"SETVIS", {O::World, W::SETVIS}}, {"MAKEDEAD", {O::World, W::MAKEDEAD}},
-        {"SHOWCREDITS", {O::World, W::SHOWCREDITS}},
-    };
-    auto it = commands.find(word);
-    return it == commands.end() ? nullptr : &it->second;
+const TScriptCommand* FindScriptCommand(std::string_view upperWord) {
+    static const std::unordered_map<std::string_view, const TScriptCommand*> byWord = [] {
+        std::unordered_map<std::string_view, const TScriptCommand*> words;
+        for (const TScriptCommand& command : ScriptCommands()) words.emplace(command.Word, &command);
+        return words;
+    }();
+    auto it = byWord.find(upperWord);
+    return it == byWord.end() ? nullptr : it->second;
 }
-
-}  // namespace
 
 int TScriptNode::FindLabel(std::string_view label) const {
     for (size_t i = 0; i < Keys.size(); ++i)
@@ -66,7 +38,7 @@ void TScriptNode::Compile() {
     for (const std::string& value : Values) {
         TScriptStep step;
         step.Text = AsciiUpper(value);
-        if (const TCommand* command = FindCommand(step.Text)) {
+        if (const TScriptCommand* command = FindScriptCommand(step.Text)) {
             step.Op = command->Op;
             step.World = command->World;
             step.Text.clear();

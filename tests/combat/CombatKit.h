@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "critters/Critter.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"

@@ -10,10 +10,10 @@ TMapData SampleMap() {
     TMapData map;
     map.PatternName = "pattern1";
     map.MapScript = "";
-    map.Critters = {CritterRecord("Игрок", 30, 50), CritterRecord("NPC1", 40, 60)};
+    map.Critters = {MapCritter("Игрок", 30, 50), MapCritter("NPC1", 40, 60)};
     map.Critters[0].DmgMin = 3;
     map.Critters[0].DmgMax = 6;
-    map.Objects = {ObjectRecord("crate 1", 10, 20), ObjectRecord("lamp 1", 11, 21, "lamp", "obj_def")};
+    map.Objects = {MapObject("crate 1", 10, 20), MapObject("lamp 1", 11, 21, "lamp", "obj_def")};
     map.Objects[1].Disabled = 1;
     for (const TMapCritter& c : map.Critters) map.Grid[size_t(c.StartX) * MapRows + size_t(c.StartY)].WalkBlock = 1;
     TCell& wall = map.Grid[size_t(5) * MapRows + 6];
@@ -93,7 +93,7 @@ TEST_F(WorldTest, EveryStartCellIsBlockedAndOccupied) {
     TMapData map;
     // The first critter starts on (0, 0), where every new critter used to be put first:
     // the later ones leaving it must not clear it.
-    map.Critters = {CritterRecord("a", 0, 0), CritterRecord("b", 7, 8), CritterRecord("c", 9, 10)};
+    map.Critters = {MapCritter("a", 0, 0), MapCritter("b", 7, 8), MapCritter("c", 9, 10)};
     map.Grid[size_t(9) * MapRows + 10].Occupant = 5;  // a stale occupant word
     WriteMap("data/locations/starts.map", map);
     Load("data\\locations\\starts.map");
@@ -185,7 +185,7 @@ TEST_F(WorldTest, AMissingLocationPictureStillLeavesACompleteLocation) {
 
 TEST_F(WorldTest, ALocationChangeDecodesOnlyPicturesChangedOnDisk) {
     TMapData map;
-    map.Critters = {CritterRecord("Игрок", 3, 3)};
+    map.Critters = {MapCritter("Игрок", 3, 3)};
     WriteMap("data/locations/a.map", map);
     Load("data\\locations\\a.map");
     const uint64_t decodes = G().Pictures.Decodes;
