@@ -1,6 +1,7 @@
 #include "editor/model/ControlForm.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/Errors.h"
 #include "base/FileSystem.h"
@@ -326,17 +327,7 @@ std::string TControlForm::DiscardQuestion() const {
 
 void TControlForm::NewMapAccept() {
     NewDialogShown = false;
-    if (Host.Playing()) StopPlay();
-    const uint64_t generation = Game.World.Generation;
-    try {
-        Host.NewMap(ShortString(NewPatternComboBox.Text()));
-    } catch (...) {
-        if (Game.World.Generation != generation) History.Clear();
-        throw;
-    }
-    History.Clear();
-    ClearSelection();
-    SavedChanges = History.Changes();
+    ReplaceLocation([&] { Host.NewMap(ShortString(NewPatternComboBox.Text())); });
     SelectItem(PatternComboBox, NewPatternComboBox.ItemIndex);
 }
 
@@ -363,19 +354,24 @@ void TControlForm::RestartLocation() {
     OpenMapFile(file);
 }
 
-void TControlForm::OpenMapFile(const std::string& path) {
+void TControlForm::ReplaceLocation(const std::function<void()>& load) {
     EndStroke();
     if (Host.Playing()) StopPlay();
     const uint64_t generation = Game.World.Generation;
     try {
-        Host.LoadMap(path);
+        load();
     } catch (...) {
         if (Game.World.Generation != generation) History.Clear();
         throw;
     }
+    // A fresh start: nothing to undo, nothing selected, nothing unsaved.
     History.Clear();
     ClearSelection();
     SavedChanges = History.Changes();
+}
+
+void TControlForm::OpenMapFile(const std::string& path) {
+    ReplaceLocation([&] { Host.LoadMap(path); });
 }
 
 void TControlForm::SaveMapFile(const std::string& path) {

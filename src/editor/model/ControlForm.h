@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -259,6 +260,8 @@ private:
     bool Banding = false, DraggingSelection = false;
     int BandX0 = 0, BandY0 = 0, BandX1 = 0, BandY1 = 0;
     void PruneSelection();
+    // Loads or makes another location through `load`; the history starts afresh.
+    void ReplaceLocation(const std::function<void()>& load);
     int PagePlayed = PageGeneral;  // the page to go back to when a test play stops
     bool StrokeOpen = false;
     uint64_t StrokeGeneration = 0;
