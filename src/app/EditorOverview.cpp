@@ -1,8 +1,11 @@
 // The editor's aids on the game screen: a grid of the tiles, and an overview
 // of the whole location at half size where a click scrolls the view there.
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "app/MainForm.h"
+#include "base/SafeMath.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
 
@@ -75,4 +78,55 @@ bool TMainForm::EditorKeyTap(int vk) {
     DXI.Pressed[size_t(vk)] = false;
     EditorKeyLatch[size_t(vk)] = down;
     return edge;
+}
+
+// Ctrl+C, Ctrl+V at the pointer and Ctrl+D on pages Critter and Objects; G
+// toggles the tile grid and M the overview, on any page.
+void TMainForm::EditorKeys() {
+    if (!DebugMode) return;
+    const TViewState& v = View;
+    if (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects) {
+        auto chord = [&](int vk) { return EditorKeyTap(vk) && DXI.KeyDown(VK_CONTROL); };
+        if (chord('C')) ControlForm.CopySelection();
+        if (chord('V')) ControlForm.PasteAt(v.HoverTileX, v.HoverTileY);
+        if (chord('D')) ControlForm.DuplicateSelection();
+    }
+    auto tap = [&](int vk) { return EditorKeyTap(vk) && !DXI.KeyDown(VK_CONTROL); };
+    if (tap('G')) ControlForm.GridCheckBox = !ControlForm.GridCheckBox;
+    if (tap('M')) ControlForm.OverviewCheckBox = !ControlForm.OverviewCheckBox;
+}
+
+// The line or rectangle being dragged on page Brush, before the release paints it.
+void TMainForm::DrawBrushShape() {
+    std::vector<std::pair<int, int>> shape;
+    if (!ControlForm.BrushShape(shape)) return;
+    const TViewState& v = View;
+    DXDraw.BrushStyle = TBrushStyle::Clear;
+    DXDraw.PenColor = 0xFFFFFF;
+    for (const auto& [x, y] : shape) {
+        const int64_t left = int64_t(x) * TileW + v.ScrollX, top = int64_t(y) * TileH + v.ScrollY;
+        if (left < -TileW || left > 800 || top < -TileH || top > 600) continue;
+        DXDraw.Rectangle(int(left) + 3, int(top) + 3, int(left) + TileW - 3, int(top) + TileH - 3);
+    }
+}
+
+// The selection of several records in white, and the rubber band being drawn.
+void TMainForm::DrawMultiSelection() {
+    if (ControlForm.ActivePage != PageCritter && ControlForm.ActivePage != PageObjects) return;
+    int x0, y0, x1, y1;
+    const bool band = ControlForm.BandRect(x0, y0, x1, y1);
+    if (!band && !ControlForm.HasMultiSelection()) return;
+    const TViewState& v = View;
+    DXDraw.BrushStyle = TBrushStyle::Clear;
+    DXDraw.PenColor = 0xFFFFFF;
+    auto frame = [&](int left, int top, int right, int bottom) {
+        DXDraw.Rectangle(ClampScreen(int64_t(left) * TileW + v.ScrollX), ClampScreen(int64_t(top) * TileH + v.ScrollY),
+                         ClampScreen(int64_t(right + 1) * TileW + v.ScrollX),
+                         ClampScreen(int64_t(bottom + 1) * TileH + v.ScrollY));
+    };
+    for (int i : ControlForm.SelectedCritters)
+        if (const tCritter* c = World.Critter(i)) frame(c->X, c->Y, c->X, c->Y);
+    for (int i : ControlForm.SelectedObjects)
+        if (const tObj* o = World.Object(i)) frame(o->X, o->Y, o->X, o->Y);
+    if (band) frame(x0, y0, x1, y1);
 }

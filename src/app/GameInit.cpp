@@ -25,9 +25,42 @@ std::string CritterSection(const std::string& name) {
 }
 }  // namespace
 
-// The game's waves, once per visit to the game screen. A new game loads them
-// before its first location, so the OnCreate of that location can already
-// play a sound or write to the console, as on every later location.
+// The game screen's start: its sounds once, its pictures, and in debug mode a
+// default player on the first start.
+void TMainForm::GameInit() {
+    if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
+    if (!GameSoundsLoaded) LoadGameSounds();
+    LoadGameImages();
+
+    if (DebugMode && FirstLoad) {
+        World.Critters.clear();
+        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
+        tCritter& player = *World.Critters[0];
+        player.SetDirection(5);
+        player.SetSkin("metal");
+        player.SetAnimation(csIdle);
+        player.StartX = 30;
+        player.StartY = 50;
+        player.SetPosition(30, 50);
+        player.Ammo = 300;
+        player.DmgMin = 3;
+        player.DmgMax = 6;
+        player.Accuracy = 90;
+        World.CritterLabels.Clear();
+        World.CritterLabels.Items.push_back("Игрок");
+        World.CritterLabels.ItemIndex = 0;
+        ControlForm.CritterListBoxClick();
+        World.DrawList = std::make_unique<tObjHandler>(Context);
+        World.DrawList->Rebuild();
+    }
+
+    FirstLoad = false;
+    Log("GameInit -> All is done");
+}
+
+// The shot sounds, the ricochets, the configuration's sounds and the hit types' impact sounds; once per
+// visit to the game screen. A new game loads them before its first location, so the OnCreate of that
+// location can already play a sound or write to the console, as on every later location.
 void TMainForm::LoadGameSounds() {
     const TIniFile& ini = Config.Ini;
     Log("GameInit -> loading sounds...");
@@ -58,13 +91,9 @@ void TMainForm::LoadGameSounds() {
     Log("GameInit -> sounds loaded");
 }
 
-void TMainForm::GameInit() {
+// The location picture in 25 pieces, the interface, portraits, impacts, critters and objects.
+void TMainForm::LoadGameImages() {
     const TIniFile& ini = Config.Ini;
-
-    if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
-
-    if (!GameSoundsLoaded) LoadGameSounds();
-
     Log("GameInit -> Loading images...");
     int64_t pixelBudget = MaxTotalPicturePixels;
     {
@@ -141,29 +170,4 @@ void TMainForm::GameInit() {
             std::tie(item.PatternWidth, item.PatternHeight) = *s->Pattern;
     }
     Log("GameInit -> Images loaded");
-
-    if (DebugMode && FirstLoad) {
-        World.Critters.clear();
-        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
-        tCritter& player = *World.Critters[0];
-        player.SetDirection(5);
-        player.SetSkin("metal");
-        player.SetAnimation(csIdle);
-        player.StartX = 30;
-        player.StartY = 50;
-        player.SetPosition(30, 50);
-        player.Ammo = 300;
-        player.DmgMin = 3;
-        player.DmgMax = 6;
-        player.Accuracy = 90;
-        World.CritterLabels.Clear();
-        World.CritterLabels.Items.push_back("Игрок");
-        World.CritterLabels.ItemIndex = 0;
-        ControlForm.CritterListBoxClick();
-        World.DrawList = std::make_unique<tObjHandler>(Context);
-        World.DrawList->Rebuild();
-    }
-
-    FirstLoad = false;
-    Log("GameInit -> All is done");
 }

@@ -21,5 +21,6 @@ TUserDirs TUserDirs::FromEnvironment(const std::function<const char*(const char*
     d.Data = base("XDG_DATA_HOME", home / ".local" / "share") / "rustwake";
     d.State = base("XDG_STATE_HOME", home / ".local" / "state") / "rustwake";
     d.Pictures = base("XDG_PICTURES_DIR", home / "Pictures") / "rustwake";
+    d.Cache = base("XDG_CACHE_HOME", home / ".cache") / "rustwake";
     return d;
 }

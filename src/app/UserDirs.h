@@ -5,14 +5,15 @@
 
 // Where the game keeps the player's own files, by the desktop's conventions:
 // settings under $XDG_CONFIG_HOME, saves under $XDG_DATA_HOME, the log under
-// $XDG_STATE_HOME, screenshots under $XDG_PICTURES_DIR; each in a
-// "rustwake" folder.
+// $XDG_STATE_HOME, screenshots under $XDG_PICTURES_DIR, the music's working
+// copy under $XDG_CACHE_HOME; each in a "rustwake" folder.
 struct TUserDirs {
-    std::filesystem::path Config, Data, State, Pictures;
+    std::filesystem::path Config, Data, State, Pictures, Cache;
 
     std::filesystem::path SettingsFile() const { return Config / "settings.ini"; }
     std::filesystem::path SaveDir() const { return Data / "saves"; }
     std::filesystem::path LogFile() const { return State / "rustwake.log"; }
+    std::filesystem::path MusicCopy() const { return Cache / "temp.mp3"; }
 
     // Read from the environment; `getenv` is replaceable for tests.
     static TUserDirs FromEnvironment(const std::function<const char*(const char*)>& getenv = nullptr);
