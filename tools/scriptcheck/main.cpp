@@ -463,6 +463,7 @@ int main(int argc, char** argv) {
 
     TChecker checker;
     TDataNames dataNames;
+    std::optional<TFileSystem> dataFiles;  // lives as long as the checks that look into it
     auto checkFile = [&](const fs::path& path) {
         try {
             checker.CheckScript(path.string(), ReadBytes(path));
@@ -492,7 +493,8 @@ int main(int argc, char** argv) {
             std::cerr << "rustwake-script: no data folder in \"" << dataDir << "\"\n";
             return 2;
         }
-        TFileSystem files(dataDir);
+        dataFiles.emplace(dataDir);
+        TFileSystem& files = *dataFiles;
         ReadDataNames(files, dataNames);
         checker.Data = &dataNames;
         std::string shownRoot = dataDir;
