@@ -311,9 +311,12 @@ void TMainForm::NewGame(const std::string& location) {
     }
     Log("TMainForm.MMMouseUp -> Map loaded");
     FirstLoad = false;
-    // The pictures were loaded after the critters were made: each finds its
-    // own now, in whatever state its OnCreate left it (walking, firing, dead).
-    for (auto& c : World.Critters) c->FindPictures();
+    {
+        // The pictures were loaded after the critters were made: each finds its
+        // own now, in whatever state its OnCreate left it (walking, firing, dead).
+        tObjHandler::THold hold(World.DrawList.get());
+        for (auto& c : World.Critters) c->FindPictures();
+    }
     for (auto& o : World.Objects) o->SetImage(o->ImageName);
     View.ScrollX = -800;
     View.ScrollY = 0;

@@ -55,6 +55,46 @@ void TScriptNode::Compile() {
         }
         Steps.push_back(std::move(step));
     }
+    Fuse();
+}
+
+void TScriptNode::Fuse() {
+    using O = TScriptOp;
+    using F = TScriptFusion;
+    for (size_t i = 0; i + 1 < Steps.size(); ++i) {
+        TScriptStep& literal = Steps[i];
+        const TScriptStep& next = Steps[i + 1];
+        if (literal.Op != O::Literal) continue;
+        const std::optional<int32_t> value = TryStrToInt(literal.Text);
+        literal.Value = value.value_or(0);
+        switch (next.Op) {
+            case O::GetLVar: if (value) literal.Fused = F::GetLVar; break;
+            case O::GetGVar: if (value) literal.Fused = F::GetGVar; break;
+            case O::Add: case O::Sub: case O::Mul: case O::Equ: case O::Greater: case O::Less: case O::GreaterEq:
+            case O::LessEq:
+                if (value) literal.Fused = F::Arithmetic;
+                break;
+            // A division by a literal zero fails as written, step by step.
+            case O::Div: case O::Mod: if (value && *value != 0) literal.Fused = F::Arithmetic; break;
+            // A jump to a label the node lacks fails as written, step by step.
+            case O::Goto: if (next.Target >= 0) literal.Fused = F::Goto; break;
+            case O::IfGoto: if (next.Target >= 0) literal.Fused = F::IfGoto; break;
+            default: break;
+        }
+    }
+    for (size_t i = 0; i + 2 < Steps.size(); ++i) {
+        TScriptStep& index = Steps[i];
+        const TScriptFusion read = Steps[i + 1].Fused;
+        if (index.Op != O::Literal || index.Fused != F::None || !TryStrToInt(index.Text) ||
+            (read != F::GetLVar && read != F::GetGVar))
+            continue;
+        size_t end = i + 3;
+        while (end + 1 < Steps.size() && Steps[end].Fused == F::Arithmetic) end += 2;
+        if (end < Steps.size() && (Steps[end].Op == O::SetLVar || Steps[end].Op == O::SetGVar)) {
+            index.Fused = F::Assign;
+            index.Span = int32_t(end - i + 1);
+        }
+    }
 }
 
 TScriptFile TScriptFile::Parse(std::string_view cp1251Text) {

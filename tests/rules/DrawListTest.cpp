@@ -1,7 +1,7 @@
 // The draw order and the removal of finished objects.
 #include "base/Random.h"
-#include "world/DrawOrder.h"
 #include "support/BareWorld.h"
+#include "world/DrawOrder.h"
 
 namespace {
 struct TFigure {
@@ -41,18 +41,17 @@ TEST_F(DrawListTest, SortsByRowWithDeadCrittersFirstAsTheSelectionSortDoes) {
         {"objects and critters interleave by row", {{7}, {2}}, {4, 2, 9}, "C1 O1 O0 C0 O2"},
     };
     for (const TOrderCase& k : cases) {
-        World.Critters.clear();
-        World.Objects.clear();
+        World.Reset();
         for (size_t i = 0; i < k.Critters.size(); ++i) {
             auto c = std::make_shared<tCritter>(Context, int32_t(i));
             c->SetPosition(int32_t(i), k.Critters[i].Y);
             if (k.Critters[i].Dead) c->State = csDead;
-            World.Critters.push_back(c);
+            World.AppendCritter(c);
         }
         for (size_t i = 0; i < k.Objects.size(); ++i) {
             auto o = std::make_shared<tObj>(Context, int32_t(i));
             o->Y = k.Objects[i];
-            World.Objects.push_back(o);
+            World.AppendObject(o);
         }
         World.DrawList->Rebuild();
         EXPECT_EQ(Order(*World.DrawList), k.Expected) << k.Name;

@@ -59,8 +59,7 @@ public:
     // tile, in the draw list; 100 rounds, damage 2 .. 5, perfect aim.
     tCritter& AddCritter(int32_t x, int32_t y, int32_t hp = 20) {
         auto c = std::make_shared<tCritter>(Context, World.CritterCount());
-        World.Critters.push_back(c);
-        World.CritterLabels.Items.push_back("c" + std::to_string(c->Index));
+        World.AppendCritter(c, "c" + std::to_string(c->Index));
         c->SetAnimation(csIdle);
         c->StartX = x;
         c->StartY = y;
@@ -76,8 +75,7 @@ public:
     // An object on (x, y) with that picture, labelled "o<index>".
     tObj& AddObject(int32_t x, int32_t y, const std::string& image = "crate") {
         auto o = std::make_shared<tObj>(Context, World.ObjectCount());
-        World.Objects.push_back(o);
-        World.ObjectLabels.Items.push_back("o" + std::to_string(o->Index));
+        World.AppendObject(o, "o" + std::to_string(o->Index));
         o->X = x;
         o->Y = y;
         o->SetImage(image);

@@ -157,7 +157,7 @@ TEST_F(WorldTest, SaveCutsTextsAndLeavesOutShotEffects) {
     auto effect = std::make_shared<tObj>(G().Context, 2);
     effect->PlayOnce = true;
     effect->SetImage("spark");
-    W().Objects.push_back(effect);
+    W().AppendObject(effect);
     C(0).State = csFiring;
     C(0).Direction = 13;  // a firing direction: saved as the walking one it lies in
 
@@ -201,4 +201,29 @@ TEST_F(WorldTest, ALocationChangeDecodesOnlyPicturesChangedOnDisk) {
     Load("data\\locations\\a.map");
     EXPECT_EQ(G().Pictures.Decodes, decodes + 1);
     EXPECT_EQ(G().DXIL.Item(0).Picture.Pixel(0, 0) & 0xFFFFFF, 0x102030u);
+}
+
+TEST_F(WorldTest, ANewGameOnACrowdedLocationSortsOnceIntoTheOrderOfAFullRebuild) {
+    // Many critters on few rows with objects among them: the ties are where
+    // a different sort would show.
+    TMapData map;
+    for (int i = 0; i < 300; ++i) map.Critters.push_back(MapCritter("c", i % MapCols, 10 + i / MapCols));
+    for (int i = 0; i < 200; ++i) map.Objects.push_back(MapObject("o", (i * 3) % MapCols, 9 + i % 7));
+    WriteMap("data/locations/crowd.map", map);
+    G().NewGame("data\\locations\\crowd.map");
+    ASSERT_EQ(W().CritterCount(), 300);
+    const auto order = [&] {
+        std::string s;
+        for (const TDrawEntry& d : W().DrawList->Entries)
+            s += (d.Kind == KindCritter ? " C" : " O") + std::to_string(d.Index);
+        return s;
+    };
+    const std::string once = order();
+    EXPECT_EQ(W().DrawList->Entries.size(), 500u);
+    // What the game did before: a rebuild after every critter stood again.
+    for (auto& c : W().Critters) {
+        c->SetAnimation(csIdle);
+        W().DrawList->Rebuild();
+    }
+    EXPECT_EQ(order(), once);
 }
