@@ -29,7 +29,7 @@ std::string CritterSection(const std::string& name) {
 // default player on the first start.
 void TMainForm::GameInit() {
     if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
-    if (FirstLoad) LoadGameSounds();
+    if (!GameSoundsLoaded) LoadGameSounds();
     LoadGameImages();
 
     if (DebugMode && FirstLoad) {
@@ -56,7 +56,9 @@ void TMainForm::GameInit() {
     Log("GameInit -> All is done");
 }
 
-// The shot sounds, the ricochets, the configuration's sounds and the hit types' impact sounds.
+// The shot sounds, the ricochets, the configuration's sounds and the hit types' impact sounds; once per
+// visit to the game screen. A new game loads them before its first location, so the OnCreate of that
+// location can already play a sound or write to the console, as on every later location.
 void TMainForm::LoadGameSounds() {
     const TIniFile& ini = Config.Ini;
     Log("GameInit -> loading sounds...");
@@ -83,6 +85,7 @@ void TMainForm::LoadGameSounds() {
                 addWave(name, "data\\sounds\\" + name + ".wav");
         }
     }
+    GameSoundsLoaded = true;
     Log("GameInit -> sounds loaded");
 }
 

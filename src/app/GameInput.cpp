@@ -17,23 +17,9 @@ bool TMainForm::HoverValid() const {
                                          : View.HoverKind == KindObject && View.HoverIndex < World.ObjectCount();
 }
 
-void TMainForm::PaintTile(int button, int x, int y) {
-    if (!TGrid::Inside(x, y)) return;
-    ControlForm.NotePaint(x, y);
-    TCell& cell = World.Grid.At(x, y);
-    const TControlForm& p = ControlForm;
-    if (p.MoveBlockRadioButton) {
-        if (button == mbLeft) cell.WalkBlock = 1;
-        else if (button == mbRight) cell.WalkBlock = 0;
-    } else if (p.ShootBlockRadioButton) {
-        if (button == mbLeft) cell.ShootBlock = 1;
-        else if (button == mbRight) cell.ShootBlock = 0;
-    } else if (p.ShootAnimRadioButton) {
-        if (button == mbLeft && p.ShootAnimComboBox.ItemIndex >= 0) cell.HitType = uint8_t(p.ShootAnimComboBox.ItemIndex);
-    } else if (p.MoveAnimRadioButton && p.PaintWalkAnim) {
-        if (button == mbLeft && p.MoveAnimComboBox.ItemIndex >= 0) cell.WalkAnim = uint8_t(p.MoveAnimComboBox.ItemIndex + 1);
-        else if (button == mbRight) cell.WalkAnim = 0;
-    }
+// The button that paints on during a drag: the left one wins.
+int TMainForm::BrushHeld() const {
+    return View.LeftHeld ? 0 : View.RightHeld ? 1 : -1;
 }
 
 void TMainForm::GameMouseMove(int x, int y) {
@@ -61,12 +47,8 @@ void TMainForm::GameMouseMove(int x, int y) {
     v.HoverTileX = (x - v.ScrollX) / TileW;
     v.HoverTileY = (y - v.ScrollY) / TileH;
 
-    if (ControlForm.ActivePage == PageBrush) {
-        if (v.LeftHeld)
-            PaintTile(mbLeft, v.HoverTileX, v.HoverTileY);
-        else if (v.RightHeld)
-            PaintTile(mbRight, v.HoverTileX, v.HoverTileY);
-    }
+    if (ControlForm.ActivePage == PageBrush) ControlForm.BrushMove(v.HoverTileX, v.HoverTileY, BrushHeld());
+    ControlForm.BandMove(v.HoverTileX, v.HoverTileY);
 
     tCritter* player = World.Critter(0);
     if (ControlForm.ActivePage == PageGeneral && v.AttackCursor && v.LeftHeld && player &&
@@ -94,16 +76,14 @@ void TMainForm::GameMouseDown(int button, int, int) {
         }
         return;
     }
+    if (button == mbLeft && OverviewClick(v.MouseX, v.MouseY)) return;
     if (button == mbLeft) v.LeftHeld = true;
     if (button == mbRight) v.RightHeld = true;
     if (button == mbMiddle && DebugMode) v.MiddleDrag = true;
 
     int tx = (v.MouseX - v.ScrollX) / TileW, ty = (v.MouseY - v.ScrollY) / TileH;
     int page = ControlForm.ActivePage;
-    if (page == PageBrush) {
-        ControlForm.BeginStroke();
-        PaintTile(button, tx, ty);
-    }
+    if (page == PageBrush && (button == mbLeft || button == mbRight)) ControlForm.BrushDown(button == mbRight, tx, ty);
 
     if (page == PageGeneral) {
         tCritter* player = World.Critter(0);
@@ -140,6 +120,9 @@ void TMainForm::GameMouseDown(int button, int, int) {
         } else if (button == mbRight) {
             v.AttackCursor = !v.AttackCursor;
         }
+    } else if ((page == PageCritter || page == PageObjects) && DebugMode && button == mbLeft && DXI.KeyDown(VK_CONTROL)) {
+        // Ctrl and the left button: the rubber band, or the selection dragged.
+        ControlForm.BandDown(tx, ty);
     } else if (page == PageCritter && DebugMode) {
         if (World.Grid.At(tx, ty).WalkBlock == 0) {
             if (button == mbRight) ControlForm.AddCritterAt(tx, ty);
@@ -158,7 +141,9 @@ void TMainForm::GameMouseUp(int button, int, int) {
     if (button == mbRight) v.RightHeld = false;
     if (button == mbMiddle) v.MiddleDrag = false;
     // A painting stroke is one step of the editor's history.
+    ControlForm.BrushUp((v.MouseX - v.ScrollX) / TileW, (v.MouseY - v.ScrollY) / TileH, BrushHeld());
     if (!v.LeftHeld && !v.RightHeld) ControlForm.EndStroke();
+    if (button == mbLeft) ControlForm.BandUp((v.MouseX - v.ScrollX) / TileW, (v.MouseY - v.ScrollY) / TileH);
     if (v.InventoryCaptured) {
         DXWL.Play("ButOut");
         if (OnInventoryButton(v.MouseX, v.MouseY)) AddConsole("Grimdust еще жив, но инвентарь уже нет.");

@@ -52,6 +52,7 @@ void TMainForm::GameRender() {
     DrawDebugOverlay();
     DrawInterface();
     DrawDialog(now);
+    RenderEditorAids();
     RenderNotice();
     DrawCursor();
 }
@@ -120,12 +121,16 @@ void TMainForm::DebugKeys() {
             if (DXI.KeyDown(VK_F1 + k)) ControlForm.ActivePage = k;
     }
     v.TileInfoShown = !DXI.KeyDown(VK_SHIFT);
+    EditorKeys();
     if (!DXI.KeyDown(VK_DELETE)) {
         v.DeleteLatch = false;
         return;
     }
     if (v.DeleteLatch) return;
-    if (ControlForm.ActivePage == PageCritter && ControlForm.CritterListBox.ItemIndex > 0)
+    if (DebugMode && ControlForm.HasMultiSelection() &&
+        (ControlForm.ActivePage == PageCritter || ControlForm.ActivePage == PageObjects))
+        ControlForm.DeleteSelection();
+    else if (ControlForm.ActivePage == PageCritter && ControlForm.CritterListBox.ItemIndex > 0)
         ControlForm.DelCritterButtonClick();
     else if (ControlForm.ActivePage == PageObjects && !ControlForm.ObjectListBox.Items.empty())
         ControlForm.ODeleteButtonClick();
@@ -202,8 +207,10 @@ void TMainForm::DrawDebugOverlay() {
     if (!DebugMode) return;
     if (ControlForm.ActivePage == PageBrush) {
         DrawTileMarks();
+        DrawBrushShape();
         if (View.TileInfoShown && !View.MiddleDrag) DrawTileInfo();
     }
+    DrawMultiSelection();
     DXDraw.BrushStyle = TBrushStyle::Clear;
     DXDraw.Font = TFontSpec{"Tahoma", 10, true, false, 0x00FF00};
     DXDraw.TextOut(2, 0, "FPS: " + std::to_string(DXT.FrameRate()));

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@
 #include "app/PauseMenu.h"
 #include "script/Script.h"
 #include "world/GameConfig.h"
+#include "world/MapFormat.h"
 #include "world/World.h"
 #include "world/WorldContext.h"
 
@@ -58,7 +60,11 @@ public:
     void DXDrawMouseMove(int x, int y);
     void DXDrawMouseUp(int button, int x, int y);
     // The pointer went off the window: the view stops following the edge it left by.
-    void PointerLeft() { View.PointerInside = false; }
+    // A brush stroke ends there too, so coming back paints nothing until the next press.
+    void PointerLeft() {
+        View.PointerInside = false;
+        ControlForm.EndStroke();
+    }
     void FormDestroy();
     void Log(const std::string& message) override { Log(TLogLevel::Info, message); }
     void Log(TLogLevel level, const std::string& message);
@@ -112,8 +118,18 @@ public:
     void DialogMouseUp(int button, int x, int y);
     // The hover index of the last pick, if it still names a record.
     bool HoverValid() const;
-    // The editor's brush on page Brush.
-    void PaintTile(int button, int x, int y);
+    // The grid and the overview of the whole location (debug mode).
+    void RenderEditorAids();
+    // A click on the overview scrolls there and closes it; false when none is shown.
+    bool OverviewClick(int x, int y);
+    void EditorKeys();
+    void DrawBrushShape();
+    void DrawMultiSelection();
+    // The editor's letter keys act once per press.
+    bool EditorKeyTap(int vk);
+    std::array<bool, 256> EditorKeyLatch{};
+    // The button the editor's brush paints on with (0 left, 1 right, -1 none).
+    int BrushHeld() const;
     void MMInit();
     void MMRender();
     void MMMouseDown(int button, int x, int y);
@@ -157,6 +173,10 @@ public:
     void LoadMap(const std::string& path) override;
     void ShowLoadedLocation(uint64_t generation);
     void SaveMap(const std::string& path) override;
+    // A location held in memory, loaded as a file would be (`path` names it in messages).
+    void LoadMapData(const TMapData& map, const std::string& path);
+    // The location as it stands, as the saver writes it.
+    TMapData MapOfWorld() const;
 
     // The error boundary: runs one event's handler; an error ends it and is
     // reported, and the game carries on.
@@ -177,6 +197,15 @@ public:
 
     // IEditorHost.
     void CloseGame() override;
+    void NewMap(const std::string& pattern) override;
+    void StartPlay(int x, int y) override;
+    void StopPlay() override;
+    bool Playing() const override { return PlaySnapshot.has_value(); }
+    std::string LocationFile() const override { return EditedFile; }
+    // The game as it stood when a test play began.
+    std::optional<std::string> PlaySnapshot;
+    // The location file the editor works on (loaded or saved last).
+    std::string EditedFile;
     const std::vector<std::string>& CritterPictures() const override { return CritterImages; }
     const std::vector<std::string>& ObjectPictures() const override { return ObjectImages; }
     const std::vector<std::string>& LocationPictures() const override { return LocationImages; }
@@ -215,6 +244,7 @@ public:
     uint8_t ScreenMode = smGame;
     bool DebugMode = false;
     bool FirstLoad = true;
+    bool GameSoundsLoaded = false;  // the game's waves are in DXWL (the menu's own three always are)
     bool PlayerDeadFlag = false;
     uint32_t DeathTime = 0;
     bool MusicOn = false;

@@ -295,6 +295,13 @@ void TMainForm::NewGame(const std::string& location) {
     World.DrawList = std::make_unique<tObjHandler>(Context);
     ScreenMode = smGame;
     try {
+        if (!GameSoundsLoaded) {
+            try {
+                LoadGameSounds();
+            } catch (const std::exception&) {
+                // The picture load tries again and reports it, as the cause of what follows.
+            }
+        }
         LoadMap(location);
     } catch (...) {
         // Without its first location there is no game to show: back to the
@@ -305,9 +312,10 @@ void TMainForm::NewGame(const std::string& location) {
     Log("TMainForm.MMMouseUp -> Map loaded");
     FirstLoad = false;
     {
-        // Every critter stands again where it stood: one sort at the end.
+        // The pictures were loaded after the critters were made: each finds its
+        // own now, in whatever state its OnCreate left it (walking, firing, dead).
         tObjHandler::THold hold(World.DrawList.get());
-        for (auto& c : World.Critters) c->SetAnimation(csIdle);
+        for (auto& c : World.Critters) c->FindPictures();
     }
     for (auto& o : World.Objects) o->SetImage(o->ImageName);
     View.ScrollX = -800;
@@ -325,6 +333,7 @@ void TMainForm::BackToMenu(bool credits) {
     ConsoleLines.clear();
     World.DrawList.reset();
     DXWL.Clear();
+    GameSoundsLoaded = false;
     FirstLoad = true;
     Menu.ReturnToMenu = true;
     Menu.Highlighted[ButtonNewGame] = Menu.Pressed[ButtonNewGame] = false;

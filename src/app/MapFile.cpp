@@ -97,7 +97,12 @@ void TMainForm::LoadMap(const std::string& path) {
         ~TDepth() { --Depth; }
     } depth(World.LoadDepth);
     // Nothing of the current location changes unless the whole file is sound.
-    const TMapData map = ParseMap(Files.ReadFile(path), path);
+    TMapData map = ParseMap(Files.ReadFile(path), path);
+    EditedFile = path;
+    LoadMapData(map, path);
+}
+
+void TMainForm::LoadMapData(const TMapData& map, const std::string& path) {
     TLoadErrors errors(*this);
     TScriptSystem::THoldFiles sameScripts(Scripts);
     CurrentLocation = path;
@@ -205,6 +210,11 @@ void TMainForm::ShowLoadedLocation(uint64_t generation) {
 }
 
 void TMainForm::SaveMap(const std::string& path) {
+    Files.WriteFileAtomic(path, SerializeMap(MapOfWorld()));
+    EditedFile = path;
+}
+
+TMapData TMainForm::MapOfWorld() const {
     TMapData map;
     map.PatternName = World.PatternName;
     map.MapScript = ControlForm.MapScrLabeledEdit;
@@ -246,5 +256,5 @@ void TMainForm::SaveMap(const std::string& path) {
         r.Disabled = o->Disabled;
         r.ScriptName = o->ScriptName;
     }
-    Files.WriteFileAtomic(path, SerializeMap(map));
+    return map;
 }

@@ -1,5 +1,6 @@
 // The headless input's panel lines: the panel operated by name, as a person
 // would with the mouse and keyboard.
+#include <algorithm>
 #include <sstream>
 
 #include "app/MainForm.h"
@@ -116,16 +117,58 @@ void TMainForm::PanelCommand(const std::string& args) {
         form.SaveMapFile(ChooseFile(form, form.SaveDialog, Trim(RestOf(words))));
         return;
     }
+    if (verb == "new") {
+        // The dialog of "Новая": the pattern chosen, OK pressed, and a
+        // question about unsaved changes answered yes.
+        std::string pattern = Trim(RestOf(words));
+        if (!form.NewDialogShown) form.NewMenuClick();
+        if (!pattern.empty()) {
+            auto& items = form.NewPatternComboBox.Items;
+            auto it = std::find(items.begin(), items.end(), pattern);
+            if (it == items.end()) throw EGameError("panel: no pattern \"" + pattern + "\"");
+            form.NewPatternComboBox.ItemIndex = int(it - items.begin());
+        }
+        return form.NewMapAccept();
+    }
+    if (verb == "play") {
+        // On the tile given, or the pointer's.
+        std::string x, y;
+        words >> x >> y;
+        if (x.empty()) return form.PlayFromHere(View.HoverTileX, View.HoverTileY);
+        return form.PlayFromHere(Number(x, "play"), Number(y, "play"));
+    }
+    if (verb == "band") {
+        // The rubber band from one tile to another.
+        std::string x0, y0, x1, y1;
+        words >> x0 >> y0 >> x1 >> y1;
+        return form.SelectRect(Number(x0, "band"), Number(y0, "band"), Number(x1, "band"), Number(y1, "band"));
+    }
+    if (verb == "delete") return form.DeleteSelection();
+    if (verb == "copy") return form.CopySelection();
+    if (verb == "paste") {
+        std::string x, y;
+        words >> x >> y;
+        return form.PasteAt(Number(x, "paste"), Number(y, "paste"));
+    }
+    if (verb == "duplicate") return form.DuplicateSelection();
+    if (verb == "shift") {
+        std::string dx, dy;
+        words >> dx >> dy;
+        return form.MoveSelection(Number(dx, "shift"), Number(dy, "shift"));
+    }
+    if (verb == "stop") return form.StopPlay();
+    if (verb == "restart") return form.RestartLocation();
     if (verb == "undo") return form.Undo();
     if (verb == "redo") return form.Redo();
     if (verb == "menu") {
         // The menu entries; the dialogs they show wait for open and save lines.
         std::string item;
         words >> item;
+        if (item == "New") return form.NewMenuClick();
         if (item == "Load") return form.LoadPatternClick();
         if (item == "Save") return form.SaveMenuClick();
         if (item == "Exit") return form.ExitMenuClick();
-        throw EGameError("panel: the menu has Load, Save and Exit, not \"" + item + "\"");
+        throw EGameError("panel: the menu has New, Load, Save and Exit, not \"" + item + "\"");
     }
     throw EGameError("panel: unknown command \"" + args + "\"");
 }

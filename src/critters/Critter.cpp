@@ -113,6 +113,15 @@ void tCritter::SetAnimation(int state) {
     Reanchor();
 }
 
+void tCritter::FindPictures() {
+    // The dead keep the last picture of their dying.
+    int state = State == csDead ? int(csDying) : int(State);
+    if (state < csIdle || state > csDying) return;
+    const std::string set = Skin + "_" + StateNames[state];
+    ImageIndex = Game.Images.Find(set);
+    ShadowIndex = Game.Images.Find(set + "_shadow");
+}
+
 void tCritter::SetPosition(int32_t x, int32_t y) {
     if (OnGrid) {
         TCell& old = Cell(X, Y);

@@ -33,6 +33,9 @@ public:
     void SetDirection(int32_t d);
     void SetSkin(const std::string& name);
     void SetAnimation(int state);
+    // Looks up the pictures of the current animation again (they were loaded
+    // after the critter was made); state, direction and frame stay.
+    void FindPictures();
     void SetPosition(int32_t x, int32_t y);
     void SetScript(const std::string& name);
     void SetVictim(int32_t index) { Victim = index; }

@@ -5,7 +5,7 @@
 
 // Virtual-key codes the game reads.
 enum : int {
-    VK_SHIFT = 16, VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
+    VK_SHIFT = 16, VK_CONTROL = 17, VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
     VK_DELETE = 46, VK_NUMPAD2 = 98, VK_NUMPAD4 = 100, VK_NUMPAD6 = 102, VK_NUMPAD8 = 104,
     VK_F1 = 112, VK_F2 = 113, VK_F3 = 114, VK_F4 = 115
 };

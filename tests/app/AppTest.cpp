@@ -298,3 +298,37 @@ TEST(StartUp, MapOptionOutsideDebugStartsTheGameOnThatLocation) {
     ASSERT_EQ(game.World.CritterCount(), 1);
     EXPECT_TRUE(game.Errors.empty());
 }
+
+// The first location of a new game runs its OnCreates as every later one
+// does: the waves are already there, and what the scripts set going stays.
+TEST(NewGame, TheFirstLocationsOnCreateFindsTheWavesAndKeepsItsWalk) {
+    TTestData d;
+    d.WriteGame({});
+    WriteMenuFiles(d);
+    d.WriteScript("guard.sc", "[OnCreate]\n1=На посту\n2=ADDCONSOLE\n3=hit\n4=PLAYSOUND\n"
+                              "5=SELF\n6=20\n7=20\n8=GOTOXY\n");
+    TMapData map;
+    map.Critters.resize(2);
+    for (TMapCritter& c : map.Critters) {
+        c.Skin = "metal";
+        c.HP = 50;
+        c.ScriptName = "obj_def";
+    }
+    map.Critters[0].StartX = map.Critters[0].StartY = 10;
+    map.Critters[1].StartX = 12;
+    map.Critters[1].StartY = 10;
+    map.Critters[1].ScriptName = "guard";
+    d.WriteFile("data/locations/loc01.map", SerializeMap(map));
+    auto g = MakeGame(d, {.Debug = false});
+    TMainForm& game = **g;
+    game.NewGame();
+    EXPECT_TRUE(game.Errors.empty()) << game.Errors.front();
+    ASSERT_FALSE(game.ConsoleLines.empty());
+    EXPECT_NE(game.ConsoleLines.back().find("На посту"), std::string::npos);
+    EXPECT_EQ(game.World.Critters[1]->State, csWalking);
+    EXPECT_EQ(game.World.Critters[1]->DestX, 20);
+    // The waves are loaded once, not again by the picture load that followed.
+    const int waves = game.DXWL.Count();
+    game.ReloadGraphics();
+    EXPECT_EQ(game.DXWL.Count(), waves);
+}

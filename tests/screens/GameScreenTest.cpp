@@ -203,7 +203,7 @@ TEST_F(GameScreen, BrushPaintsWhileTheButtonIsHeld) {
     g.DXDrawMouseMove(160, 100);
     EXPECT_EQ(g.World.Grid.At(5, 10).WalkBlock, 1);
     EXPECT_EQ(g.World.Grid.At(7, 10).WalkBlock, 1);
-    EXPECT_EQ(g.World.Grid.At(6, 10).WalkBlock, 0);  // moves jump; only visited tiles are painted
+    EXPECT_EQ(g.World.Grid.At(6, 10).WalkBlock, 1);  // the tiles between two samples are painted too
     EXPECT_EQ(g.World.Grid.At(8, 10).WalkBlock, 0);
     g.DXDrawMouseDown(mbRight, 140, 100);
     EXPECT_EQ(g.World.Grid.At(7, 10).WalkBlock, 1);  // the press paints the tile of the last move: (8, 10)

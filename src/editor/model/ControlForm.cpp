@@ -1,6 +1,7 @@
 #include "editor/model/ControlForm.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "base/Errors.h"
 #include "base/FileSystem.h"
@@ -62,6 +63,8 @@ TControlForm::TControlForm(TWorldContext& game, TGameConfig& config, TFileSystem
     DirComboBox.ItemIndex = 0;
     MoveAnimComboBox.Items = {"walk", "walk_2"};
     MoveAnimComboBox.ItemIndex = 0;
+    ToolComboBox.Items = {"Кисть", "Линия", "Прямоугольник", "Заливка"};
+    ToolComboBox.ItemIndex = ToolPoint;
 }
 
 void TControlForm::FormCreate() {
@@ -232,7 +235,10 @@ void TControlForm::LoadPatternButtonClick() {
 }
 
 void TControlForm::CheckRadio(bool& radio) {
-    MoveBlockRadioButton = ShootBlockRadioButton = MoveAnimRadioButton = ShootAnimRadioButton = false;
+    // The panel took the click: a stroke the game screen never saw end is over.
+    EndStroke();
+    MoveBlockRadioButton = ShootBlockRadioButton = WallRadioButton = MoveAnimRadioButton = ShootAnimRadioButton =
+        false;
     radio = true;
 }
 
@@ -246,6 +252,7 @@ void TControlForm::MoveAnimComboBoxChange() {
 
 void TControlForm::SelectItem(TListControl& combo, int index) {
     if (index < -1 || index >= int(combo.Items.size())) return;
+    EndStroke();
     combo.ItemIndex = index;
     if (&combo == &ShootAnimComboBox) ShootAnimComboBoxChange();
     if (&combo == &MoveAnimComboBox) MoveAnimComboBoxChange();
@@ -276,6 +283,7 @@ void TControlForm::NotePaint(int x, int y) {
 }
 
 void TControlForm::EndStroke() {
+    BrushButton = -1;
     if (!StrokeOpen) return;
     StrokeOpen = false;
     std::vector<TPaintedCell> changed;
@@ -306,21 +314,72 @@ void TControlForm::ExitMenuClick() {
     Host.CloseGame();
 }
 
-void TControlForm::OpenMapFile(const std::string& path) {
+void TControlForm::NewMenuClick() {
     EndStroke();
+    NewPatternComboBox.Items = Host.LocationPictures();
+    if (!NewPatternComboBox.HasSelection()) NewPatternComboBox.ItemIndex = NewPatternComboBox.Items.empty() ? -1 : 0;
+    NewDialogShown = true;
+}
+
+std::string TControlForm::DiscardQuestion() const {
+    return Modified() ? "Несохранённые изменения будут потеряны. Продолжить?" : std::string();
+}
+
+void TControlForm::NewMapAccept() {
+    NewDialogShown = false;
+    ReplaceLocation([&] { Host.NewMap(ShortString(NewPatternComboBox.Text())); });
+    SelectItem(PatternComboBox, NewPatternComboBox.ItemIndex);
+}
+
+void TControlForm::PlayFromHere(int x, int y) {
+    if (Host.Playing()) return;
+    EndStroke();
+    PagePlayed = ActivePage;
+    Host.StartPlay(x, y);
+    // The tools rest: clicks walk, use and fire as in the game.
+    ActivePage = PageGeneral;
+}
+
+void TControlForm::StopPlay() {
+    if (!Host.Playing()) return;
+    Host.StopPlay();
+    History.Adopt(*this);
+    ActivePage = PagePlayed;
+}
+
+void TControlForm::RestartLocation() {
+    if (Host.Playing()) StopPlay();
+    const std::string file = Host.LocationFile();
+    if (file.empty()) throw EGameError("The location has not been saved yet: there is no file to reload");
+    OpenMapFile(file);
+}
+
+void TControlForm::ReplaceLocation(const std::function<void()>& load) {
+    EndStroke();
+    if (Host.Playing()) StopPlay();
     const uint64_t generation = Game.World.Generation;
     try {
-        Host.LoadMap(path);
+        load();
     } catch (...) {
         if (Game.World.Generation != generation) History.Clear();
         throw;
     }
+    // A fresh start: nothing to undo, nothing selected, nothing unsaved.
     History.Clear();
+    ClearSelection();
+    SavedChanges = History.Changes();
+}
+
+void TControlForm::OpenMapFile(const std::string& path) {
+    ReplaceLocation([&] { Host.LoadMap(path); });
 }
 
 void TControlForm::SaveMapFile(const std::string& path) {
     EndStroke();
+    // What is saved is the location being edited, not a test play of it.
+    if (Host.Playing()) StopPlay();
     Host.SaveMap(path);
+    SavedChanges = History.Changes();
     std::vector<std::string> missing = MissingAssets();
     if (missing.empty()) return;
     std::string text = "The location was saved to \"" + path + "\", but the data folder lacks what it names:";
@@ -395,10 +454,12 @@ std::vector<TControlRef> TControlForm::Controls() {
         edit("MapScrLabeledEdit", MapScrLabeledEdit),
         radio("MoveBlockRadioButton", MoveBlockRadioButton),
         radio("ShootBlockRadioButton", ShootBlockRadioButton),
+        radio("WallRadioButton", WallRadioButton),
         radio("MoveAnimRadioButton", MoveAnimRadioButton),
         combo("MoveAnimComboBox", MoveAnimComboBox),
         radio("ShootAnimRadioButton", ShootAnimRadioButton),
         combo("ShootAnimComboBox", ShootAnimComboBox),
+        combo("ToolComboBox", ToolComboBox),
         spin("XSpinEdit", XSpinEdit),
         spin("YSpinEdit", YSpinEdit),
         combo("DirComboBox", DirComboBox),
@@ -420,6 +481,8 @@ std::vector<TControlRef> TControlForm::Controls() {
         edit("OScriptLabeledEdit", OScriptLabeledEdit),
         check("OInvisibleCheckBox", OInvisibleCheckBox),
         check("ODisabledCheckBox", ODisabledCheckBox),
+        check("GridCheckBox", GridCheckBox),
+        check("OverviewCheckBox", OverviewCheckBox),
     };
 }
 

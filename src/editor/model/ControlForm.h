@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ class tObj;
 
 enum TPanelPage { PageGeneral = 0, PageBrush = 1, PageCritter = 2, PageObjects = 3 };
 
+// The shapes of the brush page's tool list, by item index.
+enum TBrushTool { ToolPoint = 0, ToolLine = 1, ToolRect = 2, ToolFill = 3 };
+
 // The component names of the pages, by page index.
 extern const char* const PanelPageNames[4];
 
@@ -30,6 +34,7 @@ struct TCritterValues {
     std::string ScriptName;
     int DmgMin = 0, DmgMax = 0;
     int Accuracy = 0;
+    bool UseLabel = false;  // a new critter takes Label instead of "NPC" and its number
 };
 
 // What the object parameters say.
@@ -75,11 +80,13 @@ public:
     // Page Brush: one radio group.
     bool MoveBlockRadioButton = true;
     bool ShootBlockRadioButton = false;
+    bool WallRadioButton = false;  // walk and shoot block together
     bool MoveAnimRadioButton = false;
     bool ShootAnimRadioButton = false;
     TListControl MoveAnimComboBox;
     bool PaintWalkAnim = true;       // the walk-animation radio button paints the tile byte
     TListControl ShootAnimComboBox;  // shows the configuration's hit types
+    TListControl ToolComboBox;       // point, line, rectangle, flood fill (TBrushTool)
 
     // Page Critter.
     TListControl& CritterListBox;  // the world's critter labels
@@ -107,6 +114,10 @@ public:
     bool ODisabledCheckBox = false;
     bool ODeleteButtonEnabled = false;
 
+    // The game screen's aids: the tile grid (G) and the whole location at half size (M).
+    bool GridCheckBox = false;
+    bool OverviewCheckBox = false;
+
     TFileDialog OpenDialog{TFileDialogKind::Open};
     TFileDialog SaveDialog{TFileDialogKind::Save};
 
@@ -128,19 +139,71 @@ public:
     void SaveMenuClick();     // menu "Сохранить": shows the save dialog
     void ExitMenuClick();
 
+    // Menu "Новая": a dialog picks the pattern; with unsaved changes it asks
+    // first. NewMapAccept answers both.
+    void NewMenuClick();
+    void NewMapAccept();
+    bool NewDialogShown = false;
+    TListControl NewPatternComboBox;
+    // Edits since the location was loaded, saved or made.
+    bool Modified() const { return History.Changes() != SavedChanges; }
+    // The question a person answers before the edits are lost; empty when nothing would be.
+    std::string DiscardQuestion() const;
+
+    // Test play: from the pointer's tile (or the player's, off the map), and
+    // back to the editor as it was. The tools rest while it runs.
+    void PlayFromHere(int x, int y);
+    void StopPlay();
+    // Reloads the location from its file (asks first, as "Новая" does).
+    void RestartLocation();
+
     // The game screen's placing tools on pages Critter and Objects.
     void AddCritterAt(int x, int y);
     void MoveCritterTo(int x, int y);
     void AddObjectAt(int x, int y);
     void MoveObjectTo(int x, int y);
+    // The selection of several critters and objects (pages Critter and
+    // Objects), by position, and what is done to all of it as one step.
+    std::vector<int> SelectedCritters, SelectedObjects;
+    // Every critter and object on a tile of the rectangle (the rubber band).
+    void SelectRect(int x0, int y0, int x1, int y1);
+    void ClearSelection();
+    bool HasMultiSelection() const { return !SelectedCritters.empty() || !SelectedObjects.empty(); }
+    void DeleteSelection();
+    void CopySelection();
+    // The copy's top left corner goes on tile (x, y); the pasted records become the selection.
+    void PasteAt(int x, int y);
+    // A copy one tile right and down of the original.
+    void DuplicateSelection();
+    void MoveSelection(int dx, int dy);
+    // The band and the drag of a selection on the game screen (Ctrl held).
+    void BandDown(int x, int y);
+    void BandMove(int x, int y);
+    void BandUp(int x, int y);
+    bool BandRect(int& x0, int& y0, int& x1, int& y1) const;
+
     // The direction keys on page Objects: the selected object's pixel offset.
     void NudgeSelectedObject(int dx, int dy);
 
     // A painting stroke on page Brush, from the press to the release, is one
-    // step of the history. PaintTile reports each cell before it writes it.
+    // step of the history. PaintCell reports each cell before it writes it.
     void BeginStroke();
     void NotePaint(int x, int y);
     void EndStroke();
+
+    // The brush on the game screen, in tiles. `clear` is the right button.
+    // A press paints one tile, or fills, or starts a line or rectangle that
+    // the release paints; a drag paints every tile between two samples. Only
+    // a press on the map starts painting: a pointer that comes back with a
+    // button held, or a click on the panel, paints nothing.
+    // `held` is the button that paints on (0 left, 1 right, -1 none).
+    void BrushDown(bool clear, int x, int y);
+    void BrushMove(int x, int y, int held);
+    void BrushUp(int x, int y, int held);
+    // One cell as the page's radio group says.
+    void PaintCell(bool clear, int x, int y);
+    // The rectangle or line being dragged, for the overlay: false when none.
+    bool BrushShape(std::vector<std::pair<int, int>>& cells) const;
 
     // The end of the file dialogs: load or save the chosen file. The save
     // warns about scripts and pictures the location names but the data
@@ -177,6 +240,29 @@ public:
 private:
     void FillCritterFields(const tCritter& critter, int index);
 
+    void PaintCells(bool clear, const std::vector<std::pair<int, int>>& cells);
+    // The tiles a flood fill from (x, y) paints.
+    std::vector<std::pair<int, int>> FillRegion(int x, int y) const;
+
+    // The brush's drag: which button paints, the last tile painted and where
+    // a line or rectangle started.
+    int BrushButton = -1;  // the button that began the stroke: 0 paints, 1 clears, -1 none
+    int BrushLastX = 0, BrushLastY = 0;
+    int BrushAnchorX = 0, BrushAnchorY = 0;
+    uint64_t SavedChanges = 0;
+    // What Ctrl+C took: values and places relative to the copy's top left tile.
+    struct TClip {
+        std::vector<std::pair<TCritterValues, std::pair<int, int>>> Critters;
+        std::vector<std::pair<TObjectValues, std::pair<int, int>>> Objects;
+    } Clipboard;
+    // The band: pressed on (BandX0, BandY0), now at (BandX1, BandY1); a press
+    // on a selected record drags the selection instead.
+    bool Banding = false, DraggingSelection = false;
+    int BandX0 = 0, BandY0 = 0, BandX1 = 0, BandY1 = 0;
+    void PruneSelection();
+    // Loads or makes another location through `load`; the history starts afresh.
+    void ReplaceLocation(const std::function<void()>& load);
+    int PagePlayed = PageGeneral;  // the page to go back to when a test play stops
     bool StrokeOpen = false;
     uint64_t StrokeGeneration = 0;
     std::vector<TPaintedCell> StrokeCells;

@@ -303,7 +303,7 @@ private:
             c->Release();
             return false;
         }
-        world.AppendCritter(c, "NPC" + std::to_string(world.CritterLabels.Items.size()));
+        world.AppendCritter(c, Values.UseLabel ? Values.Label : "NPC" + std::to_string(world.CritterLabels.Items.size()));
         c->Placed = true;
         c->SetDirection(Values.Direction);
         c->SetSkin(Values.Skin);
@@ -690,7 +690,45 @@ private:
     std::vector<TPaintedCell> Cells;
 };
 
+class TGroup : public TEditCommand {
+public:
+    TGroup(std::string name, std::vector<TEditMaker> makers) : Title(std::move(name)), Makers(std::move(makers)) {}
+    std::string Name() const override { return Title; }
+    void Do(TControlForm& form) override {
+        if (Made.empty()) {
+            for (auto& make : Makers) {
+                std::unique_ptr<TEditCommand> edit = make(form);
+                if (!edit) continue;
+                edit->CheckDo(form);
+                edit->Do(form);
+                Made.push_back(std::move(edit));
+            }
+            Makers.clear();
+            return;
+        }
+        for (auto& edit : Made) {
+            edit->CheckDo(form);
+            edit->Do(form);
+        }
+    }
+    void Undo(TControlForm& form) override {
+        for (auto it = Made.rbegin(); it != Made.rend(); ++it) {
+            (*it)->CheckUndo(form);
+            (*it)->Undo(form);
+        }
+    }
+
+private:
+    std::string Title;
+    std::vector<TEditMaker> Makers;
+    std::vector<std::unique_ptr<TEditCommand>> Made;
+};
+
 }  // namespace
+
+std::unique_ptr<TEditCommand> MakeGroup(const std::string& name, std::vector<TEditMaker> makers) {
+    return std::make_unique<TGroup>(name, std::move(makers));
+}
 
 std::unique_ptr<TEditCommand> MakeAddCritter(int x, int y, const TCritterValues& values) {
     return std::make_unique<TAddCritter>(x, y, values);

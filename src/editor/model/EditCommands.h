@@ -1,12 +1,14 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/model/EditHistory.h"
 
+class TControlForm;
 struct TCritterValues;
 struct TObjectValues;
 
@@ -33,6 +35,12 @@ std::unique_ptr<TEditCommand> MakeDeleteObject(int index);
 std::unique_ptr<TEditCommand> MakeLoadPattern(const std::string& name, int comboIndex);
 std::unique_ptr<TEditCommand> MakeSetMapScript(const std::string& before, const std::string& after);
 std::unique_ptr<TEditCommand> MakePaintStroke(std::vector<TPaintedCell> cells);
+
+// Several edits as one step: each maker builds its edit when the step first
+// runs (so it may look at what the ones before it did); the undo takes them
+// back in the opposite order.
+using TEditMaker = std::function<std::unique_ptr<TEditCommand>(TControlForm&)>;
+std::unique_ptr<TEditCommand> MakeGroup(const std::string& name, std::vector<TEditMaker> makers);
 
 // Consecutive nudges of one object within this time are one step.
 constexpr uint32_t NudgeJoinMs = 500;

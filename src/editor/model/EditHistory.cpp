@@ -33,6 +33,7 @@ void TEditHistory::Clear() {
 }
 
 void TEditHistory::Keep(TControlForm& form, std::unique_ptr<TEditCommand> command, bool fresh) {
+    ++ChangeCount;
     // An edit whose script loaded another location has nothing left to undo.
     if (form.Game.World.Generation != Shape.Generation) {
         Clear();
@@ -94,6 +95,7 @@ void TEditHistory::Undo(TControlForm& form) {
         Shape = ShapeOf(form);
         throw;
     }
+    ++ChangeCount;
     bool sameWorld = form.Game.World.Generation == Shape.Generation;
     Undone.push_back(std::move(command));
     if (!sameWorld) Clear();
@@ -119,6 +121,7 @@ void TEditHistory::Redo(TControlForm& form) {
         Shape = ShapeOf(form);
         throw;
     }
+    ++ChangeCount;
     bool sameWorld = form.Game.World.Generation == Shape.Generation;
     Done.push_back(std::move(command));
     if (!sameWorld) Clear();

@@ -44,6 +44,10 @@ public:
     void Undo(TControlForm& form);
     void Redo(TControlForm& form);
     void Clear();
+    // The world was put back as it was (a test play stopped): the steps apply to it again.
+    void Adopt(TControlForm& form) { Shape = ShapeOf(form); }
+    // Grows with every edit, undo and redo: the location changed since a save when it differs.
+    uint64_t Changes() const { return ChangeCount; }
 
     size_t UndoCount() const { return Done.size(); }
     size_t RedoCount() const { return Undone.size(); }
@@ -64,4 +68,5 @@ private:
 
     std::deque<std::unique_ptr<TEditCommand>> Done, Undone;
     TShape Shape;
+    uint64_t ChangeCount = 0;
 };

@@ -27,5 +27,8 @@ void DumpPanel(TJsonWriter& j, const TControlForm& constForm, bool visible, int 
     j.Key("hoverTile").BeginArray().Value(hoverTileX).Value(hoverTileY).EndArray();
     j.Field("undoSteps", uint64_t(form.History.UndoCount()));
     j.Field("redoSteps", uint64_t(form.History.RedoCount()));
+    j.Field("modified", form.Modified());
+    j.Field("playing", form.Host.Playing());
+    j.Field("file", form.Host.LocationFile());
     j.EndObject();
 }

@@ -2,12 +2,14 @@
 
 #ifdef RW_HAVE_IMGUI
 
+#include <SDL2/SDL_scancode.h>
 #include <imgui.h>
 #include <imgui_stdlib.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "app/MainForm.h"
@@ -51,7 +53,9 @@ void Spin(TSpinEdit& spin, const char* id, float width) {
     ImGui::PushID(id);
     ImGui::SetNextItemWidth(std::max(width - arrows, 10.0f));
     std::string text = spin.Text;
-    if (ImGui::InputText("##text", &text, ImGuiInputTextFlags_CharsDecimal)) spin.SetText(text);
+    // The whole text is selected on focus: typing replaces the value.
+    if (ImGui::InputText("##text", &text, ImGuiInputTextFlags_CharsDecimal | ImGuiInputTextFlags_AutoSelectAll))
+        spin.SetText(text);
     if (ImGui::IsItemDeactivated()) spin.Exit();
     ImGui::SameLine(0, 0);
     ImVec2 pos = ImGui::GetCursorScreenPos();
@@ -100,7 +104,7 @@ void Combo(TControlForm& form, TListControl& list, const char* id, float width) 
 void Edit(std::string& text, const char* id, float width, bool readOnly = false) {
     ImGui::SetNextItemWidth(width);
     if (readOnly) ImGui::PushStyleColor(ImGuiCol_FrameBg, FaceColor);
-    ImGui::InputText(id, &text, readOnly ? ImGuiInputTextFlags_ReadOnly : 0);
+    ImGui::InputText(id, &text, readOnly ? ImGuiInputTextFlags_ReadOnly : ImGuiInputTextFlags_AutoSelectAll);
     if (readOnly) ImGui::PopStyleColor();
 }
 
@@ -271,6 +275,8 @@ void TPanelView::Draw() {
     DrawHoverTile();
     DrawFileDialog(Game.ControlForm.OpenDialog, "##open");
     DrawFileDialog(Game.ControlForm.SaveDialog, "##save");
+    DrawNewDialog();
+    DrawDiscardQuestion();
     Keys();
     ImGui::End();
 }
@@ -279,6 +285,7 @@ void TPanelView::DrawMenu() {
     TControlForm& form = Game.ControlForm;
     if (!ImGui::BeginMenuBar()) return;
     if (ImGui::BeginMenu("Файл")) {
+        if (ImGui::MenuItem("Новая", "Ctrl+N")) Act([&] { form.NewMenuClick(); });
         if (ImGui::MenuItem("Загрузить")) Act([&] { form.LoadPatternClick(); });
         if (ImGui::MenuItem("Сохранить")) Act([&] { form.SaveMenuClick(); });
         ImGui::Separator();
@@ -294,6 +301,16 @@ void TPanelView::DrawMenu() {
         step(form.History.UndoName());
         if (ImGui::MenuItem("Повторить", "Ctrl+Y", false, form.History.CanRedo(form))) Act([&] { form.Redo(); });
         step(form.History.RedoName());
+        ImGui::EndMenu();
+    }
+    if (ImGui::BeginMenu("Игра")) {
+        const bool playing = form.Host.Playing();
+        TViewState& v = Game.View;
+        if (ImGui::MenuItem("Играть отсюда", "Ctrl+P", false, !playing))
+            Act([&] { form.PlayFromHere(v.HoverTileX, v.HoverTileY); });
+        if (ImGui::MenuItem("Остановить", "Ctrl+P", false, playing)) Act([&] { form.StopPlay(); });
+        if (ImGui::MenuItem("Перезапустить локацию", "Ctrl+R", false, !form.Host.LocationFile().empty()))
+            Act([&] { AskThen([&] { form.RestartLocation(); }); });
         ImGui::EndMenu();
     }
     ImGui::EndMenuBar();
@@ -338,7 +355,7 @@ void TPanelView::DrawGeneral() {
     ImGui::Spacing();
     Label("Скрипт карты:");
     ImGui::SetNextItemWidth(Avail());
-    ImGui::InputText("##mapscript", &form.MapScrLabeledEdit);
+    ImGui::InputText("##mapscript", &form.MapScrLabeledEdit, ImGuiInputTextFlags_AutoSelectAll);
     if (ImGui::IsItemActivated()) MapScriptBefore = form.MapScrLabeledEdit;
     if (ImGui::IsItemDeactivated()) Act([&] { form.CommitMapScript(MapScriptBefore); });
 }
@@ -349,6 +366,7 @@ void TPanelView::DrawBrush() {
     ImGui::Indent(4);
     if (ImGui::RadioButton("Блок ходьбы", form.MoveBlockRadioButton)) form.CheckRadio(form.MoveBlockRadioButton);
     if (ImGui::RadioButton("Блок стрельбы", form.ShootBlockRadioButton)) form.CheckRadio(form.ShootBlockRadioButton);
+    if (ImGui::RadioButton("Стена (оба блока)", form.WallRadioButton)) form.CheckRadio(form.WallRadioButton);
     if (ImGui::RadioButton("Анимация ходьбы", form.MoveAnimRadioButton)) form.CheckRadio(form.MoveAnimRadioButton);
     ImGui::Indent(18);
     Combo(form, form.MoveAnimComboBox, "##moveanim", Avail());
@@ -358,6 +376,9 @@ void TPanelView::DrawBrush() {
     Combo(form, form.ShootAnimComboBox, "##hittype", Avail());
     ImGui::Unindent(18);
     ImGui::Unindent(4);
+    ImGui::Spacing();
+    Label("Инструмент:");
+    Combo(form, form.ToolComboBox, "##tool", Avail());
 }
 
 void TPanelView::DrawCritter() {
@@ -542,6 +563,61 @@ void TPanelView::DrawFileDialog(TFileDialog& dialog, const char* id) {
     ImGui::EndPopup();
 }
 
+// "Новая": the pattern of the new location.
+void TPanelView::DrawNewDialog() {
+    TControlForm& form = Game.ControlForm;
+    const char* title = "Новая локация";
+    if (form.NewDialogShown && !ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x / 2, io.DisplaySize.y / 3), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(io.DisplaySize.x - 12, 0));
+    if (!ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove)) return;
+    Label("Паттерн:");
+    Combo(form, form.NewPatternComboBox, "##newpattern", Avail());
+    float half = HalfWidth();
+    if (ImGui::Button("Создать", ImVec2(half, 0))) {
+        form.NewDialogShown = false;
+        AskThen([&form] { form.NewMapAccept(); });
+    }
+    ImGui::SameLine();
+    if (ImGui::Button("Отмена", ImVec2(half, 0)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape)))
+        form.NewDialogShown = false;
+    if (!form.NewDialogShown) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+}
+
+void TPanelView::AskThen(std::function<void()> action) {
+    if (Game.ControlForm.DiscardQuestion().empty()) {
+        Act(action);
+        return;
+    }
+    Pending = std::move(action);
+}
+
+// Unsaved edits would be lost: the author says whether to go on.
+void TPanelView::DrawDiscardQuestion() {
+    const char* title = "Несохранённые изменения";
+    if (Pending && !ImGui::IsPopupOpen(title)) ImGui::OpenPopup(title);
+    ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x / 2, io.DisplaySize.y / 2), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSize(ImVec2(io.DisplaySize.x - 12, 0));
+    if (!ImGui::BeginPopupModal(title, nullptr, ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoMove)) return;
+    ImGui::PushTextWrapPos(0);
+    ImGui::TextUnformatted(Game.ControlForm.DiscardQuestion().c_str());
+    ImGui::PopTextWrapPos();
+    float w = HalfWidth();
+    bool yes = ImGui::Button("Да", ImVec2(w, 0));
+    ImGui::SameLine();
+    bool no = ImGui::Button("Нет", ImVec2(w, 0));
+    if (yes || no || !Pending) {
+        std::function<void()> action = std::move(Pending);
+        Pending = nullptr;
+        ImGui::CloseCurrentPopup();
+        if (yes && action) Act(action);
+    }
+    ImGui::EndPopup();
+}
+
 void TPanelView::Keys() {
     TControlForm& form = Game.ControlForm;
     ImGuiIO& io = ImGui::GetIO();
@@ -549,6 +625,13 @@ void TPanelView::Keys() {
     if (!ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows)) return;
     if (io.KeyCtrl && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Z), false)) Act([&] { form.Undo(); });
     if (io.KeyCtrl && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Y), false)) Act([&] { form.Redo(); });
+    if (io.KeyCtrl && ImGui::IsKeyPressed(SDL_SCANCODE_N, false)) Act([&] { form.NewMenuClick(); });
+    if (io.KeyCtrl && ImGui::IsKeyPressed(SDL_SCANCODE_P, false)) {
+        TViewState& v = Game.View;
+        Act([&] { form.Host.Playing() ? form.StopPlay() : form.PlayFromHere(v.HoverTileX, v.HoverTileY); });
+    }
+    if (io.KeyCtrl && ImGui::IsKeyPressed(SDL_SCANCODE_R, false) && !form.Host.LocationFile().empty())
+        AskThen([&form] { form.RestartLocation(); });
     // Delete belongs to the two lists: pressed in a field, box or button of the panel it deletes nothing.
     if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Delete), false)) {
         if (form.ActivePage == PageCritter && CritterListFocused) Act([&] { form.CritterListBoxKeyDown(VK_DELETE); });

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 class TMainForm;
@@ -29,6 +30,10 @@ private:
     void DrawObjects();
     void DrawHoverTile();
     void DrawFileDialog(TFileDialog& dialog, const char* id);
+    void DrawNewDialog();
+    void DrawDiscardQuestion();
+    // Runs `action`, after asking when it would lose unsaved edits.
+    void AskThen(std::function<void()> action);
     void Keys();
     // Runs a handler at the error boundary: a failure is reported, the panel goes on.
     template <class F>
@@ -37,6 +42,7 @@ private:
     TMainForm& Game;
     std::string MapScriptBefore;  // the map-script field when it was entered
     bool ConfirmOpen = false;
+    std::function<void()> Pending;  // waits for the answer to the discard question
     // The list entries last scrolled into view.
     int ShownCritter = -2, ShownObject = -2;
     // Which list had the keyboard in the frame drawn last: only a list takes Delete.

@@ -153,6 +153,12 @@ bool TPanelWindow::Shortcut(const SDL_Event& event) {
         Impl->Game.Guard([&] { form.Redo(); });
         return true;
     }
+    // A test play from the tile under the pointer, and back.
+    if (event.key.keysym.scancode == SDL_SCANCODE_P) {
+        const TViewState& v = Impl->Game.View;
+        Impl->Game.Guard([&] { form.Host.Playing() ? form.StopPlay() : form.PlayFromHere(v.HoverTileX, v.HoverTileY); });
+        return true;
+    }
     return false;
 }
 
