@@ -293,6 +293,15 @@
     reportFrames: (frames, meanMs, worstMs) => {
       stats.frames += frames; stats.meanMs = meanMs; stats.worstMs = worstMs;
     },
+    // The player left the game (Выход): say so where the picture was.
+    ended: (exitCode) => {
+      running = false;
+      const cover = $("start");
+      cover.textContent = exitCode === 0 ? "Игра окончена. Обновите страницу, чтобы сыграть снова."
+                                         : "Игра остановилась (код " + exitCode + "); подробности в консоли браузера.";
+      cover.style.cursor = "default";
+      cover.hidden = false;
+    },
     // The headless run has ended: hand its dump and picture to whoever drives the page.
     finished: (exitCode) => {
       const read = (p, text) => { try { return FS.readFile(p, text ? { encoding: "utf8" } : {}); } catch (e) { return null; } };
