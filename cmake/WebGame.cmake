@@ -3,11 +3,13 @@
 add_executable(rustwake ${CMAKE_SOURCE_DIR}/src/platform/web/WebMain.cpp)
 target_link_libraries(rustwake PRIVATE rw_platform)
 set(RW_WEB_PAGE ${CMAKE_SOURCE_DIR}/dist/web)
+# SDL's audio resumes the page's audio context after the first gesture and calls back through dynCall. The
+# names begin with '$', which the build tool would take for its own, so they travel in a file.
+file(WRITE ${CMAKE_BINARY_DIR}/web-library-funcs.json "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
 target_link_options(rustwake PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   -sFORCE_FILESYSTEM=1 -lidbfs.js -sEXIT_RUNTIME=0 -sENVIRONMENT=web
-  # SDL's audio resumes the page's audio context after the first gesture and calls back through dynCall.
-  "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']"
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web-library-funcs.json
   # The page starts main itself once the player clicks, and reads the game's state and files.
   "-sEXPORTED_RUNTIME_METHODS=['FS','callMain','UTF8ToString']")
 set_target_properties(rustwake PROPERTIES SUFFIX ".js")

@@ -32,3 +32,8 @@ set_target_properties(PkgConfig::IMGUI PROPERTIES INTERFACE_INCLUDE_DIRECTORIES 
 # Errors travel as exceptions through the game; the browser build catches them as the native one does.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
+
+# stb's PNG writer is a header of its own (libstb-dev), the same for any target; copied alone, so no other
+# host header can reach the wasm build.
+file(COPY /usr/include/stb/stb_image_write.h DESTINATION ${CMAKE_BINARY_DIR}/web-include/stb)
+include_directories(SYSTEM ${CMAKE_BINARY_DIR}/web-include)

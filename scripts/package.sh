@@ -49,7 +49,7 @@ case "$target" in
     mkdir -p "$stage/fonts"
     cp "$fonts"/{tahoma,tahomabd,small_fonts,ms_sans_serif}.ttf "$stage/fonts/"
     (cd "$stage" && python3 /usr/share/emscripten/tools/file_packager.py rustwake.data --no-node \
-       --preload "$data/data@/game/data" "fonts@/usr/share/wine/fonts" --js-output=rustwake-data.js >/dev/null)
+       --preload "$data/data@/game/data" "fonts@/usr/share/wine/fonts" --js-output=rustwake-data.js >/dev/null 2>&1)
     gzip -9 -n -c "$stage/rustwake.data" >"$out/rustwake.data.gz"
     cp "$stage/rustwake-data.js" "$out/"
     cp "$build/rustwake.js" "$build/rustwake.wasm" "$ROOT/dist/web/index.html" "$ROOT/dist/web/page.js" "$out/"
