@@ -174,7 +174,7 @@ bool TPanelWindow::Create(SDL_Window* mainWindow, bool inMainWindow) {
     Impl->Context = ImGui::CreateContext();
     ImGui::SetCurrentContext(previous);
     TContextScope scope(Impl->Context);
-    TPanelView::SetUpContext();
+    TPanelView::SetUpContext(Impl->Game.Fonts);
     ImGui_ImplSDL2_InitForSDLRenderer(Impl->Window);
     ImGui_ImplSDLRenderer_Init(Impl->Renderer);
     return true;
@@ -275,7 +275,7 @@ bool WritePanelScreenshot(TMainForm& game, const std::string& path, std::string&
         ImGuiContext* previous = ImGui::GetCurrentContext();
         ImGuiContext* context = ImGui::CreateContext();
         ImGui::SetCurrentContext(context);
-        TPanelView::SetUpContext();
+        TPanelView::SetUpContext(game.Fonts);
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(float(PanelWidth), float(PanelHeight));
         io.DeltaTime = 1.0f / 60;
