@@ -93,7 +93,8 @@ case "$target" in
     case "$DATA_DIR" in *@*) echo "package.sh: the data folder's path may not contain '@'" >&2; exit 2 ;; esac
     bash scripts/cross-setup.sh web >/dev/null
     cmake --preset web >/dev/null
-    cmake --build --preset web -j "${RW_JOBS:-2}" >/dev/null
+    # The build's progress lines left out; its errors shown.
+    cmake --build --preset web -j "${RW_JOBS:-2}" | { grep -v '^\[' || true; }
     mkdir -p "$OUT"
     stage=$(mktemp -d)
     trap 'rm -rf "$stage"' EXIT

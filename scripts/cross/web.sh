@@ -38,42 +38,32 @@ common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" -DC
 
 step() { echo "-- $1" >&2; }
 
-if [ ! -f "$WORK/.freetype" ]; then
-  step "FreeType for wasm"
-  emcmake cmake -S "$SRC/freetype-2.12.1+dfsg-5+deb12u4" -B "$WORK/freetype" "${common[@]}" \
-    -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
-    -DFT_DISABLE_BROTLI=ON >"$WORK/freetype.log" 2>&1
-  cmake --build "$WORK/freetype" -j "$JOBS" >>"$WORK/freetype.log" 2>&1
-  cmake --install "$WORK/freetype" >>"$WORK/freetype.log" 2>&1
-  touch "$WORK/.freetype"
-fi
+# One library configured, built and installed by its own CMake, once. SDL2's configure checks link through
+# emcc, seconds each; the marker keeps the whole result.
+cmake_library() {  # name source-folder cmake-options...
+  local name=$1 source=$2
+  shift 2
+  [ -f "$WORK/.$name" ] && return 0
+  step "$name for wasm"
+  emcmake cmake -S "$source" -B "$WORK/$name" "${common[@]}" "$@" >"$WORK/$name.log" 2>&1
+  cmake --build "$WORK/$name" -j "$JOBS" >>"$WORK/$name.log" 2>&1
+  cmake --install "$WORK/$name" >>"$WORK/$name.log" 2>&1
+  touch "$WORK/.$name"
+}
 
-if [ ! -f "$WORK/.sdl2" ]; then
-  step "SDL2 for wasm"
-  # The configure checks link through emcc, seconds each; the build folder keeps their results, so an
-  # interrupted run starts again without them.
-  emcmake cmake -S "$SRC/libsdl2-2.26.5+dfsg-1" -B "$WORK/sdl2" "${common[@]}" \
-    -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF \
-    -DSDL2_DISABLE_SDL2MAIN=ON >"$WORK/sdl2.log" 2>&1
-  cmake --build "$WORK/sdl2" -j "$JOBS" >>"$WORK/sdl2.log" 2>&1
-  cmake --install "$WORK/sdl2" >>"$WORK/sdl2.log" 2>&1
-  touch "$WORK/.sdl2"
-fi
-
-if [ ! -f "$WORK/.mixer" ]; then
-  step "SDL2_mixer for wasm"
-  emcmake cmake -S "$SRC/libsdl2-mixer-2.6.2+dfsg-2" -B "$WORK/mixer" "${common[@]}" \
-    -DSDL2_DIR="$PREFIX/lib/cmake/SDL2" -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
-    -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
-    -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_MP3=ON \
-    -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF -DSDL2MIXER_WAVE=ON >"$WORK/mixer.log" 2>&1
-  cmake --build "$WORK/mixer" -j "$JOBS" >>"$WORK/mixer.log" 2>&1
-  cmake --install "$WORK/mixer" >>"$WORK/mixer.log" 2>&1
-  touch "$WORK/.mixer"
-fi
+cmake_library freetype "$SRC/freetype-2.12.1+dfsg-5+deb12u4" \
+  -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+cmake_library sdl2 "$SRC/libsdl2-2.26.5+dfsg-1" \
+  -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF -DSDL2_DISABLE_SDL2MAIN=ON
+# WAV, and MP3 through the bundled dr_mp3; nothing else the game does not play.
+cmake_library mixer "$SRC/libsdl2-mixer-2.6.2+dfsg-2" \
+  -DSDL2_DIR="$PREFIX/lib/cmake/SDL2" -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_DEPS_SHARED=OFF \
+  -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF \
+  -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON \
+  -DSDL2MIXER_MP3_MPG123=OFF -DSDL2MIXER_WAVE=ON
 
 if [ ! -f "$WORK/.imgui" ]; then
-  step "Dear ImGui for wasm"
+  step "imgui for wasm"
   IM="$SRC/imgui-1.86+ds-1"
   mkdir -p "$WORK/imgui" "$PREFIX/include/imgui"
   objs=()

@@ -134,6 +134,7 @@ bool ToStrip(SDL_Event& e, bool& keyboard, bool& pointerOver) {
 bool TPanelWindow::Create(SDL_Window* mainWindow, bool inMainWindow) {
 #ifdef RW_HAVE_IMGUI
     Impl->Main = mainWindow;
+    SDL_Window* window = mainWindow;
     if (inMainWindow) {
         Impl->InMain = true;
         Impl->Renderer = SDL_GetRenderer(mainWindow);
@@ -144,38 +145,30 @@ bool TPanelWindow::Create(SDL_Window* mainWindow, bool inMainWindow) {
             Error = SDL_GetError();
             return false;
         }
-        Impl->Id = SDL_GetWindowID(mainWindow);
-        ImGuiContext* previous = ImGui::GetCurrentContext();
-        Impl->Context = ImGui::CreateContext();
-        ImGui::SetCurrentContext(previous);
-        TContextScope scope(Impl->Context);
-        TPanelView::SetUpContext();
-        ImGui_ImplSDL2_InitForSDLRenderer(mainWindow);
-        ImGui_ImplSDLRenderer_Init(Impl->Renderer);
-        return true;
+    } else {
+        Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY;
+        window = Impl->Window = SDL_CreateWindow(PanelCaption, PanelLeft, PanelTop, PanelWidth, PanelHeight, flags);
+        if (!Impl->Window) {
+            Error = SDL_GetError();
+            return false;
+        }
+        // No vsync: the game window's present already paces the loop.
+        Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_ACCELERATED);
+        if (!Impl->Renderer) Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_SOFTWARE);
+        if (!Impl->Renderer) {
+            Error = SDL_GetError();
+            SDL_DestroyWindow(Impl->Window);
+            Impl->Window = nullptr;
+            return false;
+        }
     }
-    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_UTILITY;
-    Impl->Window = SDL_CreateWindow(PanelCaption, PanelLeft, PanelTop, PanelWidth, PanelHeight, flags);
-    if (!Impl->Window) {
-        Error = SDL_GetError();
-        return false;
-    }
-    // No vsync: the game window's present already paces the loop.
-    Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_ACCELERATED);
-    if (!Impl->Renderer) Impl->Renderer = SDL_CreateRenderer(Impl->Window, -1, SDL_RENDERER_SOFTWARE);
-    if (!Impl->Renderer) {
-        Error = SDL_GetError();
-        SDL_DestroyWindow(Impl->Window);
-        Impl->Window = nullptr;
-        return false;
-    }
-    Impl->Id = SDL_GetWindowID(Impl->Window);
+    Impl->Id = SDL_GetWindowID(window);
     ImGuiContext* previous = ImGui::GetCurrentContext();
     Impl->Context = ImGui::CreateContext();
     ImGui::SetCurrentContext(previous);
     TContextScope scope(Impl->Context);
     TPanelView::SetUpContext(Impl->Game.Fonts);
-    ImGui_ImplSDL2_InitForSDLRenderer(Impl->Window);
+    ImGui_ImplSDL2_InitForSDLRenderer(window);
     ImGui_ImplSDLRenderer_Init(Impl->Renderer);
     return true;
 #else
