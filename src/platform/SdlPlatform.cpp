@@ -552,6 +552,25 @@ bool OpenWindow(TSdlSession& session, TMainForm& game) {
 
 }  // namespace
 
+void ShowStartupError(const std::string& text) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rustwake", text.c_str(), nullptr);
+    SDL_Quit();
+}
+
+bool AskStartupQuestion(const std::string& text) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+    };
+    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, nullptr, "Rustwake", text.c_str(), 2, buttons, nullptr};
+    int pressed = 0;
+    const bool yes = SDL_ShowMessageBox(&box, &pressed) == 0 && pressed == 1;
+    SDL_Quit();
+    return yes;
+}
+
 // Declared first, so that SDL is given back after everything that draws or plays through it.
 struct TWindowedRun::TImpl {
     TSdlSession Session;

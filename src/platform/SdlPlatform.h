@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/Options.h"
 
@@ -38,3 +39,10 @@ private:
     struct TImpl;
     std::unique_ptr<TImpl> Impl;
 };
+
+// A message box for an error before the game has a window (no data to start on); says nothing where
+// no display is there to show it.
+void ShowStartupError(const std::string& text);
+
+// A yes/no question before the game has a window; no when it cannot be shown.
+bool AskStartupQuestion(const std::string& text);
