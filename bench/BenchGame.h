@@ -20,10 +20,11 @@ struct TBenchGame {
     std::unique_ptr<TMainForm> Game;
     bool Ready = false;  // the game started: the demo data is there
 
-    TBenchGame() {
+    // A debug game, or with debug false the menu a player starts from.
+    explicit TBenchGame(bool debug = true) {
         TGameOptions o;
         o.DataDir = DemoDir();
-        o.GameParams = {"debug"};
+        if (debug) o.GameParams = {"debug"};
         o.Seed = 1;
         o.Headless = true;
         Platform.VirtualClock.Set(100000);

@@ -20,8 +20,7 @@ struct TCrowdedJunkyard : TBenchGame {
         const char* skins[] = {"raider", "nomad", "metal"};
         for (int i = g.World.CritterCount(); i < 40; ++i) {
             auto c = std::make_shared<tCritter>(g.Context, i);
-            g.World.Critters.push_back(c);
-            g.ControlForm.CritterListBox.Items.push_back("NPC");
+            g.World.AppendCritter(c, "NPC");
             c->SetSkin(skins[i % 3]);
             c->SetAnimation(csIdle);
             c->SetPosition(40 + (i * 7) % 38, 5 + (i * 11) % 55);
@@ -29,8 +28,7 @@ struct TCrowdedJunkyard : TBenchGame {
         const char* images[] = {"barrel", "crate", "fire_barrel", "smoke", "lamp_post", "tyres"};
         for (int i = g.World.ObjectCount(); i < 60; ++i) {
             auto o2 = std::make_shared<tObj>(g.Context, i);
-            g.World.Objects.push_back(o2);
-            g.ControlForm.ObjectListBox.Items.push_back("obj");
+            g.World.AppendObject(o2, "obj");
             o2->X = 40 + (i * 13) % 39;
             o2->Y = 3 + (i * 17) % 57;
             o2->SetImage(images[i % 6]);

@@ -135,6 +135,47 @@ void DrawAlphaUnscaled(benchmark::State& state) {
 }
 BENCHMARK(DrawAlphaUnscaled);
 
+// Fills of the whole frame and of a panel-sized rectangle, against the
+// library's fill of the same rectangle and a copy of the whole frame.
+const SDL_Rect FillRects[] = {{0, 0, TSurface::ScreenWidth, TSurface::ScreenHeight}, {210, 200, 380, 190}};
+
+void FillFrame(benchmark::State& state) {
+    TFontEngine fonts;
+    TSurface surface(fonts);
+    const SDL_Rect r = FillRects[state.range(0)];
+    TColor c = 0;
+    for (auto _ : state) {
+        if (r.w == TSurface::ScreenWidth && r.h == TSurface::ScreenHeight)
+            surface.Fill(++c);
+        else
+            surface.FillRect({r.x, r.y, r.x + r.w, r.y + r.h}, ++c);
+        benchmark::DoNotOptimize(surface.Pixels().Data().data());
+    }
+}
+BENCHMARK(FillFrame)->ArgName("panel")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void SdlFillRect(benchmark::State& state) {
+    SDL_Surface* screen = SDL_CreateRGBSurfaceWithFormat(0, TSurface::ScreenWidth, TSurface::ScreenHeight, 32,
+                                                         SDL_PIXELFORMAT_XBGR8888);
+    const SDL_Rect r = FillRects[state.range(0)];
+    Uint32 c = 0;
+    for (auto _ : state) {
+        SDL_FillRect(screen, &r, ++c);
+        benchmark::DoNotOptimize(screen->pixels);
+    }
+    SDL_FreeSurface(screen);
+}
+BENCHMARK(SdlFillRect)->ArgName("panel")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void MemcpyFrame(benchmark::State& state) {
+    std::vector<TColor> from(size_t(TSurface::ScreenWidth) * TSurface::ScreenHeight, 7), to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size() * sizeof(TColor));
+        benchmark::DoNotOptimize(to.data());
+    }
+}
+BENCHMARK(MemcpyFrame)->Unit(benchmark::kMicrosecond);
+
 // One game frame: the background pieces, the sprites with some shadows and effects, and the text of the
 // console and the overlay.
 void WholeFrame(benchmark::State& state) {

@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -18,33 +20,78 @@
 
 namespace {
 
+enum class TShape {
+    Open,
+    Walls,             // long walls with one gap each across the grid
+    Maze,              // a closed maze of corridors in the top rows
+    DestEnclosed,      // a ring of walk blocks round the destination
+    WalkerEnclosed,    // a ring of walk blocks round the walker
+    Serpentine,        // a corridor far longer than any walk
+    Wall,              // a short wall between walker and destination
+};
+
 struct TPathCase {
     const char* Name;
     int StartX, StartY, DestX, DestY;
-    bool Enclosed;  // a ring of walk blocks round the destination
-    bool Walls;     // long walls with one gap each across the grid
+    TShape Shape;
 };
 
-// The longest walks the open grid has (119 steps), a zigzag round two walls,
-// and a destination that no path reaches: the literal search then runs all
-// its waves.
+// The longest walks the open grid has (119 steps), zigzags, destinations no
+// path reaches (the literal search then runs all its waves) and the short
+// walks most orders are.
 const TPathCase Cases[] = {
-    {"open corner to corner", 0, 0, 79, 119, false, false}, {"open corner to corner back", 79, 119, 0, 0, false, false},
-    {"open top to bottom", 40, 0, 40, 119, false, false},   {"open bottom to top", 40, 119, 40, 0, false, false},
-    {"walls with gaps", 2, 2, 77, 117, false, true},        {"destination enclosed", 0, 0, 40, 60, true, false},
+    {"open corner to corner", 0, 0, 79, 119, TShape::Open},
+    {"open corner to corner back", 79, 119, 0, 0, TShape::Open},
+    {"open top to bottom", 40, 0, 40, 119, TShape::Open},
+    {"open bottom to top", 40, 119, 40, 0, TShape::Open},
+    {"walls with gaps", 2, 2, 77, 117, TShape::Walls},
+    {"destination enclosed", 0, 0, 40, 60, TShape::DestEnclosed},
+    {"maze", 0, 0, 79, 0, TShape::Maze},
+    {"walker enclosed", 40, 60, 0, 0, TShape::WalkerEnclosed},
+    {"over 255 steps", 0, 0, 79, 119, TShape::Serpentine},
+    {"3 tiles straight", 10, 10, 13, 10, TShape::Open},
+    {"3 tiles round a wall", 10, 10, 13, 10, TShape::Wall},
 };
+
+void Ring(TGrid& grid, int cx, int cy) {
+    for (int x = cx - 1; x <= cx + 1; ++x)
+        for (int y = cy - 1; y <= cy + 1; ++y)
+            if (x != cx || y != cy) grid.At(x, y).WalkBlock = 1;
+}
 
 TGrid GridOf(const TPathCase& c) {
     TGrid grid;
+    switch (c.Shape) {
+        case TShape::Open:
+            break;
+        case TShape::Walls:
+            for (int row = 40; row < MapRows; row += 40)
+                for (int x = 0; x < MapCols; ++x)
+                    if (x != (row / 40 % 2 == 0 ? 2 : 77)) grid.At(x, row).WalkBlock = 1;
+            break;
+        case TShape::Maze:
+            // Walls down every eighth column, open at alternate ends, under a wall along row 20.
+            for (int x = 0; x < MapCols; ++x) grid.At(x, 20).WalkBlock = 1;
+            for (int x = 7; x < MapCols; x += 8)
+                for (int y = 0; y < 20; ++y)
+                    if (y != (x / 8 % 2 == 0 ? 19 : 0)) grid.At(x, y).WalkBlock = 1;
+            break;
+        case TShape::DestEnclosed:
+            Ring(grid, c.DestX, c.DestY);
+            break;
+        case TShape::WalkerEnclosed:
+            Ring(grid, c.StartX, c.StartY);
+            break;
+        case TShape::Serpentine:
+            for (int x = 1; x < MapCols; x += 2)
+                for (int y = 0; y < MapRows; ++y)
+                    if (y != ((x / 2) % 2 == 0 ? MapRows - 1 : 0)) grid.At(x, y).WalkBlock = 1;
+            break;
+        case TShape::Wall:
+            for (int y = c.StartY - 3; y <= c.StartY + 3; ++y) grid.At(c.StartX + 2, y).WalkBlock = 1;
+            break;
+    }
     grid.At(c.StartX, c.StartY).WalkBlock = 1;  // the walker stands there
-    if (c.Enclosed)
-        for (int x = c.DestX - 1; x <= c.DestX + 1; ++x)
-            for (int y = c.DestY - 1; y <= c.DestY + 1; ++y)
-                if (x != c.DestX || y != c.DestY) grid.At(x, y).WalkBlock = 1;
-    if (c.Walls)
-        for (int row = 40; row < MapRows; row += 40)
-            for (int x = 0; x < MapCols; ++x)
-                if (x != (row / 40 % 2 == 0 ? 2 : 77)) grid.At(x, row).WalkBlock = 1;
     return grid;
 }
 
@@ -74,6 +121,53 @@ void BM_WaveSearchLiteral(benchmark::State& state) {
 }
 BENCHMARK(BM_FindPath)->DenseRange(0, std::size(Cases) - 1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WaveSearchLiteral)->DenseRange(0, std::size(Cases) - 1)->Unit(benchmark::kMicrosecond);
+
+// 200 critters on a location with scattered blocks each sent 4 to 12 tiles
+// away in the same frame, as a crowd answering one order.
+struct TCrowdOrder {
+    TGrid Grid;
+    std::vector<std::array<int, 4>> Walks;  // start x, y, destination x, y
+    TCrowdOrder() {
+        uint32_t seed = 12345;
+        auto next = [&](uint32_t n) {
+            seed = seed * 1103515245u + 12345u;
+            return (seed >> 16) % n;
+        };
+        for (auto& cell : Grid.Raw()) cell.WalkBlock = next(100) < 12 ? 1 : 0;
+        while (Walks.size() < 200) {
+            const int sx = int(next(MapCols)), sy = int(next(MapRows));
+            const int dx = std::clamp(sx + int(next(25)) - 12, 0, MapCols - 1);
+            const int dy = std::clamp(sy + int(next(25)) - 12, 0, MapRows - 1);
+            if (Grid.At(sx, sy).WalkBlock != 0 || Grid.At(dx, dy).WalkBlock != 0 || (sx == dx && sy == dy)) continue;
+            Grid.At(sx, sy).WalkBlock = 1;
+            Walks.push_back({sx, sy, dx, dy});
+        }
+    }
+};
+
+template <bool Literal>
+void CrowdOrderBench(benchmark::State& state) {
+    const TCrowdOrder crowd;
+    for (const auto& w : crowd.Walks)
+        if (SearchPath(crowd.Grid, w[0], w[1], w[2], w[3]) != OraclePath(crowd.Grid, w[0], w[1], w[2], w[3])) {
+            state.SkipWithError("the fast search and the wave search disagree");
+            return;
+        }
+    for (auto _ : state)
+        for (const auto& w : crowd.Walks) {
+            TTilePath path = Literal ? OraclePath(crowd.Grid, w[0], w[1], w[2], w[3])
+                                     : SearchPath(crowd.Grid, w[0], w[1], w[2], w[3]);
+            benchmark::DoNotOptimize(path.data());
+        }
+}
+void BM_FindPath200Critters(benchmark::State& state) {
+    CrowdOrderBench<false>(state);
+}
+void BM_WaveSearchLiteral200Critters(benchmark::State& state) {
+    CrowdOrderBench<true>(state);
+}
+BENCHMARK(BM_FindPath200Critters)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_WaveSearchLiteral200Critters)->Unit(benchmark::kMicrosecond);
 
 double ResidentKb() {
     long pages = 0, resident = 0;
@@ -116,7 +210,7 @@ void BM_BattleSoak(benchmark::State& state) {
         const int perSide = 25;
         for (int i = 0; i < 2 * perSide; ++i) {
             auto c = std::make_shared<tCritter>(game->Context, world.CritterCount());
-            world.Critters.push_back(c);
+            world.AppendCritter(c);
             const bool west = i < perSide;
             c->SetSkin(west ? "raider" : "nomad");
             c->SetAnimation(csIdle);

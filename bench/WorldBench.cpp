@@ -75,6 +75,22 @@ void BM_LoadCrowdedLocation(benchmark::State& state) {
     state.counters["objects"] = b.Game->World.ObjectCount();
 }
 
+// The crowded location as a player meets it: a new game from the menu.
+void BM_NewGameCrowdedLocation(benchmark::State& state) {
+    const std::string file = CrowdedLocationFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        TBenchGame b(false);
+        if (!b.Ready) return state.SkipWithError("demo data missing");
+        state.ResumeTiming();
+        b.Game->NewGame(file);
+        state.PauseTiming();
+        state.counters["critters"] = b.Game->World.CritterCount();
+        b.Game.reset();
+        state.ResumeTiming();
+    }
+}
+
 void CrowdedFrame(benchmark::State& state, int page) {
     TBenchGame b;
     if (!b.Ready) return state.SkipWithError("demo data missing");
@@ -123,6 +139,7 @@ void BM_WrapQuestion2047(benchmark::State& state) { Wrap(state, TFontSpec{"Tahom
 BENCHMARK(BM_LoadMapDemoAgain)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadMapDemoChange)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCrowdedLocation)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_NewGameCrowdedLocation)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_CrowdedFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrowdedFrameWithOverlay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrowdedDrawListRebuild)->Unit(benchmark::kMillisecond);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "base/FileSystem.h"
+#include "script/Commands.h"
 #include "script/Script.h"
 
 namespace {
@@ -23,24 +24,8 @@ public:
     int32_t Random(int32_t n) override { return int32_t(++Draws % uint32_t(n)); }
     bool RunWorldCommand(TScript& self, TWorldCommand command) override {
         using W = TWorldCommand;
-        int pops = 0;
-        bool pushes = false;
         switch (command) {
-            case W::ENDDIALOG: break;
             case W::SHOWCREDITS: return true;
-            case W::STOPFIRE: case W::STOP: case W::ADDCONSOLE: case W::STARTDIALOG: case W::QUESTION:
-            case W::PLAYSOUND: case W::MAKEDEAD: pops = 1; break;
-            case W::SETHP: case W::SETAMMO: case W::SETSCROLL: case W::SETDIR: case W::SETVICTIM: case W::SETVIS:
-            case W::CHANGEHEAD: pops = 2; break;
-            case W::GOTOXY: case W::MOVETO: case W::FIRE: case W::DISABLE: pops = 3; break;
-            case W::GETHP: case W::GETAMMO: case W::GETDIR: case W::GETVICTIM: case W::GETVIS:
-                pops = 1;
-                pushes = true;
-                break;
-            case W::GETX: case W::GETY:
-                pops = 2;
-                pushes = true;
-                break;
             case W::ANSWER:
                 AnswerNode = self.PopText();
                 self.PopText();
@@ -53,9 +38,11 @@ public:
                 Scripts->Destroy(Map);
                 Map = Scripts->Create(ScriptPath, -1, OwnerMap);
                 return false;
+            default: break;
         }
-        for (int i = 0; i < pops; ++i) self.PopInt();
-        if (pushes) self.PushInt(int32_t(Draws));
+        const TScriptCommand& row = WorldCommandRow(command);
+        for (int i = 0; i < row.Takes; ++i) self.PopInt();
+        for (int i = 0; i < row.Leaves; ++i) self.PushInt(int32_t(Draws));
         return false;
     }
 

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libimgui-dev libfreetype-dev libstb-dev
   fonts-wine lame
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev lua5.4 liblua5.4-dev
   clang libclang-rt-14-dev ccache
   xvfb imagemagick python3
   dpkg-dev debhelper file man-db desktop-file-utils appstream lintian

@@ -23,7 +23,8 @@ TInputEvent Event(TInputEvent::TKind kind) {
 }
 
 // One output asked for on the command line; a failure is said on stderr and makes the exit code 2.
-void Output(int& code, const std::string& what, const std::string& path, const std::function<bool(std::string&)>& write) {
+void Output(int& code, const std::string& what, const std::string& path,
+            const std::function<bool(std::string&)>& write) {
     if (path.empty()) return;
     std::string why;
     if (write(why)) return;
@@ -117,7 +118,9 @@ int TFrameDriver::Finish() {
     return code;
 }
 
-void TFrameDriver::Record(const TInputEvent& event) { Recorder.Line(FrameNumber, InputLine(event)); }
+void TFrameDriver::Record(const TInputEvent& event) {
+    Recorder.Line(FrameNumber, InputLine(event));
+}
 
 void TFrameDriver::KeyEvent(int vk, bool down) {
     if (GameRef.Closed || vk < 1 || vk > 255) return;
@@ -182,15 +185,29 @@ void TFrameDriver::PanelLine(const std::string& args) {
 
 void TFrameDriver::Deliver(const TInputEvent& e) {
     switch (e.Kind) {
-        case TInputEvent::Move: PointerMove(e.X, e.Y); break;
+        case TInputEvent::Move:
+            PointerMove(e.X, e.Y);
+            break;
         case TInputEvent::Down:
-        case TInputEvent::Up: Button(e.Button, e.Kind == TInputEvent::Down); break;
+        case TInputEvent::Up:
+            Button(e.Button, e.Kind == TInputEvent::Down);
+            break;
         case TInputEvent::KeyDown:
-        case TInputEvent::KeyUp: KeyEvent(e.Key, e.Kind == TInputEvent::KeyDown); break;
-        case TInputEvent::Panel: PanelLine(e.PanelArgs); break;
-        case TInputEvent::Leave: Leave(); break;
-        case TInputEvent::Close: RequestClose(); break;
+        case TInputEvent::KeyUp:
+            KeyEvent(e.Key, e.Kind == TInputEvent::KeyDown);
+            break;
+        case TInputEvent::Panel:
+            PanelLine(e.PanelArgs);
+            break;
+        case TInputEvent::Leave:
+            Leave();
+            break;
+        case TInputEvent::Close:
+            RequestClose();
+            break;
     }
 }
 
-void TFrameDriver::Note(const std::string& text) { Recorder.Note("frame " + std::to_string(FrameNumber) + ": " + text); }
+void TFrameDriver::Note(const std::string& text) {
+    Recorder.Note("frame " + std::to_string(FrameNumber) + ": " + text);
+}

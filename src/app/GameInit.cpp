@@ -33,8 +33,8 @@ void TMainForm::GameInit() {
     LoadGameImages();
 
     if (DebugMode && FirstLoad) {
-        World.Critters.clear();
-        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
+        World.Reset();
+        World.AppendCritter(std::make_shared<tCritter>(Context, 0), "Игрок");
         tCritter& player = *World.Critters[0];
         player.SetDirection(5);
         player.SetSkin("metal");
@@ -46,12 +46,10 @@ void TMainForm::GameInit() {
         player.DmgMin = 3;
         player.DmgMax = 6;
         player.Accuracy = 90;
-        World.CritterLabels.Clear();
-        World.CritterLabels.Items.push_back("Игрок");
         World.CritterLabels.ItemIndex = 0;
         ControlForm.CritterListBoxClick();
         World.DrawList = std::make_unique<tObjHandler>(Context);
-        World.DrawList->Rebuild();
+        World.RedrawOrder();
     }
 
     FirstLoad = false;

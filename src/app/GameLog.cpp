@@ -22,12 +22,28 @@ bool TGameLog::Open(const fs::path& file) {
     return Out.is_open();
 }
 
-void TGameLog::Write(const std::string& line) {
+void TGameLog::Write(const std::string& line, TLogLevel level) {
     if (!Out.is_open()) return;
     std::time_t t = std::time(nullptr);
     const std::tm tm = LocalTime(t);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%H:%M:%S ", &tm);
-    // Flushed at once: the line that matters is the one before a crash.
-    Out << stamp << line << '\n' << std::flush;
+    Pending += stamp;
+    Pending += line;
+    Pending += '\n';
+    if (level == TLogLevel::Error)
+        Flush();
+    else
+        FlushIfDue();
+}
+
+void TGameLog::Flush() {
+    LastFlush = std::chrono::steady_clock::now();
+    if (Pending.empty() || !Out.is_open()) return;
+    Out << Pending << std::flush;
+    Pending.clear();
+}
+
+void TGameLog::FlushIfDue() {
+    if (!Pending.empty() && std::chrono::steady_clock::now() - LastFlush >= FlushInterval) Flush();
 }

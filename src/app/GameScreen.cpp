@@ -135,7 +135,8 @@ void TMainForm::DebugKeys() {
 // another location; the rest of the pass then belongs to a world that is gone.
 void TMainForm::UpdateCritters() {
     const uint64_t generation = World.Generation;
-    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i) World.Critters[size_t(i)]->Update();
+    for (int i = 0; i < World.CritterCount() && World.Generation == generation; ++i)
+        World.Critters[size_t(i)]->Update();
 }
 
 // Objects animate; those that finished go from the draw list.
@@ -146,7 +147,7 @@ void TMainForm::AnimateObjects() {
         if (obj.PendingRemoval) removal = true;
         obj.Animate();
     }
-    if (removal && World.DrawList) World.DrawList->Rebuild();
+    if (removal) World.RedrawOrder();
 }
 
 // The location picture: only the background pieces that meet the screen.

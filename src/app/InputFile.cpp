@@ -88,14 +88,22 @@ std::vector<TInputEvent> ReadInputFile(const std::string& path) {
 
 std::string InputLine(const TInputEvent& e) {
     switch (e.Kind) {
-        case TInputEvent::Move: return "move " + std::to_string(e.X) + " " + std::to_string(e.Y);
-        case TInputEvent::Down: return std::string("down ") + ButtonWords[e.Button];
-        case TInputEvent::Up: return std::string("up ") + ButtonWords[e.Button];
-        case TInputEvent::KeyDown: return "keydown " + std::to_string(e.Key);
-        case TInputEvent::KeyUp: return "keyup " + std::to_string(e.Key);
-        case TInputEvent::Panel: return "panel " + e.PanelArgs;
-        case TInputEvent::Leave: return "leave";
-        case TInputEvent::Close: return "close";
+        case TInputEvent::Move:
+            return "move " + std::to_string(e.X) + " " + std::to_string(e.Y);
+        case TInputEvent::Down:
+            return std::string("down ") + ButtonWords[e.Button];
+        case TInputEvent::Up:
+            return std::string("up ") + ButtonWords[e.Button];
+        case TInputEvent::KeyDown:
+            return "keydown " + std::to_string(e.Key);
+        case TInputEvent::KeyUp:
+            return "keyup " + std::to_string(e.Key);
+        case TInputEvent::Panel:
+            return "panel " + e.PanelArgs;
+        case TInputEvent::Leave:
+            return "leave";
+        case TInputEvent::Close:
+            return "close";
     }
     return {};
 }

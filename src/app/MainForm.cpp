@@ -29,8 +29,7 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
 TMainForm::~TMainForm() {
     // Records go before the services their destructors talk to.
     World.DrawList.reset();
-    World.Critters.clear();
-    World.Objects.clear();
+    World.Reset();
     World.MapScript.reset();
 }
 
@@ -144,6 +143,7 @@ bool TMainForm::Tick() {
     ++FrameCount;
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
+    GameLog.FlushIfDue();
     return true;
 }
 
@@ -208,7 +208,7 @@ void TMainForm::DXDrawMouseUp(int button, int x, int y) {
 }
 
 void TMainForm::FormDestroy() {
-    World.Critters.clear();
+    World.Reset();
     if (MusicOn && !Platform.MusicPlayer().FileName.empty()) {
         Platform.MusicPlayer().Stop();
         Platform.MusicPlayer().Close();
@@ -216,12 +216,17 @@ void TMainForm::FormDestroy() {
     DeleteMusicCopy();
     // Earlier versions kept the copy in the data folder.
     if (Files.Exists("temp.mp3")) Files.DeleteFile("temp.mp3");
+    GameLog.Flush();
 }
 
-void TMainForm::Log(const std::string& message) {
+void TMainForm::Log(TLogLevel level, const std::string& message) {
     if (Options.Verbose) std::cerr << message << '\n';
     if (LogHook) LogHook(message);
-    GameLog.Write(message);
+    GameLog.Write(message, level);
+}
+
+void TMainForm::Trace(const std::string& message) {
+    if (TracesScripts()) Log(TLogLevel::Debug, message);
 }
 
 void TMainForm::PlayerDead() {
@@ -249,7 +254,7 @@ void TMainForm::Guard(const std::function<void()>& handler) {
 }
 
 void TMainForm::Warn(const std::string& message) {
-    Log(message);
+    Log(TLogLevel::Warning, message);
     if (!DebugMode) return;
     if (World.CollectingErrors > 0)
         World.CollectedErrors.push_back(std::make_exception_ptr(EGameError(message)));
@@ -263,7 +268,7 @@ void TMainForm::ReportError(const std::exception& error) {
         text = se->Message() + "\n\nScript \"" + se->File + "\", node [" + se->Node + "], step " + se->Key;
     text = EscapeControlBytes(text);
     Errors.push_back(text);
-    GameLog.Write("ERROR: " + text);
+    GameLog.Write("ERROR: " + text, TLogLevel::Error);
     std::cerr << "Rustwake: " << text << '\n';
     Platform.ShowError(text);
     for (const std::exception_ptr& consequence : std::exchange(World.DeferredErrors, {})) {

@@ -60,7 +60,11 @@ public:
     // The pointer went off the window: the view stops following the edge it left by.
     void PointerLeft() { View.PointerInside = false; }
     void FormDestroy();
-    void Log(const std::string& message) override;
+    void Log(const std::string& message) override { Log(TLogLevel::Info, message); }
+    void Log(TLogLevel level, const std::string& message);
+    // The per-event trace of the scripts, written only at the debug level.
+    bool TracesScripts() const override { return Options.Verbose || Settings.DebugLog; }
+    void Trace(const std::string& message) override;
     void PlayerDead() override;
 
     // One pass of the loop: due script timers, then the frame tick if the

@@ -304,7 +304,11 @@ void TMainForm::NewGame(const std::string& location) {
     }
     Log("TMainForm.MMMouseUp -> Map loaded");
     FirstLoad = false;
-    for (auto& c : World.Critters) c->SetAnimation(csIdle);
+    {
+        // Every critter stands again where it stood: one sort at the end.
+        tObjHandler::THold hold(World.DrawList.get());
+        for (auto& c : World.Critters) c->SetAnimation(csIdle);
+    }
     for (auto& o : World.Objects) o->SetImage(o->ImageName);
     View.ScrollX = -800;
     View.ScrollY = 0;

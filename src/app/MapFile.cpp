@@ -52,19 +52,7 @@ private:
 // The old location's critters and objects leave the world. Their scripts stay
 // but get no more events; records still running a method live until it ends.
 void ReleaseLocation(TMainForm& game) {
-    TWorld& world = game.World;
-    ++world.Generation;
-    auto critters = std::move(world.Critters);
-    auto objects = std::move(world.Objects);
-    world.Critters.clear();
-    world.Objects.clear();
-    for (auto& c : critters)
-        if (c) c->Release();
-    for (auto& o : objects)
-        if (o) o->Release();
-    if (world.DrawList) world.DrawList->Entries.clear();
-    world.CritterLabels.Clear();
-    world.ObjectLabels.Clear();
+    game.World.Reset();
 }
 }  // namespace
 
@@ -129,7 +117,7 @@ void TMainForm::LoadMap(const std::string& path) {
     // complete and this one must not write over it.
     auto replaced = [&] { return World.Generation != generation; };
 
-    World.Critters.reserve(map.Critters.size());
+    World.Reserve(map.Critters.size(), map.Objects.size());
     for (size_t j = 0; j < map.Critters.size(); ++j) {
         const TMapCritter& record = map.Critters[j];
         auto critter = std::make_shared<tCritter>(Context, int32_t(j));
@@ -137,8 +125,7 @@ void TMainForm::LoadMap(const std::string& path) {
             critter->Release();
             return;
         }
-        World.Critters.push_back(critter);
-        World.CritterLabels.Items.push_back(record.Label);
+        World.AppendCritter(critter, record.Label);
         critter->SetSkin(record.Skin);
         critter->StartX = record.StartX;
         critter->StartY = record.StartY;
@@ -164,7 +151,6 @@ void TMainForm::LoadMap(const std::string& path) {
     }
     World.CritterLabels.ItemIndex = World.CritterLabels.Items.empty() ? -1 : 0;
 
-    World.Objects.reserve(map.Objects.size());
     for (size_t m = 0; m < map.Objects.size(); ++m) {
         const TMapObject& record = map.Objects[m];
         auto object = std::make_shared<tObj>(Context, int32_t(m));
@@ -172,8 +158,7 @@ void TMainForm::LoadMap(const std::string& path) {
             object->Release();
             return;
         }
-        World.Objects.push_back(object);
-        World.ObjectLabels.Items.push_back(record.Label);
+        World.AppendObject(object, record.Label);
         object->SetImage(record.ImageName);
         object->X = record.X;
         object->Y = record.Y;
@@ -203,7 +188,7 @@ void TMainForm::ShowLoadedLocation(uint64_t generation) {
     auto finish = [&] {
         if (graphicsError) std::rethrow_exception(graphicsError);
     };
-    if (World.DrawList) World.DrawList->Rebuild();
+    World.RedrawOrder();
     if (!World.Critters.empty()) {
         World.Critters[0]->DmgMin = 3;
         World.Critters[0]->DmgMax = 6;

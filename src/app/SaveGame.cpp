@@ -641,13 +641,9 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
 
     // Out with the running game: its records and scripts get no more events.
     bool fromMenu = g.ScreenMode == smMainMenu;
-    ++g.World.Generation;
     for (const auto& weak : g.Scripts.Registry)
         if (TScriptPtr s = weak.lock()) g.Scripts.Orphan(s);
-    for (auto& c : g.World.Critters) c->Release();
-    for (auto& o : g.World.Objects) o->Release();
-    g.World.Critters.clear();
-    g.World.Objects.clear();
+    g.World.Reset();
     g.World.MapScript.reset();
 
     const std::vector<TScriptPtr> scripts = RestoreScripts(g, d.Scripts);
@@ -684,7 +680,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
         c->ScriptName = r.ScriptName;
         c->Path = r.Path;
         c->Script = script(r.Script);
-        g.World.Critters.push_back(std::move(c));
+        g.World.AppendCritter(std::move(c));
     }
     for (size_t i = 0; i < d.Objects.size(); ++i) {
         TObjectRecord r = d.Objects[i];
@@ -701,7 +697,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
         o->ImageName = r.ImageName;
         o->ScriptName = r.ScriptName;
         o->Script = script(r.Script);
-        g.World.Objects.push_back(std::move(o));
+        g.World.AppendObject(std::move(o));
     }
     g.World.MapScript = script(d.MapScript);
 

@@ -35,7 +35,9 @@ std::string SerializeSettings(const TSettings& s) {
       << "Mute=" << (s.Mute ? 1 : 0) << "\n"
       << "MuteUnfocused=" << (s.MuteUnfocused ? 1 : 0) << "\n"
       << "\n[Control]\n"
-      << "EdgeScroll=" << (s.EdgeScroll ? 1 : 0) << "\n";
+      << "EdgeScroll=" << (s.EdgeScroll ? 1 : 0) << "\n"
+      << "\n[Diagnostics]\n"
+      << "Log=" << (s.DebugLog ? "debug" : "info") << "\n";
     return o.str();
 }
 
@@ -84,6 +86,10 @@ TSettings ParseSettings(std::string_view text) {
             flag(s.MuteUnfocused);
         else if (id == "control.edgescroll")
             flag(s.EdgeScroll);
+        else if (id == "diagnostics.log") {
+            if (value != "debug" && value != "info") fail("unknown log level '" + value + "', debug or info");
+            s.DebugLog = value == "debug";
+        }
     }
     return s;
 }

@@ -19,6 +19,7 @@ struct TSettings {
     bool Mute = false;
     bool MuteUnfocused = false;  // silent while another window has the focus
     bool EdgeScroll = true;
+    bool DebugLog = false;  // Log=debug: the log traces every script event
 
     bool operator==(const TSettings&) const = default;
 };

@@ -55,14 +55,14 @@ void MakeImpact(TWorldContext& game, const TCell& cell, int32_t x, int32_t y) {
         effect->Release();
         return;
     }
-    game.World.Objects.push_back(effect);
+    game.World.AppendObject(effect);
     effect->X = x;
     effect->Y = y;
     effect->OffsetX = random.Random(5) - 3;
     effect->OffsetY = cell.HitType != 0 ? random.Random(5) : random.Random(5) - 15;
     effect->SetImage(picture);
     effect->PlayOnce = true;
-    if (game.World.DrawList) game.World.DrawList->Rebuild();
+    game.World.RedrawOrder();
 }
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <tuple>
+#include <vector>
 
 #include "base/SafeMath.h"
 #include "critters/Critter.h"
@@ -45,67 +46,212 @@ TTilePath StraightThenDiagonal(int32_t x, int32_t y, int32_t dx, int32_t dy) {
     return path;
 }
 
-// Breadth-first from the destination over a grid with a blocked border, so
-// neighbours need no bounds test. The waves of the literal search are the
-// BFS layers; the search may stop at the first layer-v cell that touches the
-// walker, because the cells of layers up to v are all numbered by then and
-// layer v + 1 cells never win the trace-back's minimum.
-constexpr int PadRows = MapRows + 2;
-constexpr int PadCells = (MapCols + 2) * PadRows;
-constexpr uint16_t Unnumbered = 0xFFFE;  // free, not reached
-constexpr uint16_t Closed = 0xFFFF;      // blocked, border or walker
-// West, east, north, south, north-west, south-east, south-west, north-east.
-constexpr std::array<int, 8> Neighbours = {-PadRows,     PadRows,     -1,           1,
-                                           -PadRows - 1, PadRows + 1, -PadRows + 1, PadRows - 1};
+// Breadth-first from the destination. The waves of the literal search are
+// the BFS layers; the search may stop at the first layer-v cell that touches
+// the walker, because the cells of layers up to v are all numbered by then
+// and layer v + 1 cells never win the trace-back's minimum.
+//
+// A search touches only the cells it numbers: a cell's number counts only
+// when its stamp is this search's, so nothing is cleared between searches,
+// and a short walk costs the few cells round it rather than the whole grid.
+constexpr int GridCells = MapCols * MapRows;
+// West, east, north, south, north-west, south-east, south-west, north-east,
+// as offsets of a cell number (X * MapRows + Y).
+constexpr std::array<int, 8> Neighbours = {-MapRows,     MapRows,     -1,           1,
+                                           -MapRows - 1, MapRows + 1, -MapRows + 1, MapRows - 1};
+constexpr std::array<std::pair<int, int>, 8> NeighbourSteps = {
+    {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, -1}, {1, 1}, {-1, 1}, {1, -1}}};
 
-int PadIndex(int32_t x, int32_t y) {
-    return (x + 1) * PadRows + y + 1;
+// For each cell, which of its eight neighbours lie on the grid (bit k for Neighbours[k]).
+const std::array<uint8_t, GridCells>& NeighbourMasks() {
+    static const std::array<uint8_t, GridCells> masks = [] {
+        std::array<uint8_t, GridCells> m{};
+        for (int x = 0; x < MapCols; ++x)
+            for (int y = 0; y < MapRows; ++y) {
+                uint8_t bits = 0;
+                for (int k = 0; k < 8; ++k)
+                    if (TGrid::Inside(x + NeighbourSteps[size_t(k)].first, y + NeighbourSteps[size_t(k)].second))
+                        bits = uint8_t(bits | 1u << k);
+                m[size_t(x) * MapRows + size_t(y)] = bits;
+            }
+        return m;
+    }();
+    return masks;
 }
 
-TTilePath WaveSearch(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
-    std::array<uint16_t, PadCells> dist;
-    std::array<uint16_t, PadCells> queue;
-    std::fill(dist.begin(), dist.begin() + PadRows, Closed);
-    std::fill(dist.end() - PadRows, dist.end(), Closed);
-    const auto& cells = grid.Raw();
-    for (int x = 0; x < MapCols; ++x) {
-        uint16_t* column = &dist[size_t(x + 1) * PadRows];
-        const TCell* source = &cells[size_t(x) * MapRows];
-        column[0] = column[PadRows - 1] = Closed;
-        for (int y = 0; y < MapRows; ++y) column[y + 1] = source[y].WalkBlock != 0 ? Closed : Unnumbered;
-    }
-    const int walker = PadIndex(sx, sy);
-    const int dest = PadIndex(dx, dy);
-    dist[size_t(walker)] = Closed;
-    dist[size_t(dest)] = 0;
+struct TWaveScratch {
+    std::array<uint32_t, GridCells> Stamp{};  // numbered (Dist holds its distance) in this search
+    std::array<uint32_t, GridCells> Done{};   // its distance is final
+    std::array<uint16_t, GridCells> Dist;
+    std::array<uint16_t, GridCells> Queue;
+    std::array<std::vector<uint16_t>, MaxPathSteps + 1> Buckets;
+    uint32_t Current = 0;
 
+    uint32_t NextSearch() {
+        if (++Current == 0) {
+            Stamp.fill(0);
+            Done.fill(0);
+            Current = 1;
+        }
+        return Current;
+    }
+};
+
+// Whether the walker stands in a pocket of fewer than `limit` free cells
+// that does not touch the destination: no path leads out then, and the
+// search from the destination need not flood the rest of the grid to find so.
+bool ShutIn(const TGrid& grid, TWaveScratch& scratch, int walker, int dest, size_t limit) {
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const uint32_t stamp = scratch.NextSearch();
+    size_t head = 0, tail = 0;
+    scratch.Stamp[size_t(walker)] = stamp;
+    scratch.Queue[tail++] = uint16_t(walker);
+    while (head < tail) {
+        const int c = scratch.Queue[head++];
+        const uint8_t mask = masks[size_t(c)];
+        for (int k = 0; k < 8; ++k) {
+            if (!(mask & 1u << k)) continue;
+            const int n = c + Neighbours[size_t(k)];
+            if (n == dest) return false;
+            if (scratch.Stamp[size_t(n)] == stamp || cells[size_t(n)].WalkBlock != 0) continue;
+            if (tail == limit) return false;
+            scratch.Stamp[size_t(n)] = stamp;
+            scratch.Queue[tail++] = uint16_t(n);
+        }
+    }
+    return true;
+}
+
+// The literal trace-back from a walker `steps` away: at each cell the first
+// neighbour, in the order of preference, one step nearer the destination.
+// Only cells marked `stamp` in `known` have their final distance in Dist;
+// every cell on a shortest path is among them.
+TTilePath TraceBack(const TWaveScratch& scratch, const std::array<uint32_t, GridCells>& known, uint32_t stamp,
+                    int walker, int dest, uint16_t steps) {
+    const auto& masks = NeighbourMasks();
+    TTilePath path;
+    path.reserve(steps);
+    for (int c = walker; c != dest;) {
+        --steps;
+        const uint8_t mask = masks[size_t(c)];
+        int next = -1;
+        for (int k = 0; k < 8 && next < 0; ++k) {
+            const int n = c + Neighbours[size_t(k)];
+            if ((mask & 1u << k) && known[size_t(n)] == stamp && scratch.Dist[size_t(n)] == steps) next = n;
+        }
+        c = next;
+        path.emplace_back(c / MapRows, c % MapRows);
+    }
+    return path;
+}
+
+// Breadth-first from the destination, stopping at the first layer that
+// touches the walker.
+TTilePath WaveSearch(const TGrid& grid, TWaveScratch& scratch, int walker, int dest) {
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const uint32_t stamp = scratch.NextSearch();
+    auto& seen = scratch.Stamp;
+    auto& dist = scratch.Dist;
+    auto& queue = scratch.Queue;
+    seen[size_t(dest)] = stamp;
+    dist[size_t(dest)] = 0;
     size_t head = 0, tail = 0;
     queue[tail++] = uint16_t(dest);
-    bool reached = false;
-    while (head < tail && !reached) {
+    int steps = 0;
+    while (head < tail && steps == 0) {
         const int c = queue[head++];
         const uint16_t v = dist[size_t(c)];
         if (v >= MaxPathSteps) break;
-        for (int offset : Neighbours) {
-            const int n = c + offset;
+        const uint8_t mask = masks[size_t(c)];
+        for (int k = 0; k < 8; ++k) {
+            if (!(mask & 1u << k)) continue;
+            const int n = c + Neighbours[size_t(k)];
             if (n == walker) {
-                reached = true;
-            } else if (dist[size_t(n)] == Unnumbered) {
+                steps = v + 1;
+            } else if (seen[size_t(n)] != stamp && cells[size_t(n)].WalkBlock == 0) {
+                seen[size_t(n)] = stamp;
                 dist[size_t(n)] = uint16_t(v + 1);
                 queue[tail++] = uint16_t(n);
             }
         }
     }
-    TTilePath path;
-    if (!reached) return path;
-    for (int c = walker; c != dest;) {
-        int best = c + Neighbours[0];
-        for (int offset : Neighbours)
-            if (dist[size_t(c + offset)] < dist[size_t(best)]) best = c + offset;
-        c = best;
-        path.emplace_back(c / PadRows - 1, c % PadRows - 1);
+    if (steps == 0) return {};
+    return TraceBack(scratch, seen, stamp, walker, dest, uint16_t(steps));
+}
+
+// The same distances found best-first toward the walker (A*, the estimate
+// being the king's-move distance to it, which never overestimates), so a
+// short walk looks mostly at the cells between its ends. Every cell whose
+// estimated total is at most the path's length gets its final distance:
+// those include every cell on a shortest path, and the trace-back needs no
+// other. False when it has settled `budget` cells without an answer: the
+// walls are such that the breadth-first search is cheaper.
+bool GuidedSearch(const TGrid& grid, TWaveScratch& scratch, int walker, int dest, size_t budget, TTilePath& path) {
+    const auto& cells = grid.Raw();
+    const auto& masks = NeighbourMasks();
+    const int wx = walker / MapRows, wy = walker % MapRows;
+    auto estimate = [&](int c) { return std::max(std::abs(c / MapRows - wx), std::abs(c % MapRows - wy)); };
+    const uint32_t stamp = scratch.NextSearch();
+    auto& seen = scratch.Stamp;
+    auto& done = scratch.Done;
+    auto& dist = scratch.Dist;
+    auto& buckets = scratch.Buckets;
+    const int first = estimate(dest);
+    if (first > MaxPathSteps) return true;  // farther than any walk: no path
+    seen[size_t(dest)] = stamp;
+    dist[size_t(dest)] = 0;
+    buckets[size_t(first)].push_back(uint16_t(dest));
+    int steps = 0;
+    int last = first;  // highest bucket used
+    size_t settled = 0;
+    bool overBudget = false;
+    for (int f = first; f <= (steps ? steps : MaxPathSteps) && f <= last && !overBudget; ++f) {
+        auto& bucket = buckets[size_t(f)];
+        while (!bucket.empty()) {
+            const int c = bucket.back();
+            bucket.pop_back();
+            if (done[size_t(c)] == stamp || dist[size_t(c)] + estimate(c) != f) continue;  // an outdated entry
+            done[size_t(c)] = stamp;
+            if (++settled > budget) {
+                overBudget = true;
+                break;
+            }
+            const int g = dist[size_t(c)] + 1;
+            const uint8_t mask = masks[size_t(c)];
+            for (int k = 0; k < 8; ++k) {
+                if (!(mask & 1u << k)) continue;
+                const int n = c + Neighbours[size_t(k)];
+                if (n == walker) {
+                    if (steps == 0) steps = g;
+                    continue;
+                }
+                if (cells[size_t(n)].WalkBlock != 0 || done[size_t(n)] == stamp) continue;
+                if (seen[size_t(n)] == stamp && dist[size_t(n)] <= g) continue;
+                seen[size_t(n)] = stamp;
+                dist[size_t(n)] = uint16_t(g);
+                const int total = g + estimate(n);
+                if (total > MaxPathSteps) continue;
+                buckets[size_t(total)].push_back(uint16_t(n));
+                last = std::max(last, total);
+            }
+        }
     }
-    return path;
+    for (int f = first; f <= last; ++f) buckets[size_t(f)].clear();
+    if (overBudget) return false;
+    path = steps ? TraceBack(scratch, done, stamp, walker, dest, uint16_t(steps)) : TTilePath();
+    return true;
+}
+
+TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
+    thread_local TWaveScratch scratch;
+    const int walker = sx * MapRows + sy;
+    const int dest = dx * MapRows + dy;
+    if (ShutIn(grid, scratch, walker, dest, 8)) return {};
+    TTilePath path;
+    if (GuidedSearch(grid, scratch, walker, dest, 192, path)) return path;
+    return WaveSearch(grid, scratch, walker, dest);
 }
 }  // namespace
 
@@ -114,7 +260,7 @@ TTilePath SearchPath(const TGrid& grid, int32_t startX, int32_t startY, int32_t 
     if (!TGrid::Inside(startX, startY) || !TGrid::Inside(destX, destY) || (startX == destX && startY == destY))
         return {};
     if (OpenRectangle(grid, startX, startY, destX, destY)) return StraightThenDiagonal(startX, startY, destX, destY);
-    return WaveSearch(grid, startX, startY, destX, destY);
+    return Search(grid, startX, startY, destX, destY);
 }
 
 void tCritter::WalkTo(int32_t x, int32_t y) {

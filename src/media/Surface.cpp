@@ -210,8 +210,28 @@ bool TSurface::SetWideVectors(bool enable) {
 
 TSurface::TSurface(TFontEngine& fonts) : FontEngine(fonts), Screen(ScreenWidth, ScreenHeight) {}
 
+namespace {
+// Sixteen pixels a pass in four vector stores: the plain loop the compiler
+// makes of std::fill stores one pixel at a time and is slower than the
+// window library's fill.
+void FillPixels(TColor* d, size_t n, TColor c) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i v = _mm_set1_epi32(int(c));
+    for (; i + 16 <= n; i += 16) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 4), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), v);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 12), v);
+    }
+    for (; i + 4 <= n; i += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), v);
+#endif
+    for (; i < n; ++i) d[i] = c;
+}
+}  // namespace
+
 void TSurface::Fill(TColor c) {
-    std::fill(Screen.Data().begin(), Screen.Data().end(), c);
+    FillPixels(Screen.Data().data(), Screen.Data().size(), c);
 }
 
 namespace {
@@ -338,7 +358,7 @@ void TSurface::FillRect(const TRect& r, TColor c) {
     const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, Screen.Width());
     const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, Screen.Height());
     if (x0 >= x1) return;
-    for (int y = y0; y < y1; ++y) std::fill(Screen.Row(y) + x0, Screen.Row(y) + x1, c);
+    for (int y = y0; y < y1; ++y) FillPixels(Screen.Row(y) + x0, size_t(x1 - x0), c);
 }
 
 void TSurface::Rectangle(int left, int top, int right, int bottom) {

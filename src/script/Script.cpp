@@ -33,12 +33,15 @@ inline bool ToInt(const std::string& s, int32_t& out) {
     return v.has_value();
 }
 
-// Replaces the text with the decimal of v, written in place: results mostly overwrite an
-// operand of the same length, so nothing is copied or allocated.
+// Replaces the text with the decimal of v, written in place: results mostly
+// overwrite an operand of about the same length, so nothing is allocated.
 void WriteInt(std::string& text, int32_t v) {
     uint32_t u = v < 0 ? 0u - uint32_t(v) : uint32_t(v);
     size_t length = v < 0 ? 2 : 1;
-    for (uint32_t rest = u; rest >= 10; rest /= 10) ++length;
+    for (uint32_t bound = 10; u >= bound; bound *= 10) {
+        ++length;
+        if (bound == 1'000'000'000u) break;
+    }
     text.resize(length);
     char* p = text.data() + length;
     do {
@@ -50,6 +53,26 @@ void WriteInt(std::string& text, int32_t v) {
 
 // Arithmetic wraps around in 32 bits, as the game's integers do.
 int32_t Wrap(int64_t v) { return int32_t(uint32_t(uint64_t(v))); }
+
+// The two-operand commands; a division by zero is the script's error.
+inline int32_t Arithmetic(TScriptOp op, int32_t a, int32_t b) {
+    switch (op) {
+        case TScriptOp::Add: return Wrap(int64_t(a) + b);
+        case TScriptOp::Sub: return Wrap(int64_t(a) - b);
+        case TScriptOp::Mul: return Wrap(int64_t(a) * b);
+        case TScriptOp::Div:
+            if (b == 0) throw EGameError("Division by zero");
+            return b == -1 ? Wrap(-int64_t(a)) : a / b;
+        case TScriptOp::Mod:
+            if (b == 0) throw EGameError("Division by zero");
+            return b == -1 ? 0 : a % b;
+        case TScriptOp::Equ: return int32_t(a == b);
+        case TScriptOp::Greater: return int32_t(a > b);
+        case TScriptOp::Less: return int32_t(a < b);
+        case TScriptOp::GreaterEq: return int32_t(a >= b);
+        default: return int32_t(a <= b);
+    }
+}
 
 std::string StackFullText() {
     return "Script stack would hold more than " + std::to_string(TScriptSystem::MaxStack) + " values";
@@ -115,24 +138,30 @@ void TScript::Run(std::string_view nodeName) {
         throw EGameError("Script calls nested deeper than " + std::to_string(system.DepthLimit));
     TDepthGuard depth(system.Depth);
 
-    const std::string prefix = "TScript.Execute -> Script " + Path + " executing node " + std::string(nodeName);
-    system.Host.Log(prefix + "...");
+    const bool trace = system.Host.TracesScripts();
+    const std::string prefix =
+        trace ? "TScript.Execute -> Script " + Path + " executing node " + std::string(nodeName) : std::string();
+    if (trace) system.Host.Trace(prefix + "...");
     std::shared_ptr<const TScriptFile> file = system.File(Path);
     if (const TScriptNode* node = file->FindNode(nodeName)) {
         const int count = int(node->Values.size());
+        const bool fuse = system.FuseSteps;
         for (int position = 0; position < count; ++position) {
+            const TScriptStep& step = node->Steps[size_t(position)];
+            if (step.Fused != TScriptFusion::None && fuse && RunFused(*node, step, position)) continue;
             const std::string& key = node->Keys[position];
             if (++system.StepsThisEvent > system.StepLimit)
                 throw EScriptError("Script ran more than " + std::to_string(system.StepLimit) + " steps", Path,
                                    std::string(nodeName), key);
             // Literals are most steps; they cannot fail.
-            const TScriptStep& step = node->Steps[size_t(position)];
             if (step.Op == TScriptOp::Literal) {
                 if (Stack.size() >= TScriptSystem::MaxStack)
                     throw EScriptError(StackFullText(), Path, std::string(nodeName), key);
                 Stack.push_back(step.Text);
                 continue;
             }
+            // A variable set from numbers, as most are, needs no call.
+            if (step.Op == TScriptOp::SetLVar && SetLocalInPlace()) continue;
             try {
                 if (Step(*node, position)) return;
             } catch (const EScriptError&) {
@@ -142,7 +171,105 @@ void TScript::Run(std::string_view nodeName) {
             }
         }
     }
-    system.Host.Log(prefix + " done");
+    if (trace) system.Host.Trace(prefix + " done");
+}
+
+bool TScript::SetLocalInPlace() {
+    const size_t n = Stack.size();
+    int32_t i = 0, v = 0;
+    if (n < 2 || !ToInt(Stack[n - 1], v) || !ToInt(Stack[n - 2], i)) return false;
+    if (i >= 0 && i < int32_t(Locals.size())) Locals[size_t(i)] = v;
+    Stack.pop_back();
+    Stack.pop_back();
+    return true;
+}
+
+bool TScript::RunFused(const TScriptNode& node, const TScriptStep& step, int& position) {
+    // A fused pair counts as the two steps it is; the pair that would pass
+    // the limit runs step by step, so the error names its step.
+    long& steps = System.StepsThisEvent;
+    const long limit = System.StepLimit;
+    if (steps + 2 > limit || Stack.size() >= TScriptSystem::MaxStack) return false;
+    const std::vector<TScriptStep>& all = node.Steps;
+    const TScriptStep& next = all[size_t(position) + 1];
+    // Constant arithmetic right after a value works on the number, written out once at the end.
+    auto chain = [&](int32_t v) {
+        while (size_t(position) + 2 < all.size() && all[size_t(position) + 2].Fused == TScriptFusion::Arithmetic &&
+               steps + 2 <= limit && Stack.size() < TScriptSystem::MaxStack) {
+            position += 2;
+            steps += 2;
+            v = Arithmetic(all[size_t(position) + 1].Op, v, all[size_t(position)].Value);
+        }
+        return v;
+    };
+    // Indices outside the arrays read 0 and write nothing, as the variable commands do.
+    auto variable = [this](TScriptFusion kind, int32_t i) -> int32_t* {
+        if (kind == TScriptFusion::GetLVar)
+            return i >= 0 && i < int32_t(Locals.size()) ? &Locals[size_t(i)] : nullptr;
+        return i >= 0 && i < int32_t(System.GlobalVars.size()) ? &System.GlobalVars[size_t(i)] : nullptr;
+    };
+    switch (step.Fused) {
+        case TScriptFusion::None: return false;
+        case TScriptFusion::Assign: {
+            // Its pushes would be the index, the variable's value and one constant.
+            if (steps + step.Span > limit || Stack.size() + 2 >= TScriptSystem::MaxStack) return false;
+            const int32_t* from = variable(next.Fused, next.Value);
+            int32_t v = from ? *from : 0;
+            const int end = position + step.Span - 1;
+            for (int k = position + 3; k < end; k += 2) v = Arithmetic(all[size_t(k) + 1].Op, v, all[size_t(k)].Value);
+            const TScriptStep& set = all[size_t(end)];
+            if (int32_t* to = variable(set.Op == TScriptOp::SetLVar ? TScriptFusion::GetLVar : TScriptFusion::GetGVar,
+                                       step.Value))
+                *to = v;
+            steps += step.Span;
+            position = end;
+            return true;
+        }
+        case TScriptFusion::GetLVar:
+        case TScriptFusion::GetGVar: {
+            const int32_t* from = variable(step.Fused, step.Value);
+            steps += 2;
+            // The value's room on the stack, for the limit on what the constants would push.
+            Stack.emplace_back();
+            const int32_t v = chain(from ? *from : 0);
+            // A condition that a jump takes at once is never written out.
+            if (size_t(position) + 2 < all.size() && all[size_t(position) + 2].Fused == TScriptFusion::IfGoto &&
+                steps + 2 <= limit && Stack.size() < TScriptSystem::MaxStack) {
+                Stack.pop_back();
+                steps += 2;
+                position = v != 0 ? all[size_t(position) + 3].Target - 1 : position + 3;
+                return true;
+            }
+            WriteInt(Stack.back(), v);
+            break;
+        }
+        case TScriptFusion::Arithmetic: {
+            int32_t a = 0;
+            if (Stack.empty() || !ToInt(Stack.back(), a)) return false;
+            steps += 2;
+            const int32_t v = Arithmetic(next.Op, a, step.Value);
+            WriteInt(Stack.back(), chain(v));
+            break;
+        }
+        case TScriptFusion::Goto:
+            steps += 2;
+            position = next.Target - 1;
+            return true;
+        case TScriptFusion::IfGoto: {
+            if (Stack.empty()) return false;
+            steps += 2;
+            const std::string& condition = Stack.back();
+            const bool taken = condition.size() != 1 || condition[0] != '0';
+            Stack.pop_back();
+            if (taken) {
+                position = next.Target - 1;
+                return true;
+            }
+            break;
+        }
+    }
+    ++position;
+    return true;
 }
 
 bool TScript::Step(const TScriptNode& node, int& position) {
@@ -190,26 +317,11 @@ bool TScript::Step(const TScriptNode& node, int& position) {
             break;
         }
         case TScriptOp::DisableTimer: TimerEnabled = false; break;
-        case TScriptOp::Add: binary([](int64_t a, int64_t b) { return Wrap(a + b); }); break;
-        case TScriptOp::Sub: binary([](int64_t a, int64_t b) { return Wrap(a - b); }); break;
-        case TScriptOp::Mul: binary([](int64_t a, int64_t b) { return Wrap(a * b); }); break;
-        case TScriptOp::Div:
-            binary([](int32_t a, int32_t b) {
-                if (b == 0) throw EGameError("Division by zero");
-                return b == -1 ? Wrap(-int64_t(a)) : a / b;
-            });
+        case TScriptOp::Add: case TScriptOp::Sub: case TScriptOp::Mul: case TScriptOp::Div: case TScriptOp::Mod:
+        case TScriptOp::Equ: case TScriptOp::Greater: case TScriptOp::Less: case TScriptOp::GreaterEq:
+        case TScriptOp::LessEq:
+            binary([op = step.Op](int32_t a, int32_t b) { return Arithmetic(op, a, b); });
             break;
-        case TScriptOp::Mod:
-            binary([](int32_t a, int32_t b) {
-                if (b == 0) throw EGameError("Division by zero");
-                return b == -1 ? 0 : a % b;
-            });
-            break;
-        case TScriptOp::Equ: binary([](int32_t a, int32_t b) { return int32_t(a == b); }); break;
-        case TScriptOp::Greater: binary([](int32_t a, int32_t b) { return int32_t(a > b); }); break;
-        case TScriptOp::Less: binary([](int32_t a, int32_t b) { return int32_t(a < b); }); break;
-        case TScriptOp::GreaterEq: binary([](int32_t a, int32_t b) { return int32_t(a >= b); }); break;
-        case TScriptOp::LessEq: binary([](int32_t a, int32_t b) { return int32_t(a <= b); }); break;
         case TScriptOp::Not: PushInt(PopInt() == 0 ? 1 : 0); break;
         case TScriptOp::Self: PushInt(OwnerIndex); break;
         case TScriptOp::SelfType: PushInt(OwnerKind); break;

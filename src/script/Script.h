@@ -42,6 +42,10 @@ class IScriptHost {
 public:
     virtual ~IScriptHost() = default;
     virtual void Log(const std::string& message) = 0;
+    // The start and end of every event run: wanted when tracing a script,
+    // far too many lines otherwise. The text is built only when wanted.
+    virtual bool TracesScripts() const { return true; }
+    virtual void Trace(const std::string& message) { Log(message); }
     // A fault in the data an author should hear about; the run goes on.
     virtual void Warn(const std::string& message) { Log(message); }
     virtual uint32_t Now() = 0;
@@ -58,6 +62,12 @@ enum class TScriptOp : uint8_t {
     SelfType, Goto, IfGoto, Call, IfCall, Rnd, Dist, GetGVar, SetGVar, GetLVar, SetLVar, World
 };
 
+// A literal whose next step takes it as its last operand runs with that
+// step as one: the literal's value goes straight in, never onto the stack.
+// Assign: a variable set from a variable and constant arithmetic
+// ("0 0 GETLVAR 1 ADD SETLVAR") runs as one, from its index literal.
+enum class TScriptFusion : uint8_t { None, GetLVar, GetGVar, Arithmetic, Goto, IfGoto, Assign };
+
 // A step's token resolved: a command, or the literal it pushes.
 struct TScriptStep {
     TScriptOp Op = TScriptOp::Literal;
@@ -69,6 +79,11 @@ struct TScriptStep {
     int Target = -1;
     // For GOTO and IFGOTO: Text and Target hold a label.
     bool HasLabel = false;
+    // A literal run together with the steps after it, its number, and for
+    // Assign the steps it runs.
+    TScriptFusion Fused = TScriptFusion::None;
+    int32_t Value = 0;
+    int32_t Span = 0;
 };
 
 // One node of a script file: its steps (key = label, value = token) in
@@ -85,6 +100,9 @@ struct TScriptNode {
     void Compile();
 
 private:
+    // Marks the literals that run together with the step after them.
+    void Fuse();
+
     // The node's literal texts that name one of its labels, with that label's position.
     std::unordered_map<std::string, int> LiteralTargets;
 };
@@ -137,6 +155,13 @@ private:
     void Run(std::string_view nodeName);
     // Returns true when the run must end at once.
     bool Step(const TScriptNode& node, int& position);
+    // Runs the fused literal at `position` and the step after it, leaving
+    // `position` on the second; false, with nothing changed, when the pair
+    // must run step by step (an operand that is no number, an empty stack).
+    // Runs it with the constant arithmetic that follows; counts the steps it ran.
+    bool RunFused(const TScriptNode& node, const TScriptStep& step, int& position);
+    // SETLVAR of a number at a number: false, with nothing changed, for anything else.
+    bool SetLocalInPlace();
 
     TScriptSystem& System;
     // Set while "OnDestroy" runs, so a destroy raised from it does not start another.
@@ -179,6 +204,8 @@ public:
     // The limits in force; tests and the fuzzer lower them to stay quick.
     long StepLimit = MaxSteps;
     int DepthLimit = MaxDepth;
+    // Off, every step runs alone: the plain reading the fused runs must match.
+    bool FuseSteps = true;
 
     IScriptHost& Host;
     TFileSystem& Files;

@@ -2,46 +2,18 @@
 
 #include "base/Ini.h"
 #include "base/Text.h"
+#include "script/Commands.h"
 #include "script/Script.h"
 
-namespace {
-
-struct TCommand {
-    TScriptOp Op;
-    TWorldCommand World = TWorldCommand::SHOWCREDITS;
-};
-
-const TCommand* FindCommand(const std::string& word) {
-    using O = TScriptOp;
-    using W = TWorldCommand;
-    static const std::unordered_map<std::string, TCommand> commands = {
-        {"SETTIMER", {O::SetTimer}}, {"DISABLETIMER", {O::DisableTimer}},
-        {"ADD", {O::Add}}, {"SUB", {O::Sub}}, {"MUL", {O::Mul}}, {"DIV", {O::Div}}, {"MOD", {O::Mod}},
-        {"EQU", {O::Equ}}, {"NOT", {O::Not}}, {"G", {O::Greater}}, {"L", {O::Less}},
-        {"GE", {O::GreaterEq}}, {"LE", {O::LessEq}}, {"SELF", {O::Self}}, {"SELFTYPE", {O::SelfType}},
-        {"GOTO", {O::Goto}}, {"IFGOTO", {O::IfGoto}}, {"CALL", {O::Call}}, {"IFCALL", {O::IfCall}},
-        {"RND", {O::Rnd}}, {"DIST", {O::Dist}}, {"GETGVAR", {O::GetGVar}}, {"SETGVAR", {O::SetGVar}},
-        {"GETLVAR", {O::GetLVar}}, {"SETLVAR", {O::SetLVar}},
-        {"GOTOXY", {O::World, W::GOTOXY}}, {"MOVETO", {O::World, W::MOVETO}}, {"FIRE", {O::World, W::FIRE}},
-        {"STOPFIRE", {O::World, W::STOPFIRE}}, {"STOP", {O::World, W::STOP}},
-        {"ADDCONSOLE", {O::World, W::ADDCONSOLE}}, {"STARTDIALOG", {O::World, W::STARTDIALOG}},
-        {"QUESTION", {O::World, W::QUESTION}}, {"ANSWER", {O::World, W::ANSWER}},
-        {"ENDDIALOG", {O::World, W::ENDDIALOG}}, {"PLAYSOUND", {O::World, W::PLAYSOUND}},
-        {"CHANGEHEAD", {O::World, W::CHANGEHEAD}}, {"GETX", {O::World, W::GETX}},
-        {"GETY", {O::World, W::GETY}}, {"GETHP", {O::World, W::GETHP}}, {"SETHP", {O::World, W::SETHP}},
-        {"GETAMMO", {O::World, W::GETAMMO}}, {"SETAMMO", {O::World, W::SETAMMO}},
-        {"LOADMAP", {O::World, W::LOADMAP}}, {"SETSCROLL", {O::World, W::SETSCROLL}},
-        {"SETDIR", {O::World, W::SETDIR}}, {"GETDIR", {O::World, W::GETDIR}},
-        {"DISABLE", {O::World, W::DISABLE}}, {"SETVICTIM", {O::World, W::SETVICTIM}},
-        {"GETVICTIM", {O::World, W::GETVICTIM}}, {"GETVIS", {O::World, W::GETVIS}},
-        {"SETVIS", {O::World, W::SETVIS}}, {"MAKEDEAD", {O::World, W::MAKEDEAD}},
-        {"SHOWCREDITS", {O::World, W::SHOWCREDITS}},
-    };
-    auto it = commands.find(word);
-    return it == commands.end() ? nullptr : &it->second;
+const TScriptCommand* FindScriptCommand(std::string_view upperWord) {
+    static const std::unordered_map<std::string_view, const TScriptCommand*> byWord = [] {
+        std::unordered_map<std::string_view, const TScriptCommand*> words;
+        for (const TScriptCommand& command : ScriptCommands()) words.emplace(command.Word, &command);
+        return words;
+    }();
+    auto it = byWord.find(upperWord);
+    return it == byWord.end() ? nullptr : it->second;
 }
-
-}  // namespace
 
 int TScriptNode::FindLabel(std::string_view label) const {
     for (size_t i = 0; i < Keys.size(); ++i)
@@ -66,7 +38,7 @@ void TScriptNode::Compile() {
     for (const std::string& value : Values) {
         TScriptStep step;
         step.Text = AsciiUpper(value);
-        if (const TCommand* command = FindCommand(step.Text)) {
+        if (const TScriptCommand* command = FindScriptCommand(step.Text)) {
             step.Op = command->Op;
             step.World = command->World;
             step.Text.clear();
@@ -82,6 +54,46 @@ void TScriptNode::Compile() {
             if (step.Target >= 0) LiteralTargets.emplace(step.Text, step.Target);
         }
         Steps.push_back(std::move(step));
+    }
+    Fuse();
+}
+
+void TScriptNode::Fuse() {
+    using O = TScriptOp;
+    using F = TScriptFusion;
+    for (size_t i = 0; i + 1 < Steps.size(); ++i) {
+        TScriptStep& literal = Steps[i];
+        const TScriptStep& next = Steps[i + 1];
+        if (literal.Op != O::Literal) continue;
+        const std::optional<int32_t> value = TryStrToInt(literal.Text);
+        literal.Value = value.value_or(0);
+        switch (next.Op) {
+            case O::GetLVar: if (value) literal.Fused = F::GetLVar; break;
+            case O::GetGVar: if (value) literal.Fused = F::GetGVar; break;
+            case O::Add: case O::Sub: case O::Mul: case O::Equ: case O::Greater: case O::Less: case O::GreaterEq:
+            case O::LessEq:
+                if (value) literal.Fused = F::Arithmetic;
+                break;
+            // A division by a literal zero fails as written, step by step.
+            case O::Div: case O::Mod: if (value && *value != 0) literal.Fused = F::Arithmetic; break;
+            // A jump to a label the node lacks fails as written, step by step.
+            case O::Goto: if (next.Target >= 0) literal.Fused = F::Goto; break;
+            case O::IfGoto: if (next.Target >= 0) literal.Fused = F::IfGoto; break;
+            default: break;
+        }
+    }
+    for (size_t i = 0; i + 2 < Steps.size(); ++i) {
+        TScriptStep& index = Steps[i];
+        const TScriptFusion read = Steps[i + 1].Fused;
+        if (index.Op != O::Literal || index.Fused != F::None || !TryStrToInt(index.Text) ||
+            (read != F::GetLVar && read != F::GetGVar))
+            continue;
+        size_t end = i + 3;
+        while (end + 1 < Steps.size() && Steps[end].Fused == F::Arithmetic) end += 2;
+        if (end < Steps.size() && (Steps[end].Op == O::SetLVar || Steps[end].Op == O::SetGVar)) {
+            index.Fused = F::Assign;
+            index.Span = int32_t(end - i + 1);
+        }
     }
 }
 

@@ -14,21 +14,13 @@
 #include "world/World.h"
 
 void tObjHandler::Rebuild() {
-    TWorld& world = Game.World;
-    TListControl& labels = world.ObjectLabels;
-    for (size_t p = 0; p < world.Objects.size();) {
-        if (!world.Objects[p] || !world.Objects[p]->PendingRemoval) {
-            ++p;
-            continue;
-        }
-        world.Objects[p]->Release();
-        world.Objects.erase(world.Objects.begin() + std::ptrdiff_t(p));
-        // Editor entry i belongs to object i; effect objects at the end have none.
-        if (p < labels.Items.size()) {
-            labels.Items.erase(labels.Items.begin() + std::ptrdiff_t(p));
-            if (labels.ItemIndex > int(p) || labels.ItemIndex >= int(labels.Items.size())) --labels.ItemIndex;
-        }
+    if (Holds > 0) {
+        Stale = true;
+        return;
     }
+    Stale = false;
+    TWorld& world = Game.World;
+    world.RemoveFinishedObjects();
 
     Entries.clear();
     Entries.reserve(world.Critters.size() + world.Objects.size());

@@ -27,6 +27,27 @@ public:
     int32_t Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const;
     std::vector<TDrawEntry> Entries;
 
+    // While held, rebuilds wait and the last one asked for runs when the
+    // hold ends: the order depends only on where everything stands at the
+    // end, so a pass that moves every record pays for one sort, not one per
+    // record.
+    class THold {
+    public:
+        explicit THold(tObjHandler* list) : List(list) {
+            if (List) ++List->Holds;
+        }
+        ~THold() {
+            if (List && --List->Holds == 0 && List->Stale) List->Rebuild();
+        }
+        THold(const THold&) = delete;
+        THold& operator=(const THold&) = delete;
+
+    private:
+        tObjHandler* List;
+    };
+
 private:
     TWorldContext& Game;
+    int Holds = 0;
+    bool Stale = false;
 };

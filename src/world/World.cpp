@@ -1,5 +1,7 @@
 #include "world/World.h"
 
+#include <algorithm>
+
 #include "base/FileSystem.h"
 #include "critters/Critter.h"
 #include "world/Obj.h"
@@ -96,4 +98,104 @@ void RenumberObjects(TWorldContext& game, const std::function<int(int)>& map) {
         }
     }
     game.Events.RecordsRenumbered(KindObject, map);
+}
+
+namespace {
+// Editor entry i belongs to record i; a list shorter than the records (shot
+// effects at the end have no label) takes the label at its end.
+void InsertLabel(TListControl& labels, int at, const std::string& label) {
+    labels.Items.insert(labels.Items.begin() + std::min<ptrdiff_t>(at, ptrdiff_t(labels.Items.size())), label);
+}
+
+void EraseLabel(TListControl& labels, int at) {
+    if (size_t(at) < labels.Items.size()) labels.Items.erase(labels.Items.begin() + at);
+}
+
+std::function<int(int)> Removed(int at) {
+    return [at](int k) { return k < at ? k : k == at ? -1 : k - 1; };
+}
+
+std::function<int(int)> Inserted(int at) {
+    return [at](int k) { return k < at ? k : k + 1; };
+}
+}  // namespace
+
+void TWorld::AppendCritter(std::shared_ptr<tCritter> c, const std::optional<std::string>& label) {
+    if (label) InsertLabel(CritterLabels, CritterCount(), *label);
+    Critters.Items.push_back(std::move(c));
+}
+
+void TWorld::AppendObject(std::shared_ptr<tObj> o, const std::optional<std::string>& label) {
+    if (label) InsertLabel(ObjectLabels, ObjectCount(), *label);
+    Objects.Items.push_back(std::move(o));
+}
+
+void TWorld::InsertCritter(TWorldContext& game, int at, std::shared_ptr<tCritter> c, const std::string& label) {
+    Critters.Items.insert(Critters.Items.begin() + at, std::move(c));
+    InsertLabel(CritterLabels, at, label);
+    RenumberCritters(game, Inserted(at));
+}
+
+void TWorld::InsertObject(TWorldContext& game, int at, std::shared_ptr<tObj> o, const std::string& label) {
+    Objects.Items.insert(Objects.Items.begin() + at, std::move(o));
+    InsertLabel(ObjectLabels, at, label);
+    RenumberObjects(game, Inserted(at));
+}
+
+std::shared_ptr<tCritter> TWorld::RemoveCritter(TWorldContext& game, int at) {
+    std::shared_ptr<tCritter> c = Critters.Items[size_t(at)];
+    // A walking critter has its next cell reserved as well.
+    if (c->State == csWalking) c->Stop();
+    c->ReleaseTile();
+    c->Release();
+    Critters.Items.erase(Critters.Items.begin() + at);
+    EraseLabel(CritterLabels, at);
+    RenumberCritters(game, Removed(at));
+    return c;
+}
+
+std::shared_ptr<tObj> TWorld::RemoveObject(TWorldContext& game, int at) {
+    std::shared_ptr<tObj> o = Objects.Items[size_t(at)];
+    o->Release();
+    Objects.Items.erase(Objects.Items.begin() + at);
+    EraseLabel(ObjectLabels, at);
+    RenumberObjects(game, Removed(at));
+    return o;
+}
+
+void TWorld::RemoveFinishedObjects() {
+    auto& objects = Objects.Items;
+    for (size_t p = 0; p < objects.size();) {
+        if (!objects[p] || !objects[p]->PendingRemoval) {
+            ++p;
+            continue;
+        }
+        objects[p]->Release();
+        objects.erase(objects.begin() + std::ptrdiff_t(p));
+        TListControl& labels = ObjectLabels;
+        if (p < labels.Items.size()) {
+            labels.Items.erase(labels.Items.begin() + std::ptrdiff_t(p));
+            if (labels.ItemIndex > int(p) || labels.ItemIndex >= int(labels.Items.size())) --labels.ItemIndex;
+        }
+    }
+}
+
+void TWorld::Reset() {
+    ++Generation;
+    // Moved out first: a record's release must not meet a half-emptied list.
+    auto critters = std::move(Critters.Items);
+    auto objects = std::move(Objects.Items);
+    Critters.Items.clear();
+    Objects.Items.clear();
+    for (auto& c : critters)
+        if (c) c->Release();
+    for (auto& o : objects)
+        if (o) o->Release();
+    if (DrawList) DrawList->Entries.clear();
+    CritterLabels.Clear();
+    ObjectLabels.Clear();
+}
+
+void TWorld::RedrawOrder() const {
+    if (DrawList) DrawList->Rebuild();
 }

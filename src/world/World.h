@@ -16,13 +16,34 @@
 class tCritter;
 class tObj;
 
+// A list of the world's records that anyone may read and only the world
+// changes, so the labels, the grid, the numbering and the draw list never
+// fall out of step with it.
+template <class T>
+class TRecordList {
+public:
+    using Ptr = std::shared_ptr<T>;
+    size_t size() const { return Items.size(); }
+    bool empty() const { return Items.empty(); }
+    const Ptr& operator[](size_t i) const { return Items[i]; }
+    const Ptr& at(size_t i) const { return Items.at(i); }
+    const Ptr& front() const { return Items.front(); }
+    const Ptr& back() const { return Items.back(); }
+    auto begin() const { return Items.begin(); }
+    auto end() const { return Items.end(); }
+
+private:
+    friend struct TWorld;
+    std::vector<Ptr> Items;
+};
+
 // The location being played. Records are shared so that a method of a
 // critter or object still on the call stack keeps its record alive when a
 // script frees it (a map load); see tCritter::Released.
 struct TWorld {
     TGrid Grid;
-    std::vector<std::shared_ptr<tCritter>> Critters;  // index 0 is the player
-    std::vector<std::shared_ptr<tObj>> Objects;
+    TRecordList<tCritter> Critters;  // index 0 is the player
+    TRecordList<tObj> Objects;
     std::unique_ptr<tObjHandler> DrawList;  // none until a game is first started
     std::string PatternName = "pattern1";   // background picture of the location
     TScriptPtr MapScript;
@@ -49,6 +70,34 @@ struct TWorld {
     int ObjectCount() const { return int(Objects.size()); }
     tCritter* Critter(int i) const { return i >= 0 && i < CritterCount() ? Critters[size_t(i)].get() : nullptr; }
     tObj* Object(int i) const { return i >= 0 && i < ObjectCount() ? Objects[size_t(i)].get() : nullptr; }
+
+    // The only ways the lists change. A label goes with a record into the
+    // editor's list at the same position; a record without one (a shot
+    // effect, a critter a test makes) gets none. Appending keeps every
+    // number; inserting and removing renumber the later records and all
+    // that names them (see RenumberCritters).
+    void AppendCritter(std::shared_ptr<tCritter> c, const std::optional<std::string>& label = {});
+    void AppendObject(std::shared_ptr<tObj> o, const std::optional<std::string>& label = {});
+    void InsertCritter(TWorldContext& game, int at, std::shared_ptr<tCritter> c, const std::string& label);
+    void InsertObject(TWorldContext& game, int at, std::shared_ptr<tObj> o, const std::string& label);
+    // Takes the record off the grid and out of the world; it is returned
+    // released, for an undo to copy from.
+    std::shared_ptr<tCritter> RemoveCritter(TWorldContext& game, int at);
+    std::shared_ptr<tObj> RemoveObject(TWorldContext& game, int at);
+    // Drops the objects marked for removal (finished shot effects) without
+    // renumbering the rest, as the draw list's keeper always has.
+    void RemoveFinishedObjects();
+    // Every record leaves (a map load, a saved game, the end of the game):
+    // their scripts get no more events, the labels and the draw order empty,
+    // and the generation moves on so code holding positions can tell.
+    void Reset();
+    void Reserve(size_t critters, size_t objects) {
+        Critters.Items.reserve(critters);
+        Objects.Items.reserve(objects);
+    }
+    // Redraws the order after records joined, left or moved; nothing
+    // before a game has a draw list.
+    void RedrawOrder() const;
 };
 
 // Scripts of records that must come out whole whatever their scripts do: a

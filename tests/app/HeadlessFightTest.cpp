@@ -48,18 +48,8 @@ protected:
         TMapData map;
         auto critter = [](const std::string& label, const std::string& skin, int x, int y, int hp,
                           const std::string& script) {
-            TMapCritter c;
-            c.Label = label;
-            c.Skin = skin;
-            c.StartX = x;
-            c.StartY = y;
-            c.Direction = 3;
-            c.HP = hp;
-            c.DmgMin = 3;
-            c.DmgMax = 6;
-            c.Accuracy = 90;
-            c.ScriptName = script;
-            return c;
+            return MapCritter(label, x, y, script,
+                              {.Skin = skin, .Direction = 3, .HP = hp, .DmgMin = 3, .DmgMax = 6, .Accuracy = 90});
         };
         map.Critters = {critter("Игрок", "metal", 30, 50, 500, "player"),
                         critter("Рейдер", RaiderSkin, 36, 50, 14, "raider")};

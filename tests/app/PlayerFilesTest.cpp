@@ -9,6 +9,7 @@
 #include "app/Dump.h"
 #include "app/Settings.h"
 #include "app/Version.h"
+#include "critters/Critter.h"
 #include "support/TestGame.h"
 
 namespace fs = std::filesystem;
@@ -29,6 +30,7 @@ TEST(Settings, RoundTripThroughTheFile) {
     odd.Mute = true;
     odd.MuteUnfocused = true;
     odd.EdgeScroll = false;
+    odd.DebugLog = true;
     TSettings stretched;
     stretched.Scaling = TScaling::Stretch;
     for (const TSettings& s : {TSettings{}, odd, stretched}) {
@@ -50,6 +52,7 @@ TEST(Settings, DamagedFileIsReportedOnceAndReplacedByDefaults) {
         "[Sound]\nMusicVolume=101\n",
         "[Sound]\nEffectsVolume=-1\n",
         "[Display]\nScaling=huge\n",
+        "[Diagnostics]\nLog=everything\n",
         "[Display\n",
         "\x01\x02garbage\xff\n",
     };
@@ -107,6 +110,40 @@ TEST(GameLog, NamesTheRunKeepsErrorsAndTheLastRuns) {
               std::string::npos);
     EXPECT_TRUE(fs::exists(log.string() + "." + std::to_string(TGameLog::Keep)));
     EXPECT_FALSE(fs::exists(log.string() + "." + std::to_string(TGameLog::Keep + 1)));
+}
+
+TEST(GameLog, LinesWaitUntilAnErrorOrTheEnd) {
+    TTestData d;
+    const fs::path file = d.Root() / "buffered.log";
+    {
+        TGameLog log;
+        ASSERT_TRUE(log.Open(file));
+        log.Write("loaded", TLogLevel::Info);
+        log.Write("odd picture", TLogLevel::Warning);
+        EXPECT_EQ(Slurp(file), "");
+        log.Write("ERROR: broken", TLogLevel::Error);
+        const std::string text = Slurp(file);
+        EXPECT_LT(text.find("loaded"), text.find("odd picture"));
+        EXPECT_LT(text.find("odd picture"), text.find("ERROR: broken"));
+        log.Write("closing", TLogLevel::Info);
+    }
+    EXPECT_NE(Slurp(file).find("closing"), std::string::npos);
+}
+
+TEST(GameLog, ScriptEventsAreTracedOnlyWhenAskedFor) {
+    TTestData d;
+    d.WriteGame({});
+    UseHome(d);
+    fs::path log = d.Root() / "home/XDG_STATE_HOME/rustwake/rustwake.log";
+    for (bool debugLog : {false, true}) {
+        {
+            auto g = MakeGame(d);
+            ASSERT_TRUE(g->Started);
+            g->Game->Settings.DebugLog = debugLog;
+            g->Game->Guard([&] { g->Game->World.Critters.at(0)->Click(); });
+        }
+        EXPECT_EQ(Slurp(log).find("executing node OnClick") != std::string::npos, debugLog);
+    }
 }
 
 TEST(GameLog, VersionOption) {

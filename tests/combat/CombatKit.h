@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "critters/Critter.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"
@@ -52,34 +53,11 @@ protected:
     tCritter& Player() { return *W().Critters.at(0); }
     tCritter& C(int i) { return *W().Critters.at(size_t(i)); }
 
-    // A non-player critter placed as the map loader places one.
-    tCritter& AddCritter(int32_t x, int32_t y, int32_t hp = 20) {
-        auto c = std::make_shared<tCritter>(G().Context, W().CritterCount());
-        W().Critters.push_back(c);
-        c->Placed = true;
-        c->StartX = x;
-        c->StartY = y;
-        c->SetPosition(x, y);
-        c->HP = hp;
-        c->Ammo = 100;
-        c->DmgMin = 2;
-        c->DmgMax = 4;
-        c->Accuracy = 100;
-        return *c;
-    }
-
-    // One animation tick of one critter: the clock moves on past the
-    // 1000 / 18 ms a tick needs.
-    void Tick(tCritter& c, uint32_t ms = 56) {
-        Game->Platform.VirtualClock.Advance(ms);
-        c.Update();
-    }
     // One whole frame of the game screen.
     void Frame(uint32_t ms = 56) {
         Game->Platform.VirtualClock.Advance(ms);
         G().GameRender();
     }
-    uint32_t Now() { return G().Now(); }
 
     // The sounds played since the last call.
     std::vector<std::string> TakeSounds() {

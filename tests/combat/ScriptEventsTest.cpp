@@ -5,19 +5,8 @@
 #include "CombatKit.h"
 
 namespace {
-TMapCritter MapCritter(const std::string& label, int32_t x, int32_t y, const std::string& script, int32_t hp) {
-    TMapCritter c;
-    c.Label = label;
-    c.Skin = "metal";
-    c.StartX = x;
-    c.StartY = y;
-    c.Direction = 5;
-    c.HP = hp;
-    c.DmgMin = 1;
-    c.DmgMax = 0;
-    c.Accuracy = 100;
-    c.ScriptName = script;
-    return c;
+TMapCritter Fighter(const std::string& label, int32_t x, int32_t y, const std::string& script, int32_t hp) {
+    return MapCritter(label, x, y, script, {.HP = hp, .DmgMin = 1, .DmgMax = 0, .Accuracy = 100});
 }
 
 class LoadFromEventTest : public CombatTest {
@@ -27,10 +16,10 @@ protected:
         Data.WriteScript("flee.sc", "[OnHit]\n1=LOC02\n2=LOADMAP\n");
         Data.WriteScript("last.sc", "[OnDie]\n1=LOC02\n2=LOADMAP\n");
         TMapData first;
-        first.Critters = {MapCritter("Игрок", 30, 50, "obj_def", 50), MapCritter("Рейдер", 36, 50, "obj_def", 50),
-                          MapCritter("Цель", 36, 56, "obj_def", 50), MapCritter("Сосед", 40, 50, "obj_def", 50)};
+        first.Critters = {Fighter("Игрок", 30, 50, "obj_def", 50), Fighter("Рейдер", 36, 50, "obj_def", 50),
+                          Fighter("Цель", 36, 56, "obj_def", 50), Fighter("Сосед", 40, 50, "obj_def", 50)};
         TMapData second;
-        second.Critters = {MapCritter("Игрок", 5, 5, "obj_def", 50), MapCritter("Другой", 7, 5, "obj_def", 50)};
+        second.Critters = {Fighter("Игрок", 5, 5, "obj_def", 50), Fighter("Другой", 7, 5, "obj_def", 50)};
         Data.WriteFile("data/locations/loc01.map", SerializeMap(first));
         Data.WriteFile("data/locations/loc02.map", SerializeMap(second));
     }

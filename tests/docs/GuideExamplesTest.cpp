@@ -9,7 +9,9 @@
 
 #include "base/Text.h"
 #include "critters/Critter.h"
+#include "script/Commands.h"
 #include "script/Script.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
 #include "world/Obj.h"
 
@@ -56,20 +58,7 @@ std::vector<TExample> ReadExamples(const std::string& document) {
     return examples;
 }
 
-TMapCritter Figure(const std::string& label, int32_t x, int32_t y, const std::string& script) {
-    TMapCritter c;
-    c.Label = label;
-    c.Skin = "metal";
-    c.StartX = x;
-    c.StartY = y;
-    c.Direction = 3;
-    c.HP = 40;
-    c.DmgMin = 1;
-    c.DmgMax = 5;
-    c.Accuracy = 60;
-    c.ScriptName = script;
-    return c;
-}
+const TCritterStats FigureStats{.Direction = 3, .HP = 40, .DmgMin = 1, .DmgMax = 5, .Accuracy = 60};
 
 // The stage every example plays on: the player on (10, 10), the example's
 // critter 1 on (15, 10), critter 2 on (30, 12), object 0 on (5, 5); loc02
@@ -90,19 +79,14 @@ public:
         Data.WriteScript("obj_def.sc", "");
         Data.WriteScript("example.sc", script);
         TMapData map;
-        map.Critters = {Figure("Игрок", 10, 10, "obj_def"), Figure("Страж", 15, 10, "example"),
-                        Figure("Бродяга", 30, 12, "obj_def")};
-        TMapObject crate;
-        crate.Label = "Ящик";
-        crate.ImageName = "crate";
-        crate.X = 5;
-        crate.Y = 5;
-        crate.ScriptName = "obj_def";
-        map.Objects = {crate};
+        map.Critters = {MapCritter("Игрок", 10, 10, "obj_def", FigureStats),
+                        MapCritter("Страж", 15, 10, "example", FigureStats),
+                        MapCritter("Бродяга", 30, 12, "obj_def", FigureStats)};
+        map.Objects = {MapObject("Ящик", 5, 5, "crate", "obj_def")};
         Data.WriteFile("data/locations/stage.map", SerializeMap(map));
         TMapData second;
         second.PatternName = "pattern2";
-        second.Critters = {Figure("Игрок", 3, 4, "obj_def")};
+        second.Critters = {MapCritter("Игрок", 3, 4, "obj_def", FigureStats)};
         Data.WriteFile("data/locations/loc02.map", SerializeMap(second));
         Game = MakeGame(Data);
     }
@@ -244,31 +228,22 @@ TEST(GuideReference, NamesEveryCommand) {
     std::ifstream in(fs::path(RW_SOURCE_DIR) / "docs/scripting.md");
     std::stringstream text;
     text << in.rdbuf();
-    const char* commands[] = {"SETTIMER",   "DISABLETIMER", "ADD",       "SUB",     "MUL",       "DIV",
-                              "MOD",        "EQU",          "NOT",       "G",       "L",         "GE",
-                              "LE",         "SELF",         "SELFTYPE",  "GOTO",    "IFGOTO",    "CALL",
-                              "IFCALL",     "RND",          "DIST",      "GETGVAR", "SETGVAR",   "GETLVAR",
-                              "SETLVAR",    "GOTOXY",       "MOVETO",    "FIRE",    "STOPFIRE",  "STOP",
-                              "ADDCONSOLE", "STARTDIALOG",  "QUESTION",  "ANSWER",  "ENDDIALOG", "PLAYSOUND",
-                              "CHANGEHEAD", "GETX",         "GETY",      "GETHP",   "SETHP",     "GETAMMO",
-                              "SETAMMO",    "LOADMAP",      "SETSCROLL", "SETDIR",  "GETDIR",    "DISABLE",
-                              "SETVICTIM",  "GETVICTIM",    "GETVIS",    "SETVIS",  "MAKEDEAD",  "SHOWCREDITS"};
-    EXPECT_EQ(std::size(commands), 54u);
+    std::vector<std::string> commands;
+    for (const TScriptCommand& c : ScriptCommands()) commands.emplace_back(c.Word);
     // ... and the game's reader takes each of them, and nothing like them, as a command.
     std::string script = "[All]\n";
-    for (const char* c : commands) script += std::string(c) + "=" + c + "\n";
+    for (const std::string& c : commands) script += c + "=" + c + "\n";
     script += "near=ADDCONSOL\n";
     const TScriptFile file = TScriptFile::Parse(script);
     const TScriptNode* all = file.FindNode("All");
     ASSERT_TRUE(all);
-    ASSERT_EQ(all->Steps.size(), std::size(commands) + 1);
-    for (size_t i = 0; i < std::size(commands); ++i)
-        EXPECT_NE(all->Steps[i].Op, TScriptOp::Literal) << commands[i];
+    ASSERT_EQ(all->Steps.size(), commands.size() + 1);
+    for (size_t i = 0; i < commands.size(); ++i) EXPECT_NE(all->Steps[i].Op, TScriptOp::Literal) << commands[i];
     EXPECT_EQ(all->Steps.back().Op, TScriptOp::Literal);
     // ... with an example of its own.
     const std::string guide = text.str();
-    for (const char* c : commands) {
-        const size_t at = guide.find(std::string("\n#### ") + c + "\n");
+    for (const std::string& c : commands) {
+        const size_t at = guide.find("\n#### " + c + "\n");
         ASSERT_NE(at, std::string::npos) << c;
         const size_t next = guide.find("\n###", at + 1);
         EXPECT_NE(guide.substr(at, next - at).find("```ini"), std::string::npos) << c;

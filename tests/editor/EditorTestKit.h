@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "critters/Critter.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"
@@ -30,29 +31,11 @@ inline const char* CounterScript() {
            "[OnClick]\n1=5\n2=SELF\n3=SETGVAR\n";
 }
 
-inline TMapCritter Npc(const std::string& label, int32_t x, int32_t y, const std::string& script = "counter") {
-    TMapCritter c;
-    c.Label = label;
-    c.Skin = "metal";
-    c.StartX = x;
-    c.StartY = y;
-    c.Direction = 3;
-    c.HP = 30;
-    c.DmgMin = 1;
-    c.DmgMax = 5;
-    c.Accuracy = 60;
-    c.ScriptName = script;
-    return c;
-}
+// The panel's critters: 30 hit points, damage 1 .. 5, accuracy 60, facing south-east.
+inline const TCritterStats NpcStats{.Direction = 3, .HP = 30, .DmgMin = 1, .DmgMax = 5, .Accuracy = 60};
 
 inline TMapObject Thing(const std::string& label, int32_t x, int32_t y, const std::string& image = "crate") {
-    TMapObject o;
-    o.Label = label;
-    o.ImageName = image;
-    o.X = x;
-    o.Y = y;
-    o.ScriptName = "counter";
-    return o;
+    return MapObject(label, x, y, image, "counter");
 }
 
 // A started debug game with the panel, on the files above.
@@ -76,8 +59,10 @@ protected:
     // The player and three NPCs in a row, and three objects.
     static TMapData Location() {
         TMapData map;
-        map.Critters = {Npc("Игрок", 10, 10, "obj_def"), Npc("Страж", 12, 10), Npc("Торговец", 14, 10),
-                        Npc("Бродяга", 16, 10)};
+        map.Critters = {MapCritter("Игрок", 10, 10, "obj_def", NpcStats),
+                        MapCritter("Страж", 12, 10, "counter", NpcStats),
+                        MapCritter("Торговец", 14, 10, "counter", NpcStats),
+                        MapCritter("Бродяга", 16, 10, "counter", NpcStats)};
         map.Objects = {Thing("Ящик", 5, 5), Thing("Фонарь", 6, 5, "lamp"), Thing("Бочка", 7, 5)};
         return map;
     }

@@ -248,7 +248,7 @@ TEST_F(History, ObjectsGoBeforeShotEffectsSoLabelsStayInStep) {
     auto effect = std::make_shared<tObj>(G().Context, W().ObjectCount());
     effect->PlayOnce = true;
     effect->SetImage("lamp");
-    W().Objects.push_back(effect);
+    W().AppendObject(effect);
     G().PanelCommand("page Objects");
     G().PanelCommand("set ONameLabeledEdit Новый");
     Click(mbRight, 30, 30);

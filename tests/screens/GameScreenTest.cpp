@@ -18,9 +18,9 @@ protected:
         return Game().DXIL.Count() - 1;
     }
     tObj& AddObject(const std::string& image, int x, int y) {
-        auto& objects = Game().World.Objects;
-        objects.push_back(std::make_unique<tObj>(Game().Context, int(objects.size())));
-        tObj& o = *objects.back();
+        TWorld& world = Game().World;
+        world.AppendObject(std::make_shared<tObj>(Game().Context, world.ObjectCount()));
+        tObj& o = *world.Objects.back();
         o.X = x;
         o.Y = y;
         o.SetImage(image);

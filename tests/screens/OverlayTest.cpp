@@ -81,7 +81,7 @@ TEST_F(Overlays, ScriptedDialogEndToEndWithTheFrozenHover) {
                      "5=Первый\n6=FIRST\n7=ANSWER\n8=Второй\n9=SECOND\n10=ANSWER\n"
                      "[First]\n1=first chosen\n2=ADDCONSOLE\n3=ENDDIALOG\n"
                      "[Second]\n1=second chosen\n2=ADDCONSOLE\n3=ENDDIALOG\n");
-    g.World.Critters.push_back(std::make_unique<tCritter>(g.Context, 1));
+    g.World.AppendCritter(std::make_shared<tCritter>(g.Context, 1));
     g.World.Critters[1]->SetScript("talk");
     g.World.Critters[1]->Click();
     ASSERT_EQ(g.ScreenMode, smDialog);

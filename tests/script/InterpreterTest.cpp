@@ -368,3 +368,73 @@ TEST_F(Interpreter, EndlessPushingStopsAtTheStackLimit) {
     EXPECT_EQ(RunTokens({"1", "2", "ADD"}), Strings{"3"});
 }
 }  // namespace
+
+namespace {
+// What a run leaves behind: its error and step, the stack's size and top, the variables.
+struct TRunOutcome {
+    std::string Error, Key;
+    size_t Depth = 0;
+    Strings Top;
+    std::array<int32_t, 32> Locals{};
+    std::array<int32_t, 256> Globals{};
+    long Steps = 0;
+    bool operator==(const TRunOutcome&) const = default;
+};
+
+class FusedSteps : public Interpreter, public ::testing::WithParamInterface<const char*> {
+protected:
+    TRunOutcome Outcome(bool fuse, long stepLimit, size_t filled) {
+        Scripts.FuseSteps = fuse;
+        Scripts.StepLimit = stepLimit;
+        Scripts.GlobalVars.fill(0);
+        Scripts.GlobalVars[2] = 4;
+        auto script = Make(std::string("[Run]\n") + GetParam());
+        script->Locals[1] = 3;
+        script->Stack.assign(filled, "1");
+        TRunOutcome out;
+        try {
+            script->Execute("Run");
+        } catch (const EScriptError& e) {
+            out.Error = e.Message();
+            out.Key = e.Key;
+        }
+        out.Depth = script->Stack.size();
+        out.Top.assign(script->Stack.end() - std::ptrdiff_t(std::min<size_t>(out.Depth, 4)), script->Stack.end());
+        out.Locals = script->Locals;
+        out.Globals = Scripts.GlobalVars;
+        out.Steps = Scripts.StepsThisEvent;
+        return out;
+    }
+};
+
+// Literals run together with the commands after them must leave exactly what
+// the steps one by one leave: at every step limit, and with the stack near
+// its limit.
+TEST_P(FusedSteps, LeaveWhatTheStepsOneByOneLeave) {
+    for (long limit = 1; limit <= 90; ++limit)
+        ASSERT_EQ(Outcome(true, limit, 0), Outcome(false, limit, 0)) << "step limit " << limit;
+    for (size_t free = 0; free <= 4; ++free) {
+        const size_t filled = TScriptSystem::MaxStack - free;
+        ASSERT_EQ(Outcome(true, 1000, filled), Outcome(false, 1000, filled)) << free << " free";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Interpreter, FusedSteps,
+    ::testing::Values(
+        // A counting loop: variables set from variables, compared, jumped on.
+        "1=0\n2=0\n3=SETLVAR\nloop=0\n5=0\n6=GETLVAR\n7=1\n8=ADD\n9=SETLVAR\n10=0\n11=GETLVAR\n12=5\n13=L\n"
+        "14=loop\n15=IFGOTO\n16=0\n17=GETLVAR\n",
+        // Chains of constants on globals, with wrap-around and every comparison.
+        "1=3\n2=2147483647\n3=SETGVAR\n4=3\n5=3\n6=GETGVAR\n7=2\n8=MUL\n9=-1\n10=DIV\n11=7\n12=MOD\n13=SETGVAR\n"
+        "14=2\n15=GETGVAR\n16=-2147483647\n17=SUB\n18=4\n19=GE\n20=9\n21=LE\n22=1\n23=EQU\n24=0\n25=G\n",
+        // Indices outside the arrays read 0 and write nothing.
+        "1=99\n2=5\n3=SETLVAR\n4=-1\n5=GETLVAR\n6=300\n7=GETGVAR\n8=2\n9=ADD\n10=40\n11=99\n12=GETLVAR\n13=SETLVAR\n"
+        "14=-3\n15=1\n16=GETLVAR\n17=SETGVAR\n",
+        // Operands that are no numbers, an empty stack, division by a literal zero.
+        "1=ABC\n2=1\n3=ADD\n", "1=far\n2=IFGOTO\nfar=5\n", "1=5\n2=0\n3=DIV\n", "1=$10\n2=0\n3=MOD\n",
+        // Jumps into the middle of a fused run, to missing labels, on texts as conditions.
+        "1=mid\n2=GOTO\n3=0\nmid=1\n5=GETLVAR\n6=1\n7=ADD\n8=SETLVAR\n", "1=1\n2=nowhere\n3=GOTO\n",
+        "1=00\n2=on\n3=IFGOTO\n4=skipped\non=1\n6=GETLVAR\n7=3\n8=SUB\n9=on\n10=IFGOTO\n11=0\n12=GETLVAR\n"
+        "13=end\n14=IFGOTO\n15=reached\nend=1\n17=GETLVAR\n18=nowhere\n19=IFGOTO\n"));
+}  // namespace

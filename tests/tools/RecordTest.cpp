@@ -17,8 +17,8 @@ int RunGame(const TTestData& out, const std::string& params, int frames, const s
             const std::string& dump, const std::string& more = "") {
     const std::string command = "SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + std::string(RW_BINARY_DIR) +
                                 "/rustwake " + params + " --data " + DemoDataDir() + " --frames " +
-                                std::to_string(frames) + " --seed 7 --input " + out.Path(input).string() +
-                                " --dump " + out.Path(dump).string() + more + " 2>/dev/null";
+                                std::to_string(frames) + " --seed 7 --input " + out.Path(input).string() + " --dump " +
+                                out.Path(dump).string() + more + " 2>/dev/null";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -71,8 +71,8 @@ struct TDriverCase {
     const char* Name;
     std::string Window, Replay;  // the game's parameters in the window and in the runner
     const char* Input;
-    const char* Shows;       // what the dump holds when the input acted
-    const char* BadOutput;   // an output option pointed into a missing folder, or null
+    const char* Shows;      // what the dump holds when the input acted
+    const char* BadOutput;  // an output option pointed into a missing folder, or null
 };
 
 const TDriverCase DriverCases[] = {

@@ -24,7 +24,7 @@ protected:
     // A critter in the list at `index`, placed on (x, y).
     tCritter& Add(int32_t x, int32_t y, int32_t hp = 10) {
         auto c = std::make_shared<tCritter>(G().Context, W().CritterCount());
-        W().Critters.push_back(c);
+        W().AppendCritter(c);
         c->SetPosition(x, y);
         c->HP = hp;
         c->Placed = true;

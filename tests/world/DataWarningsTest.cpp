@@ -11,8 +11,8 @@ using DataWarnings = WorldTest;
 TEST_F(DataWarnings, MissingScriptFilesAreReportedOncePerLoad) {
     TMapData map;
     map.MapScript = "nothere";
-    map.Critters = {CritterRecord("A", 5, 5), CritterRecord("B", 8, 5, "ghost"), CritterRecord("C", 9, 5, "")};
-    map.Objects = {ObjectRecord("O", 3, 3, "crate", "ghost"), ObjectRecord("P", 4, 3)};
+    map.Critters = {MapCritter("A", 5, 5), MapCritter("B", 8, 5, "ghost"), MapCritter("C", 9, 5, "")};
+    map.Objects = {MapObject("O", 3, 3, "crate", "ghost"), MapObject("P", 4, 3)};
     WriteMap("data/locations/m.map", map);
     std::vector<std::string> log;
     G().LogHook = [&](const std::string& line) { log.push_back(line); };
@@ -37,7 +37,7 @@ TEST_F(DataWarnings, MissingScriptFilesAreReportedOncePerLoad) {
 TEST_F(DataWarnings, Utf8ScriptIsReportedOnceItIsRead) {
     Data.WriteFile("data/scripts/utf.sc", "[OnCreate]\n1=\xD0\x9F\xD1\x80\xD0\xB8\n2=ADDCONSOLE\n[OnClick]\n1=0\n");
     TMapData map;
-    map.Critters = {CritterRecord("A", 5, 5), CritterRecord("B", 8, 5, "utf")};
+    map.Critters = {MapCritter("A", 5, 5), MapCritter("B", 8, 5, "utf")};
     WriteMap("data/locations/m.map", map);
     Load("data\\locations\\m.map");
     ASSERT_EQ(G().Errors.size(), 1u);

@@ -43,7 +43,7 @@ TEST_F(HostileInputTest, CrittersOffTheGridStayWhereTheFileSaysAndTouchNoCell) {
     for (const TPoint& p : places) {
         SCOPED_TRACE(std::to_string(p.X) + ", " + std::to_string(p.Y));
         TMapData map;
-        map.Critters = {CritterRecord("Игрок", 10, 10), CritterRecord("far", p.X, p.Y)};
+        map.Critters = {MapCritter("Игрок", 10, 10), MapCritter("far", p.X, p.Y)};
         map.Critters[1].Direction = Max;
         LoadMapData(map);
         // It thinks about its victim, wanders and fires at it from where it stands.
@@ -63,10 +63,10 @@ TEST_F(HostileInputTest, CrittersOffTheGridStayWhereTheFileSaysAndTouchNoCell) {
 TEST_F(HostileInputTest, ObjectsAtExtremePlacesDrawAndPickNothingOffScreen) {
     const int32_t values[] = {Min, Max, -1, Min + 1, Max - 1};
     TMapData map;
-    map.Critters = {CritterRecord("Игрок", 10, 10)};
+    map.Critters = {MapCritter("Игрок", 10, 10)};
     for (int32_t x : values)
         for (int32_t offset : values) {
-            TMapObject o = ObjectRecord("o", x, ~x, "spark");
+            TMapObject o = MapObject("o", x, ~x, "spark");
             o.OffsetX = offset;
             o.OffsetY = ~offset;
             map.Objects.push_back(o);
@@ -88,8 +88,8 @@ TEST_F(HostileInputTest, ScrollPositionsFromScriptsAreBroughtBackOnScreen) {
                                        "\n2=" + std::to_string(s.Y) + "\n3=SETSCROLL\n");
         TMapData map;
         map.MapScript = "scroll";
-        map.Critters = {CritterRecord("Игрок", 10, 10)};
-        map.Objects = {ObjectRecord("o", 1, 1, "lamp")};
+        map.Critters = {MapCritter("Игрок", 10, 10)};
+        map.Objects = {MapObject("o", 1, 1, "lamp")};
         LoadMapData(map);
         G().View.VelocityX = s.X < 0 ? -3.0f : 3.0f;
         G().View.VelocityY = s.Y < 0 ? -3.0f : 3.0f;
@@ -125,7 +125,7 @@ TEST_F(HostileInputTest, CritterCommandsTakeAnyNumber) {
                                           "29=1\n30=" + b + "\n31=SETAMMO\n");
                 TMapData map;
                 map.MapScript = "moves";
-                map.Critters = {CritterRecord("Игрок", 10, 10), CritterRecord("npc", 11, 11)};
+                map.Critters = {MapCritter("Игрок", 10, 10), MapCritter("npc", 11, 11)};
                 map.Critters[0].HP = Max;
                 map.Critters[1].HP = Min;
                 LoadMapData(map);
@@ -136,8 +136,8 @@ TEST_F(HostileInputTest, CritterCommandsTakeAnyNumber) {
 
 TEST_F(HostileInputTest, TheLargestLocationLoadsAndPlays) {
     TMapData map;
-    for (int i = 0; i < MapMaxCritters; ++i) map.Critters.push_back(CritterRecord("c", i / MapRows, i % MapRows));
-    for (int i = 0; i < MapMaxObjects; ++i) map.Objects.push_back(ObjectRecord("o", i % MapCols, i % MapRows));
+    for (int i = 0; i < MapMaxCritters; ++i) map.Critters.push_back(MapCritter("c", i / MapRows, i % MapRows));
+    for (int i = 0; i < MapMaxObjects; ++i) map.Objects.push_back(MapObject("o", i % MapCols, i % MapRows));
     LoadMapData(map);
     ASSERT_EQ(W().CritterCount(), MapMaxCritters);
     ASSERT_EQ(W().ObjectCount(), MapMaxObjects);
@@ -181,7 +181,7 @@ protected:
 
 TEST_F(HugeSkinTest, CrittersWithItDrawNothingAndStillWalkFireAndDie) {
     TMapData map;
-    map.Critters = {CritterRecord("Игрок", 10, 10), CritterRecord("npc", 12, 12)};
+    map.Critters = {MapCritter("Игрок", 10, 10), MapCritter("npc", 12, 12)};
     WriteMap("data/locations/huge.map", map);
     Load("data\\locations\\huge.map");
     for (int f = 0; f < 40; ++f) {
@@ -216,7 +216,7 @@ TEST(ConfigLimits, HugeCountsAreReportedOnceAndReadUpToTheLimit) {
     EXPECT_EQ(g.Config.HitTypeCount(), 4096);
     // Section 4095 is read, 4096 is past the limit.
     TMapData map;
-    map.Objects = {ObjectRecord("o", 1, 1, "lamp")};
+    map.Objects = {MapObject("o", 1, 1, "lamp")};
     data.WriteFile("data/locations/lamp.map", SerializeMap(map));
     g.LoadMap("data\\locations\\lamp.map");
     EXPECT_EQ(g.World.Objects.at(0)->Alpha, 99);

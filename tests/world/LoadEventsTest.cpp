@@ -26,11 +26,11 @@ protected:
 };
 
 TEST_F(LoadEventsTest, EventsComeInLoadOrderWithTheMapScriptLast) {
-    WriteMap("data/locations/a.map", MapWith({CritterRecord("g", 5, 5, "guard")}, {}, "town"));
+    WriteMap("data/locations/a.map", MapWith({MapCritter("g", 5, 5, "guard")}, {}, "town"));
     Load("data\\locations\\a.map");
     WriteMap("data/locations/b.map",
-             MapWith({CritterRecord("p", 1, 1, "guard"), CritterRecord("q", 2, 2, "guard")},
-                     {ObjectRecord("o", 3, 3, "crate", "box"), ObjectRecord("d", 4, 4)}, "town"));
+             MapWith({MapCritter("p", 1, 1, "guard"), MapCritter("q", 2, 2, "guard")},
+                     {MapObject("o", 3, 3, "crate", "box"), MapObject("d", 4, 4)}, "town"));
     ClearEventLog();
     Load("data\\locations\\b.map");
 
@@ -63,8 +63,8 @@ TEST_F(LoadEventsTest, ScriptErrorsAreReportedAfterTheLocationIsComplete) {
     Data.WriteScript("badend.sc", "[OnDestroy]\n1=POP_FROM_EMPTY\n2=ADD\n");
     WriteMap("data/locations/a.map", MapWith({}, {}, "badend"));
     Load("data\\locations\\a.map");
-    WriteMap("data/locations/b.map", MapWith({CritterRecord("p", 1, 1, "bad"), CritterRecord("q", 2, 2)},
-                                             {ObjectRecord("o", 3, 3, "crate", "bad")}, "town"));
+    WriteMap("data/locations/b.map", MapWith({MapCritter("p", 1, 1, "bad"), MapCritter("q", 2, 2)},
+                                             {MapObject("o", 3, 3, "crate", "bad")}, "town"));
     G().Errors.clear();
     ClearEventLog();
     EXPECT_NO_THROW(Load("data\\locations\\b.map"));
@@ -84,7 +84,7 @@ TEST_F(LoadEventsTest, ScriptErrorsAreReportedAfterTheLocationIsComplete) {
 
 TEST_F(LoadEventsTest, AMoveInOnCreateIsOverriddenByTheStartTile) {
     Data.WriteScript("mover.sc", "[OnCreate]\n1=SELF\n2=3\n3=4\n4=MOVETO\n");
-    WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1), CritterRecord("m", 20, 30, "mover")}, {}, ""));
+    WriteMap("data/locations/a.map", MapWith({MapCritter("p", 1, 1), MapCritter("m", 20, 30, "mover")}, {}, ""));
     Load("data\\locations\\a.map");
     EXPECT_EQ(C(1).X, 20);
     EXPECT_EQ(C(1).Y, 30);
@@ -95,8 +95,8 @@ TEST_F(LoadEventsTest, AMoveInOnCreateIsOverriddenByTheStartTile) {
 TEST_F(LoadEventsTest, TheMapScriptSeesTheWholeLocation) {
     // g[5] := X of object 1, g[6] := Y of critter 1 (its start tile by now).
     Data.WriteScript("look.sc", "[OnCreate]\n1=5\n2=1\n3=1\n4=GETX\n5=SETGVAR\n6=6\n7=0\n8=1\n9=GETY\n10=SETGVAR\n");
-    WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1), CritterRecord("q", 8, 9)},
-                                             {ObjectRecord("o", 3, 3), ObjectRecord("r", 17, 4)}, "look"));
+    WriteMap("data/locations/a.map", MapWith({MapCritter("p", 1, 1), MapCritter("q", 8, 9)},
+                                             {MapObject("o", 3, 3), MapObject("r", 17, 4)}, "look"));
     Load("data\\locations\\a.map");
     EXPECT_EQ(G().Scripts.GlobalVars[5], 17);
     EXPECT_EQ(G().Scripts.GlobalVars[6], 9);
@@ -104,13 +104,13 @@ TEST_F(LoadEventsTest, TheMapScriptSeesTheWholeLocation) {
 
 TEST_F(LoadEventsTest, ScriptsOfTheOldLocationGetNoMoreEvents) {
     Data.WriteScript("ticker.sc", "[OnCreate]\n1=1000\n2=SETTIMER\n");
-    WriteMap("data/locations/a.map", MapWith({CritterRecord("t", 5, 5, "ticker")}, {}, ""));
+    WriteMap("data/locations/a.map", MapWith({MapCritter("t", 5, 5, "ticker")}, {}, ""));
     Load("data\\locations\\a.map");
     TScriptPtr ticker = C(0).Script;
     uint32_t later = G().Now() + 5000;
     ASSERT_TRUE(ticker->TimerEnabled);
 
-    WriteMap("data/locations/b.map", MapWith({CritterRecord("p", 1, 1)}, {}, ""));
+    WriteMap("data/locations/b.map", MapWith({MapCritter("p", 1, 1)}, {}, ""));
     Load("data\\locations\\b.map");
     EXPECT_FALSE(ticker->Alive());
     auto due = G().Scripts.TakeDueTimers(later);
@@ -119,8 +119,8 @@ TEST_F(LoadEventsTest, ScriptsOfTheOldLocationGetNoMoreEvents) {
 
 TEST_F(LoadEventsTest, LoadMapThenMoveToActsOnTheNewLocation) {
     Data.WriteScript("door.sc", "[OnClick]\n1=LOC02\n2=LOADMAP\n3=0\n4=10\n5=20\n6=MOVETO\n");
-    WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1), CritterRecord("door", 4, 4, "door")}, {}, ""));
-    WriteMap("data/locations/Loc02.MAP", MapWith({CritterRecord("p2", 30, 40), CritterRecord("x", 2, 2)}, {}, ""));
+    WriteMap("data/locations/a.map", MapWith({MapCritter("p", 1, 1), MapCritter("door", 4, 4, "door")}, {}, ""));
+    WriteMap("data/locations/Loc02.MAP", MapWith({MapCritter("p2", 30, 40), MapCritter("x", 2, 2)}, {}, ""));
     Load("data\\locations\\a.map");
     std::shared_ptr<tCritter> door = W().Critters[1];
 
@@ -138,11 +138,11 @@ TEST_F(LoadEventsTest, LoadMapThenMoveToActsOnTheNewLocation) {
 
 TEST_F(LoadEventsTest, ALoadStartedDuringALoadWins) {
     Data.WriteScript("jump.sc", "[OnCreate]\n1=INNER\n2=LOADMAP\n");
-    WriteMap("data/locations/inner.map", MapWith({CritterRecord("i0", 12, 13)}, {ObjectRecord("io", 5, 5)}, "town"));
+    WriteMap("data/locations/inner.map", MapWith({MapCritter("i0", 12, 13)}, {MapObject("io", 5, 5)}, "town"));
     // The jumping critter first with more records behind it, and last with nothing behind it.
     const TMapData outers[] = {
-        MapWith({CritterRecord("o0", 1, 1, "jump"), CritterRecord("o1", 2, 2)}, {ObjectRecord("oo", 3, 3)}, ""),
-        MapWith({CritterRecord("o0", 1, 1), CritterRecord("o1", 2, 2, "jump")}, {}, ""),
+        MapWith({MapCritter("o0", 1, 1, "jump"), MapCritter("o1", 2, 2)}, {MapObject("oo", 3, 3)}, ""),
+        MapWith({MapCritter("o0", 1, 1), MapCritter("o1", 2, 2, "jump")}, {}, ""),
     };
     for (int round = 0; round < 2; ++round) {
         WriteMap("data/locations/outer.map", outers[round]);
@@ -168,8 +168,8 @@ TEST_F(LoadEventsTest, ALoadStartedDuringALoadWins) {
 
 TEST_F(LoadEventsTest, AMapScriptLoadingAnotherMapLeavesTheNewOnesScript) {
     Data.WriteScript("hop.sc", "[OnCreate]\n1=INNER\n2=LOADMAP\n");
-    WriteMap("data/locations/outer.map", MapWith({CritterRecord("o0", 1, 1)}, {}, "hop"));
-    WriteMap("data/locations/inner.map", MapWith({CritterRecord("i0", 12, 13)}, {}, "town"));
+    WriteMap("data/locations/outer.map", MapWith({MapCritter("o0", 1, 1)}, {}, "hop"));
+    WriteMap("data/locations/inner.map", MapWith({MapCritter("i0", 12, 13)}, {}, "town"));
     Load("data\\locations\\outer.map");
     ASSERT_TRUE(W().MapScript);
     EXPECT_EQ(W().MapScript->Path, "data\\scripts\\town.sc");
@@ -185,8 +185,8 @@ TEST_F(LoadEventsTest, ASelfLoadingLocationStopsAtTheNestingLimit) {
     for (bool fromMapScript : {true, false}) {
         SCOPED_TRACE(fromMapScript ? "map script" : "critter script");
         WriteMap("data/locations/loc09.map",
-                 fromMapScript ? MapWith({CritterRecord("p", 1, 1)}, {}, "again")
-                               : MapWith({CritterRecord("p", 1, 1), CritterRecord("r", 2, 2, "again")}, {}, ""));
+                 fromMapScript ? MapWith({MapCritter("p", 1, 1)}, {}, "again")
+                               : MapWith({MapCritter("p", 1, 1), MapCritter("r", 2, 2, "again")}, {}, ""));
         ClearEventLog();
         G().Errors.clear();
         Load("data\\locations\\loc09.map");
@@ -221,7 +221,7 @@ TEST_F(LoadEventsTest, PathsLeavingTheDataFolderAreErrors) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Error);
-        WriteMap("data/locations/a.map", MapWith({CritterRecord("p", 1, 1, c.CritterScript)}, {}, c.MapScript));
+        WriteMap("data/locations/a.map", MapWith({MapCritter("p", 1, 1, c.CritterScript)}, {}, c.MapScript));
         G().Errors.clear();
         ClearEventLog();
         Load("data\\locations\\a.map");

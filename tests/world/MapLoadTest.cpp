@@ -10,10 +10,10 @@ TMapData SampleMap() {
     TMapData map;
     map.PatternName = "pattern1";
     map.MapScript = "";
-    map.Critters = {CritterRecord("Игрок", 30, 50), CritterRecord("NPC1", 40, 60)};
+    map.Critters = {MapCritter("Игрок", 30, 50), MapCritter("NPC1", 40, 60)};
     map.Critters[0].DmgMin = 3;
     map.Critters[0].DmgMax = 6;
-    map.Objects = {ObjectRecord("crate 1", 10, 20), ObjectRecord("lamp 1", 11, 21, "lamp", "obj_def")};
+    map.Objects = {MapObject("crate 1", 10, 20), MapObject("lamp 1", 11, 21, "lamp", "obj_def")};
     map.Objects[1].Disabled = 1;
     for (const TMapCritter& c : map.Critters) map.Grid[size_t(c.StartX) * MapRows + size_t(c.StartY)].WalkBlock = 1;
     TCell& wall = map.Grid[size_t(5) * MapRows + 6];
@@ -93,7 +93,7 @@ TEST_F(WorldTest, EveryStartCellIsBlockedAndOccupied) {
     TMapData map;
     // The first critter starts on (0, 0), where every new critter used to be put first:
     // the later ones leaving it must not clear it.
-    map.Critters = {CritterRecord("a", 0, 0), CritterRecord("b", 7, 8), CritterRecord("c", 9, 10)};
+    map.Critters = {MapCritter("a", 0, 0), MapCritter("b", 7, 8), MapCritter("c", 9, 10)};
     map.Grid[size_t(9) * MapRows + 10].Occupant = 5;  // a stale occupant word
     WriteMap("data/locations/starts.map", map);
     Load("data\\locations\\starts.map");
@@ -157,7 +157,7 @@ TEST_F(WorldTest, SaveCutsTextsAndLeavesOutShotEffects) {
     auto effect = std::make_shared<tObj>(G().Context, 2);
     effect->PlayOnce = true;
     effect->SetImage("spark");
-    W().Objects.push_back(effect);
+    W().AppendObject(effect);
     C(0).State = csFiring;
     C(0).Direction = 13;  // a firing direction: saved as the walking one it lies in
 
@@ -185,7 +185,7 @@ TEST_F(WorldTest, AMissingLocationPictureStillLeavesACompleteLocation) {
 
 TEST_F(WorldTest, ALocationChangeDecodesOnlyPicturesChangedOnDisk) {
     TMapData map;
-    map.Critters = {CritterRecord("Игрок", 3, 3)};
+    map.Critters = {MapCritter("Игрок", 3, 3)};
     WriteMap("data/locations/a.map", map);
     Load("data\\locations\\a.map");
     const uint64_t decodes = G().Pictures.Decodes;
@@ -201,4 +201,29 @@ TEST_F(WorldTest, ALocationChangeDecodesOnlyPicturesChangedOnDisk) {
     Load("data\\locations\\a.map");
     EXPECT_EQ(G().Pictures.Decodes, decodes + 1);
     EXPECT_EQ(G().DXIL.Item(0).Picture.Pixel(0, 0) & 0xFFFFFF, 0x102030u);
+}
+
+TEST_F(WorldTest, ANewGameOnACrowdedLocationSortsOnceIntoTheOrderOfAFullRebuild) {
+    // Many critters on few rows with objects among them: the ties are where
+    // a different sort would show.
+    TMapData map;
+    for (int i = 0; i < 300; ++i) map.Critters.push_back(MapCritter("c", i % MapCols, 10 + i / MapCols));
+    for (int i = 0; i < 200; ++i) map.Objects.push_back(MapObject("o", (i * 3) % MapCols, 9 + i % 7));
+    WriteMap("data/locations/crowd.map", map);
+    G().NewGame("data\\locations\\crowd.map");
+    ASSERT_EQ(W().CritterCount(), 300);
+    const auto order = [&] {
+        std::string s;
+        for (const TDrawEntry& d : W().DrawList->Entries)
+            s += (d.Kind == KindCritter ? " C" : " O") + std::to_string(d.Index);
+        return s;
+    };
+    const std::string once = order();
+    EXPECT_EQ(W().DrawList->Entries.size(), 500u);
+    // What the game did before: a rebuild after every critter stood again.
+    for (auto& c : W().Critters) {
+        c->SetAnimation(csIdle);
+        W().DrawList->Rebuild();
+    }
+    EXPECT_EQ(order(), once);
 }

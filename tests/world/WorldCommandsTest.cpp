@@ -8,8 +8,8 @@ protected:
     void SetUp() override {
         WorldTest::SetUp();
         TMapData map;
-        map.Critters = {CritterRecord("p", 1, 1), CritterRecord("n", 2, 2)};
-        map.Objects = {ObjectRecord("o", 7, 8)};
+        map.Critters = {MapCritter("p", 1, 1), MapCritter("n", 2, 2)};
+        map.Objects = {MapObject("o", 7, 8)};
         WriteMap("data/locations/a.map", map);
         Load("data\\locations\\a.map");
     }

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "critters/Critter.h"
+#include "support/MapRecords.h"
 #include "support/TestGame.h"
+#include "support/WorldScripts.h"
 #include "world/MapFormat.h"
 #include "world/Obj.h"
 
@@ -30,45 +32,6 @@ inline TTestGameFiles WorldFiles() {
     return files;
 }
 
-inline TMapCritter CritterRecord(const std::string& label, int32_t x, int32_t y,
-                                 const std::string& script = "obj_def") {
-    TMapCritter c;
-    c.Label = label;
-    c.Skin = "metal";
-    c.StartX = x;
-    c.StartY = y;
-    c.Direction = 5;
-    c.HP = 20;
-    c.DmgMax = 4;
-    c.DmgMin = 2;
-    c.ScriptName = script;
-    c.Accuracy = 70;
-    return c;
-}
-
-inline TMapObject ObjectRecord(const std::string& label, int32_t x, int32_t y, const std::string& image = "crate",
-                               const std::string& script = "") {
-    TMapObject o;
-    o.Label = label;
-    o.ImageName = image;
-    o.X = x;
-    o.Y = y;
-    o.ScriptName = script;
-    return o;
-}
-
-// One script node that appends an event code to a log kept in the global
-// variables: g[0] counts the entries, g[1..] hold code * 1000 + (owner kind
-// + 1) * 100 + owner index.
-inline std::string RecordNode(const std::string& node, int code) {
-    return "[" + node + "]\n1=0\n2=GETGVAR\n3=1\n4=ADD\n5=" + std::to_string(code * 1000) +
-           "\n6=SELFTYPE\n7=1\n8=ADD\n9=100\n10=MUL\n11=ADD\n12=SELF\n13=ADD\n14=SETGVAR\n"
-           "15=0\n16=0\n17=GETGVAR\n18=1\n19=ADD\n20=SETGVAR\n";
-}
-inline int EventCode(int code, int ownerKind, int ownerIndex) {
-    return code * 1000 + (ownerKind + 1) * 100 + ownerIndex;
-}
-
 // A started debug game on the world test data, with helpers for maps and scripts.
 class WorldTest : public ::testing::Test {
 protected:
@@ -86,10 +49,7 @@ protected:
     void WriteMap(const std::string& gamePath, const TMapData& map) { Data.WriteFile(gamePath, SerializeMap(map)); }
     void Load(const std::string& gamePath) { G().LoadMap(gamePath); }
 
-    std::vector<int> EventLog() {
-        const auto& g = G().Scripts.GlobalVars;
-        return std::vector<int>(g.begin() + 1, g.begin() + 1 + g[0]);
-    }
+    std::vector<int> EventLog() { return RecordedEvents(G().Scripts); }
     void ClearEventLog() { G().Scripts.GlobalVars.fill(0); }
     // Advances the virtual clock and runs one critter animation tick.
     void Tick(tCritter& c, uint32_t ms = 56) {

@@ -18,6 +18,7 @@
 #include "base/Errors.h"
 #include "base/FileSystem.h"
 #include "base/Text.h"
+#include "script/Commands.h"
 #include "script/Script.h"
 #include "world/MapFormat.h"
 
@@ -25,32 +26,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Operands taken and values left by each command word.
-struct TCommandShape {
-    const char* Word;
-    int Pops, Pushes;
-};
-
-constexpr std::array<TCommandShape, 54> Commands = {{
-    {"SETTIMER", 1, 0},   {"DISABLETIMER", 0, 0}, {"ADD", 2, 1},      {"SUB", 2, 1},         {"MUL", 2, 1},
-    {"DIV", 2, 1},        {"MOD", 2, 1},          {"EQU", 2, 1},      {"NOT", 1, 1},         {"G", 2, 1},
-    {"L", 2, 1},          {"GE", 2, 1},           {"LE", 2, 1},       {"SELF", 0, 1},        {"SELFTYPE", 0, 1},
-    {"GOTO", 1, 0},       {"IFGOTO", 2, 0},       {"CALL", 1, 0},     {"IFCALL", 2, 0},      {"RND", 1, 1},
-    {"DIST", 4, 1},       {"GETGVAR", 1, 1},      {"SETGVAR", 2, 0},  {"GETLVAR", 1, 1},     {"SETLVAR", 2, 0},
-    {"GOTOXY", 3, 0},     {"MOVETO", 3, 0},       {"FIRE", 3, 0},     {"STOPFIRE", 1, 0},    {"STOP", 1, 0},
-    {"ADDCONSOLE", 1, 0}, {"STARTDIALOG", 1, 0},  {"QUESTION", 1, 0}, {"ANSWER", 2, 0},      {"ENDDIALOG", 0, 0},
-    {"PLAYSOUND", 1, 0},  {"CHANGEHEAD", 2, 0},   {"GETX", 2, 1},     {"GETY", 2, 1},        {"GETHP", 1, 1},
-    {"SETHP", 2, 0},      {"GETAMMO", 1, 1},      {"SETAMMO", 2, 0},  {"LOADMAP", 1, 0},     {"SETSCROLL", 2, 0},
-    {"SETDIR", 2, 0},     {"GETDIR", 1, 1},       {"DISABLE", 3, 0},  {"SETVICTIM", 2, 0},   {"GETVICTIM", 1, 1},
-    {"GETVIS", 1, 1},     {"SETVIS", 2, 0},       {"MAKEDEAD", 1, 0}, {"SHOWCREDITS", 0, 0},
-}};
-
 const char* const Events[] = {"OnCreate", "OnDestroy", "OnClick", "OnHit", "OnDie", "OnTimer"};
 
-const TCommandShape* FindCommand(const std::string& word) {
-    for (const TCommandShape& c : Commands)
-        if (word == c.Word) return &c;
-    return nullptr;
+const TScriptCommand* FindCommand(const std::string& word) {
+    return FindScriptCommand(word);
 }
 
 // Edits between two words; a swap of neighbours counts as one.
@@ -102,8 +81,8 @@ std::string MeantCommand(const std::string& literal) {
     if (!LatinWord(literal) || literal.size() < 2) return {};
     std::string best;
     size_t bestDistance = 3;
-    for (const TCommandShape& c : Commands) {
-        const std::string word = c.Word;
+    for (const TScriptCommand& c : ScriptCommands()) {
+        const std::string word(c.Word);
         const size_t allowed = word.size() <= 4 ? 1 : 2;
         const size_t d = Distance(literal, word);
         if (d <= allowed && d < bestDistance) {
@@ -160,7 +139,8 @@ private:
         std::vector<std::string> tokens;
         for (const std::string& value : node.Values) tokens.push_back(AsciiUpper(value));
         for (size_t i = 1; i < tokens.size(); ++i)
-            if (tokens[i] == "GOTO" || tokens[i] == "IFGOTO") jumpTargets.insert(LowerCase(tokens[i - 1]));
+            if (const TScriptCommand* command = FindCommand(tokens[i]); command && command->Jumps)
+                jumpTargets.insert(LowerCase(tokens[i - 1]));
 
         int depth = 0;
         bool straight = IsEvent(name);
@@ -168,28 +148,26 @@ private:
             const std::string& token = tokens[i];
             const std::string& key = node.Keys[i];
             if (jumpTargets.count(LowerCase(key))) straight = false;
-            const TCommandShape* command = FindCommand(token);
+            const TScriptCommand* command = FindCommand(token);
             const bool previousIsLiteral = i > 0 && !FindCommand(tokens[i - 1]);
             if (!command) {
                 CheckLiteral(file, script, name, node, i, tokens);
                 ++depth;
                 continue;
             }
-            if (straight && command->Pops > depth)
+            if (straight && command->Takes > depth)
                 Report(file, name, key, true,
-                       token + " takes " + std::to_string(command->Pops) + (command->Pops == 1 ? " value" : " values") +
+                       token + " takes " + std::to_string(command->Takes) + (command->Takes == 1 ? " value" : " values") +
                            " but the steps before it leave at most " + std::to_string(depth) + " on the stack");
-            depth = std::max(0, depth - command->Pops) + command->Pushes;
-            const std::string word = command->Word;
-            if ((word == "GOTO" || word == "IFGOTO") && previousIsLiteral && node.FindLabel(tokens[i - 1]) < 0)
-                Report(file, name, key, true, word + " to label " + tokens[i - 1] + ", which this node lacks");
-            if ((word == "CALL" || word == "IFCALL") && previousIsLiteral && !script.FindNode(tokens[i - 1]))
-                Report(file, name, key, true, word + " of node " + tokens[i - 1] + ", which this file lacks");
-            if (word == "ANSWER" && previousIsLiteral && !script.FindNode(tokens[i - 1]))
+            depth = std::max(0, depth - command->Takes) + command->Leaves;
+            if (command->Jumps && previousIsLiteral && node.FindLabel(tokens[i - 1]) < 0)
+                Report(file, name, key, true, token + " to label " + tokens[i - 1] + ", which this node lacks");
+            if (command->Calls && previousIsLiteral && !script.FindNode(tokens[i - 1]))
+                Report(file, name, key, true, token + " of node " + tokens[i - 1] + ", which this file lacks");
+            if (command->Answers && previousIsLiteral && !script.FindNode(tokens[i - 1]))
                 Report(file, name, key, false, "the answer runs node " + tokens[i - 1] + ", which this file lacks");
             // Control leaves the straight path: what follows may be reached with any stack.
-            if (word == "GOTO" || word == "IFGOTO" || word == "CALL" || word == "IFCALL" || word == "SHOWCREDITS")
-                straight = false;
+            if (command->LeavesPath) straight = false;
         }
     }
 
@@ -199,11 +177,15 @@ private:
         const std::string& value = node.Values[i];
         const std::string& key = node.Keys[i];
         // Node names, labels and what a name- or text-taking command consumes are not misspelt commands.
-        static const std::set<std::string> takesName = {"LOADMAP", "PLAYSOUND", "STARTDIALOG", "CALL",    "IFCALL",
-                                                        "GOTO",    "IFGOTO",    "ADDCONSOLE",  "QUESTION"};
+        // `mask` picks the operand a literal would be for the command `ahead` steps after it.
+        auto operandOf = [&](size_t ahead, uint8_t TScriptCommand::*mask) {
+            if (i + ahead >= tokens.size()) return false;
+            const TScriptCommand* command = FindCommand(tokens[i + ahead]);
+            return command && (command->*mask & (1u << (ahead - 1))) != 0;
+        };
         const bool isName = script.FindNode(token) || node.FindLabel(token) >= 0;
-        const bool operand = (i + 1 < tokens.size() && (takesName.count(tokens[i + 1]) || tokens[i + 1] == "ANSWER")) ||
-                             (i + 2 < tokens.size() && (tokens[i + 2] == "ANSWER" || tokens[i + 2] == "CHANGEHEAD"));
+        const bool operand = operandOf(1, &TScriptCommand::Names) || operandOf(1, &TScriptCommand::Texts) ||
+                             operandOf(2, &TScriptCommand::Names) || operandOf(2, &TScriptCommand::Texts);
         if (!isName && !operand) {
             const std::string meant = MeantCommand(token);
             if (!meant.empty()) {
@@ -214,10 +196,7 @@ private:
         }
         if (value == token || isName) return;
         // Names the game looks up without regard to case lose nothing by being upper-cased.
-        static const std::set<std::string> caseFree = {"LOADMAP", "PLAYSOUND", "STARTDIALOG", "CALL",
-                                                       "IFCALL",  "GOTO",      "IFGOTO"};
-        if (i + 1 < tokens.size() && caseFree.count(tokens[i + 1])) return;
-        if (i + 2 < tokens.size() && tokens[i + 2] == "CHANGEHEAD") return;
+        if (operandOf(1, &TScriptCommand::Names) || operandOf(2, &TScriptCommand::Names)) return;
         Report(file, name, key, false,
                "\"" + value + "\" has lower-case Latin letters; the game reads it as \"" + token + "\"");
     }

@@ -74,21 +74,9 @@ int EightWay(const tCritter& c) {
     return c.State == csFiring ? c.Direction / 2 : c.Direction;
 }
 
-void RebuildDrawList(TWorldContext& game) {
-    if (game.World.DrawList) game.World.DrawList->Rebuild();
-}
-
 // Positions of the labelled objects; shot effects follow them.
 int LabelledObjects(const TWorldContext& game) {
     return int(std::min(game.World.Objects.size(), game.World.ObjectLabels.Items.size()));
-}
-
-std::function<int(int)> Removed(int at) {
-    return [at](int k) { return k < at ? k : k == at ? -1 : k - 1; };
-}
-
-std::function<int(int)> Inserted(int at) {
-    return [at](int k) { return k < at ? k : k + 1; };
 }
 
 TCritterSnapshot TakeCritter(const TWorldContext& game, int i) {
@@ -152,10 +140,7 @@ bool InsertCritter(TWorldContext& game, int i, const TCritterSnapshot& s) {
         c->Release();
         return false;
     }
-    world.Critters.insert(world.Critters.begin() + i, c);
-    auto& labels = game.World.CritterLabels.Items;
-    labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
-    RenumberCritters(game, Inserted(i));
+    world.InsertCritter(game, i, c, s.Label);
     c->Placed = s.Placed;
     c->SetDirection(s.Direction);
     c->SetSkin(s.Skin);
@@ -177,17 +162,8 @@ bool InsertCritter(TWorldContext& game, int i, const TCritterSnapshot& s) {
 }
 
 TCritterSnapshot RemoveCritter(TWorldContext& game, int i) {
-    TWorld& world = game.World;
     TCritterSnapshot s = TakeCritter(game, i);
-    std::shared_ptr<tCritter> c = world.Critters[size_t(i)];
-    // A walking critter has its next cell reserved as well.
-    if (c->State == csWalking) c->Stop();
-    c->ReleaseTile();
-    c->Release();
-    world.Critters.erase(world.Critters.begin() + i);
-    auto& labels = game.World.CritterLabels.Items;
-    if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
-    RenumberCritters(game, Removed(i));
+    game.World.RemoveCritter(game, i);
     return s;
 }
 
@@ -240,10 +216,7 @@ bool InsertObject(TWorldContext& game, int i, const TObjectSnapshot& s) {
         o->Release();
         return false;
     }
-    world.Objects.insert(world.Objects.begin() + i, o);
-    auto& labels = game.World.ObjectLabels.Items;
-    labels.insert(labels.begin() + std::min<ptrdiff_t>(i, ptrdiff_t(labels.size())), s.Label);
-    RenumberObjects(game, Inserted(i));
+    world.InsertObject(game, i, o, s.Label);
     o->X = s.X;
     o->Y = s.Y;
     o->OffsetX = s.OffsetX;
@@ -256,13 +229,8 @@ bool InsertObject(TWorldContext& game, int i, const TObjectSnapshot& s) {
 }
 
 TObjectSnapshot RemoveObject(TWorldContext& game, int i) {
-    TWorld& world = game.World;
     TObjectSnapshot s = TakeObject(game, i);
-    world.Objects[size_t(i)]->Release();
-    world.Objects.erase(world.Objects.begin() + i);
-    auto& labels = game.World.ObjectLabels.Items;
-    if (size_t(i) < labels.size()) labels.erase(labels.begin() + i);
-    RenumberObjects(game, Removed(i));
+    game.World.RemoveObject(game, i);
     return s;
 }
 
@@ -317,13 +285,13 @@ public:
             return;
         }
         SelectCritter(form, Index);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         RemoveCritter(form.Game, Index);
         Cells.Restore(form.Game.World.Grid);
         SelectCritter(form, Selected);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
 
 private:
@@ -335,10 +303,7 @@ private:
             c->Release();
             return false;
         }
-        auto& labels = game.World.CritterLabels.Items;
-        std::string label = "NPC" + std::to_string(labels.size());
-        world.Critters.push_back(c);
-        labels.insert(labels.begin() + std::min<ptrdiff_t>(Index, ptrdiff_t(labels.size())), label);
+        world.AppendCritter(c, "NPC" + std::to_string(world.CritterLabels.Items.size()));
         c->Placed = true;
         c->SetDirection(Values.Direction);
         c->SetSkin(Values.Skin);
@@ -389,7 +354,7 @@ public:
         c.Stop();
         c.SetPosition(c.StartX, c.StartY);
         form.CritterListBoxClick();
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         tCritter& c = *form.Game.World.Critters[size_t(Index)];
@@ -397,7 +362,7 @@ public:
         c.StartY = Before.StartY;
         Place(c, Before.OnGrid, Before.X, Before.Y);
         Cells.Restore(form.Game.World.Grid);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
     void Show(TControlForm& form) override { SelectCritter(form, Index); }
 
@@ -438,12 +403,12 @@ public:
         c.DmgMin = Values.DmgMin;
         c.DmgMax = Values.DmgMax;
         c.Accuracy = Values.Accuracy;
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         RestoreCritter(form.Game, Index, Before);
         Cells.Restore(form.Game.World.Grid);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
     void Show(TControlForm& form) override { SelectCritter(form, Index); }
 
@@ -473,7 +438,7 @@ public:
             if (game.World.Critters[size_t(p)]->Victim == Index) Hunters.push_back(p);
         Snapshot = RemoveCritter(game, Index);
         SelectCritter(form, Index < game.World.CritterCount() ? Index : Index - 1);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         TWorldContext& game = form.Game;
@@ -482,7 +447,7 @@ public:
             if (tCritter* h = game.World.Critter(p)) h->Victim = Index;
         Cells.Restore(game.World.Grid);
         SelectCritter(form, Index);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
 
 private:
@@ -510,12 +475,12 @@ public:
             return;
         }
         SelectObject(form, Index);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         RemoveObject(form.Game, Index);
         SelectObject(form, Selected);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
 
 private:
@@ -527,10 +492,7 @@ private:
             o->Release();
             return false;
         }
-        world.Objects.insert(world.Objects.begin() + Index, o);
-        auto& labels = game.World.ObjectLabels.Items;
-        labels.insert(labels.begin() + Index, Values.Label);
-        RenumberObjects(game, Inserted(Index));
+        world.InsertObject(game, Index, o, Values.Label);
         o->X = X;
         o->Y = Y;
         o->OffsetX = 0;
@@ -566,13 +528,13 @@ public:
         o.X = X;
         o.Y = Y;
         form.ObjectListBoxClick();
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         tObj& o = *form.Game.World.Objects[size_t(Index)];
         o.X = OldX;
         o.Y = OldY;
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
     void Show(TControlForm& form) override { SelectObject(form, Index); }
 
@@ -628,14 +590,14 @@ public:
         o.OffsetY = Values.OffsetY;
         o.SetImage(Values.ImageName);
         SetLabel(form.ObjectListBox, Index, Values.Label);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
         o.Invisible = Values.Invisible;
         o.Disabled = Values.Disabled;
         o.SetScript(Values.ScriptName);
     }
     void Undo(TControlForm& form) override {
         RestoreObject(form.Game, Index, Before);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
     void Show(TControlForm& form) override { SelectObject(form, Index); }
 
@@ -657,12 +619,12 @@ public:
         TWorldContext& game = form.Game;
         Snapshot = RemoveObject(game, Index);
         SelectObject(form, Index < LabelledObjects(game) ? Index : Index - 1);
-        RebuildDrawList(game);
+        game.World.RedrawOrder();
     }
     void Undo(TControlForm& form) override {
         if (!InsertObject(form.Game, Index, Snapshot)) return;
         SelectObject(form, Index);
-        RebuildDrawList(form.Game);
+        form.Game.World.RedrawOrder();
     }
 
 private:

@@ -1,17 +1,29 @@
 // Map objects: pictures, translucency, animation and scripts.
-#include "world/WorldTestKit.h"
+#include "support/BareWorld.h"
+#include "support/WorldScripts.h"
 
-class ObjTest : public WorldTest {
+namespace {
+
+// One translucent picture, one plain and one animated in four patterns.
+class ObjTest : public ::testing::Test, public TBareWorld {
 protected:
+    ObjTest()
+        : TBareWorld("SpecialObjects=2\n", "[Object0]\nname=lamp\neffect=alpha\nValue=120\n"
+                                           "[Object1]\nname=spark\neffect=anim\nPatternWidth=10\nPatternHeight=10\n") {
+        AddPicture("lamp", 16, 16);
+        AddPicture("crate", 16, 16);
+        AddPicture("spark", 40, 10, 10, 10);
+    }
     std::shared_ptr<tObj> Make(const std::string& image, int32_t index = 0) {
-        auto o = std::make_shared<tObj>(G().Context, index);
+        auto o = std::make_shared<tObj>(Context, index);
         o->SetImage(image);
         return o;
     }
     void Step(tObj& o, uint32_t ms) {
-        Game->Platform.VirtualClock.Advance(ms);
+        Clock.Advance(ms);
         o.Animate();
     }
+    std::vector<int> EventLog() { return RecordedEvents(Scripts); }
 };
 
 TEST_F(ObjTest, AlphaComesFromTheSpecialSectionAndStaysWithTheNextPicture) {
@@ -19,10 +31,10 @@ TEST_F(ObjTest, AlphaComesFromTheSpecialSectionAndStaysWithTheNextPicture) {
     EXPECT_EQ(o->Alpha, 120);
     o->SetImage("crate");
     EXPECT_EQ(o->Alpha, 120);
-    EXPECT_EQ(o->ImageIndex, G().DXIL.Find("crate"));
+    EXPECT_EQ(o->ImageIndex, Images.Find("crate"));
     // The picture is found whatever the case; the section's name must match exactly.
     auto other = Make("LAMP");
-    EXPECT_EQ(other->ImageIndex, G().DXIL.Find("lamp"));
+    EXPECT_EQ(other->ImageIndex, Images.Find("lamp"));
     EXPECT_EQ(other->Alpha, 255);
 }
 
@@ -38,7 +50,7 @@ TEST_F(ObjTest, FrameSizeFollowsThePatternAndSurvivesAMissingPicture) {
 
 TEST_F(ObjTest, AnimationStepsEighteenTimesASecondAndLoops) {
     auto o = Make("spark");  // four patterns
-    o->LastFrameTime = G().Now();
+    o->LastFrameTime = Now();
     Step(*o, 55);  // 55 ms is not yet past 1000 / 18
     EXPECT_EQ(o->Frame, 0);
     Step(*o, 1);
@@ -74,7 +86,7 @@ TEST_F(ObjTest, PlayOnceEndsAfterItsLastFrameOnlyWhenItAnimates) {
 TEST_F(ObjTest, SetScriptReplacesTheScriptInOrder) {
     Data.WriteScript("obj_def.sc", RecordNode("OnCreate", 1) + RecordNode("OnDestroy", 2));
     Data.WriteScript("abcdefghijklmnopqrstuvwx.sc", RecordNode("OnCreate", 3) + RecordNode("OnDestroy", 4));
-    ClearEventLog();
+    Scripts.GlobalVars.fill(0);
     auto o = Make("crate", 7);
     o->SetScript("abcdefghijklmnopqrstuvwxyz1234");  // 30 characters: the first 24 name the file
     EXPECT_EQ(o->ScriptName, "abcdefghijklmnopqrstuvwx");
@@ -90,10 +102,12 @@ TEST_F(ObjTest, SetScriptReplacesTheScriptInOrder) {
 TEST_F(ObjTest, ClickRunsTheClickNodeAndAFreedObjectsScriptStaysQuiet) {
     Data.WriteScript("obj_def.sc", RecordNode("OnClick", 9));
     auto o = Make("crate", 2);
-    ClearEventLog();
+    Scripts.GlobalVars.fill(0);
     o->Click();
     EXPECT_EQ(EventLog(), std::vector<int>{EventCode(9, OwnerObject, 2)});
     o->Release();
     o->Click();
     EXPECT_EQ(EventLog().size(), 1u);
 }
+
+}  // namespace

@@ -2,9 +2,9 @@
 #include <deque>
 #include <random>
 
-#include "CombatKit.h"
-#include "PathOracle.h"
+#include "combat/PathOracle.h"
 #include "critters/PathSearch.h"
+#include "support/BareWorld.h"
 
 namespace {
 using TSteps = TTilePath;
@@ -140,8 +140,10 @@ TEST(PathSearch, DegenerateEndsGiveNoPath) {
     EXPECT_TRUE(SearchPath(grid, 0, 0, 40, 60).empty());
 }
 
-class WalkTest : public CombatTest {
+// The walkers are critters other than the player, who stands aside on (30, 50).
+class WalkTest : public ::testing::Test, public TBareWorld {
 protected:
+    WalkTest() { AddCritter(30, 50); }
     // Ticks until the critter stands idle again, at most `limit` ticks.
     int WalkOut(tCritter& c, int limit = 200) {
         int ticks = 0;
@@ -265,15 +267,11 @@ TEST_F(WalkTest, WalkingCritterSearchesFromItsNextTile) {
 
 TEST_F(WalkTest, SouthwardStepIsSortedIntoTheRowItEnters) {
     tCritter& c = AddCritter(10, 10);
-    auto crate = std::make_shared<tObj>(G().Context, W().ObjectCount());
-    W().Objects.push_back(crate);
     // On the critter's own row: at equal rows the critter would be drawn first.
-    crate->X = 12;
-    crate->Y = 10;
-    W().DrawList->Rebuild();
+    AddObject(12, 10);
     auto order = [&] {
         int critter = -1, object = -1;
-        const auto& entries = W().DrawList->Entries;
+        const auto& entries = World.DrawList->Entries;
         for (int i = 0; i < int(entries.size()); ++i) {
             if (entries[size_t(i)].Kind == KindCritter && entries[size_t(i)].Index == c.Index) critter = i;
             if (entries[size_t(i)].Kind == KindObject) object = i;

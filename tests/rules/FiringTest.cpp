@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <set>
 
-#include "CombatKit.h"
 #include "base/Text.h"
+#include "support/BareWorld.h"
 #include "world/LineOfFire.h"
 
 namespace {
@@ -11,14 +11,32 @@ int Count(const std::vector<std::string>& list, const std::string& item) {
     return int(std::count(list.begin(), list.end(), item));
 }
 
-std::string ConsoleText(TMainForm& game) {
+std::string ConsoleText(const std::vector<std::string>& console) {
     std::string all;
-    for (const auto& line : game.ConsoleLines) all += line + " ";
+    for (const auto& line : console) all += line + " ";
     return all;
 }
 
-class FiringTest : public CombatTest {
+// Two hit types (sand, metal) whose impacts play three patterns once; the
+// player stands on (30, 50) with 300 rounds, damage 3 .. 8 and accuracy 90.
+class FiringTest : public ::testing::Test, public TBareWorld {
 protected:
+    FiringTest()
+        : TBareWorld("HitTypes=2\n", "[HitTypes]\nType0=sand\nType1=metal\n"
+                                     "[sand]\nsound=imp_sand\nimage=imp_sand\n[metal]\nsound=imp_metal\nimage=imp_metal\n" +
+                                         MetalSkinSets()) {
+        for (const char* type : {"imp_sand", "imp_metal"}) {
+            AddPicture(type, 60, 40, 20, 40);
+            for (int n = 1; n <= 3; ++n) Waves.Add(type + std::to_string(n), nullptr);
+        }
+        for (int n = 1; n <= 12; ++n) Waves.Add("rico" + std::to_string(n), nullptr);
+        tCritter& player = AddCritter(30, 50, 100);
+        player.Ammo = 300;
+        player.DmgMin = 3;
+        player.DmgMax = 6;
+        player.Accuracy = 90;
+    }
+    tCritter& Player() { return C(0); }
     // Ticks the critter until the predicate holds, at most `limit` times.
     template <class Pred>
     void TickUntil(tCritter& c, Pred done, int limit = 100) {
@@ -43,7 +61,7 @@ TEST_F(FiringTest, SpreadDrawsInOrderAndIsHeldToAQuarterOfTheDistance) {
     c.Accuracy = 40;
     std::set<int> errors;
     for (uint32_t seed = 1; seed <= 400; ++seed) {
-        G().Rand.SetSeed(seed);
+        Rand.SetSeed(seed);
         TRandom replay(seed);
         c.ShotsFired = 6;
         c.Fire(35, 60);  // 15 tiles: spread 6.4, 14 raw values from -6 to 7
@@ -55,7 +73,7 @@ TEST_F(FiringTest, SpreadDrawsInOrderAndIsHeldToAQuarterOfTheDistance) {
         ASSERT_EQ(c.ShotEndX, 35 + ex) << seed;
         ASSERT_EQ(c.ShotEndY, 60 + ey) << seed;
         ASSERT_EQ(c.BurstLength, replay.Random(8) + 2) << seed;
-        ASSERT_EQ(G().Rand.GetSeed(), replay.GetSeed());
+        ASSERT_EQ(Rand.GetSeed(), replay.GetSeed());
         errors.insert(ex);
         errors.insert(ey);
     }
@@ -70,7 +88,7 @@ TEST_F(FiringTest, PerfectAimHasNoErrorEvenAbove100) {
     for (int accuracy : {100, 150, 1000}) {
         c.Accuracy = accuracy;
         for (uint32_t seed = 1; seed <= 50; ++seed) {
-            G().Rand.SetSeed(seed);
+            Rand.SetSeed(seed);
             c.ShotsFired = 0;
             c.Fire(30, 60);
             ASSERT_EQ(std::make_pair(c.ShotEndX, c.ShotEndY), std::make_pair(30, 60)) << accuracy << " " << seed;
@@ -118,29 +136,28 @@ TEST_F(FiringTest, LastRoundThenOneReportEach) {
     c.Fire(25, 60);
     TakeSounds();
     TickUntil(c, [&] { return c.State != csFiring; });
-    auto sounds = TakeSounds();
-    EXPECT_EQ(Count(sounds, "player_fire"), 1);
-    EXPECT_EQ(Count(sounds, "Console"), 1);
+    EXPECT_EQ(Count(TakeSounds(), "player_fire"), 1);
+    EXPECT_EQ(Console.size(), 1u);
     EXPECT_EQ(c.State, csIdle);
     EXPECT_EQ(c.Ammo, 0);
-    EXPECT_NE(ConsoleText(G()).find("патроны!"), std::string::npos);
-    const auto lines = G().ConsoleLines.size();
+    EXPECT_NE(ConsoleText(Console).find("патроны!"), std::string::npos);
+    const auto lines = Console.size();
     c.Fire(25, 60);
     c.Fire(25, 60);
-    EXPECT_EQ(G().ConsoleLines.size(), lines);
+    EXPECT_EQ(Console.size(), lines);
     EXPECT_EQ(c.State, csIdle);
 
     // Firing again with ammunition arms the message once more.
     c.Ammo = 1;
     c.Fire(25, 60);
     TickUntil(c, [&] { return c.State != csFiring; });
-    EXPECT_EQ(Count(TakeSounds(), "Console"), 1);
+    EXPECT_EQ(Console.size(), lines + 1);
 
     // The player has a text of its own.
-    G().ConsoleLines.clear();
+    Console.clear();
     Player().Ammo = 0;
     Player().Fire(30, 40);
-    const std::string text = ConsoleText(G());
+    const std::string text = ConsoleText(Console);
     EXPECT_NE(text.find("вас"), std::string::npos);
     EXPECT_EQ(text.find("рейдера"), std::string::npos);
 }
@@ -164,7 +181,7 @@ TEST_F(FiringTest, FlinchOrDeathAndTheirEvents) {
     Data.WriteScript("hurt.sc",
                      "[OnHit]\n1=1\n2=1\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n"
                      "[OnDie]\n1=2\n2=2\n3=GETGVAR\n4=1\n5=ADD\n6=SETGVAR\n");
-    auto& g = G().Scripts.GlobalVars;
+    auto& g = Scripts.GlobalVars;
     tCritter& a = AddCritter(20, 60, 5);
     a.SetScript("hurt");
     a.Hit(4);
@@ -201,8 +218,8 @@ TEST_F(FiringTest, ShooterKilledByItsOwnShotStopsFiring) {
     auto sounds = TakeSounds();
     EXPECT_EQ(Count(sounds, "DeathPlayer"), 1);
     EXPECT_EQ(Count(sounds, "player_fire"), 1);
-    EXPECT_NE(ConsoleText(G()).find("Вы погибли."), std::string::npos);
-    EXPECT_EQ(G().DeathTime, Now());
+    EXPECT_NE(ConsoleText(Console).find("Вы погибли."), std::string::npos);
+    EXPECT_EQ(Deaths, 1);
     for (int i = 0; i < 20; ++i) Tick(p);
     EXPECT_EQ(p.State, csDead);
     EXPECT_EQ(p.Ammo, 299);
@@ -221,11 +238,11 @@ TEST_F(FiringTest, MissLeavesAnImpactThatPlaysOnceAndGoes) {
     Grid().At(30, 40).HitType = 1;
     p.Fire(30, 40);
     TakeSounds();
-    ASSERT_EQ(W().ObjectCount(), 0);
-    TRandom replay = G().Rand;
+    ASSERT_EQ(World.ObjectCount(), 0);
+    TRandom replay = Rand;
     Tick(p);
-    ASSERT_EQ(W().ObjectCount(), 1);
-    const tObj& impact = *W().Objects[0];
+    ASSERT_EQ(World.ObjectCount(), 1);
+    const tObj& impact = *World.Objects[0];
     std::string expectedSound;
     if (replay.Random(100) >= 90)
         expectedSound = "rico" + std::to_string(replay.Random(12) + 1);
@@ -239,13 +256,13 @@ TEST_F(FiringTest, MissLeavesAnImpactThatPlaysOnceAndGoes) {
     EXPECT_EQ(impact.ImageName, "imp_metal");
     EXPECT_GE(impact.ImageIndex, 0);
     EXPECT_TRUE(impact.PlayOnce);
-    const auto& entries = W().DrawList->Entries;
+    const auto& entries = World.DrawList->Entries;
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const TDrawEntry& e) { return e.Kind == KindObject; }));
 
     // Hit type 0 hangs the picture higher.
     Grid().At(30, 40).HitType = 0;
-    while (W().ObjectCount() == 1) Tick(p);
-    const tObj& sand = *W().Objects[1];
+    while (World.ObjectCount() == 1) Tick(p);
+    const tObj& sand = *World.Objects[1];
     EXPECT_EQ(sand.ImageName, "imp_sand");
     EXPECT_GE(sand.OffsetY, -15);
     EXPECT_LE(sand.OffsetY, -11);
@@ -253,9 +270,9 @@ TEST_F(FiringTest, MissLeavesAnImpactThatPlaysOnceAndGoes) {
     EXPECT_LE(sand.OffsetX, 1);
 
     p.StopFiring();
-    for (int i = 0; i < 12 && W().ObjectCount() > 0; ++i) Frame();
-    EXPECT_EQ(W().ObjectCount(), 0);
-    EXPECT_TRUE(G().Errors.empty()) << G().Errors[0];
+    for (int i = 0; i < 12 && World.ObjectCount() > 0; ++i) Frame();
+    EXPECT_EQ(World.ObjectCount(), 0);
+    EXPECT_TRUE(Errors.empty()) << Errors[0];
 }
 
 TEST_F(FiringTest, UnlistedHitTypeHasNoImpact) {
@@ -265,7 +282,7 @@ TEST_F(FiringTest, UnlistedHitTypeHasNoImpact) {
     p.Fire(30, 40);
     TakeSounds();
     for (int i = 0; i < 4; ++i) Tick(p);
-    EXPECT_EQ(W().ObjectCount(), 0);
+    EXPECT_EQ(World.ObjectCount(), 0);
     const auto sounds = TakeSounds();
     EXPECT_EQ(Count(sounds, "player_fire"), 2);
     EXPECT_EQ(int(sounds.size()), 2);
@@ -285,7 +302,7 @@ protected:
 };
 
 TEST_F(BehaviourTest, ThinkAttackBurstThenRest) {
-    TRandom replay = G().Rand;
+    TRandom replay = Rand;
     Tick(*A);
     EXPECT_EQ(A->AiMode, aiAttack);
     EXPECT_EQ(A->AiTime, Now() + uint32_t(replay.Random(300)));
@@ -309,10 +326,10 @@ TEST_F(BehaviourTest, ThinkAttackBurstThenRest) {
 
 TEST_F(BehaviourTest, NoLineOfFireMeansWander) {
     AddCritter(23, 60);  // critters in between never block
-    EXPECT_TRUE(HasLineOfFire(W(), A->Index, B->Index));
-    EXPECT_FALSE(HasLineOfFire(W(), A->Index, 99));
+    EXPECT_TRUE(HasLineOfFire(World, A->Index, B->Index));
+    EXPECT_FALSE(HasLineOfFire(World, A->Index, 99));
     Grid().At(23, 60).ShootBlock = 1;
-    EXPECT_FALSE(HasLineOfFire(W(), A->Index, B->Index));
+    EXPECT_FALSE(HasLineOfFire(World, A->Index, B->Index));
     Tick(*A);
     EXPECT_EQ(A->AiMode, aiWander);
     TickUntil(*A, [&] { return A->AiMode != aiWander; });
@@ -328,11 +345,11 @@ TEST_F(BehaviourTest, NothingToAttack) {
     A->AiMode = aiAttack;
     B->SetAnimation(csDying);
     B->State = csDead;
-    uint32_t seed = G().Rand.GetSeed();
+    uint32_t seed = Rand.GetSeed();
     for (int i = 0; i < 5; ++i) Tick(*A);
     EXPECT_EQ(A->State, csIdle);
     EXPECT_EQ(A->AiMode, aiAttack);
-    EXPECT_EQ(G().Rand.GetSeed(), seed);
+    EXPECT_EQ(Rand.GetSeed(), seed);
 
     // No victim, or one that names no critter: the critter stands and thinks.
     for (int victim : {-1, 99}) {
@@ -340,12 +357,12 @@ TEST_F(BehaviourTest, NothingToAttack) {
         A->AiMode = aiThink;
         for (int i = 0; i < 5; ++i) Tick(*A);
         EXPECT_EQ(A->AiMode, aiThink);
-        EXPECT_EQ(G().Rand.GetSeed(), seed);
+        EXPECT_EQ(Rand.GetSeed(), seed);
     }
     // The player has no idle behaviour of its own.
     Player().Victim = B->Index;
     for (int i = 0; i < 5; ++i) Tick(Player());
     EXPECT_EQ(Player().State, csIdle);
-    EXPECT_EQ(G().Rand.GetSeed(), seed);
+    EXPECT_EQ(Rand.GetSeed(), seed);
 }
 }  // namespace

@@ -1,7 +1,7 @@
 // The draw order and the removal of finished objects.
 #include "base/Random.h"
+#include "support/BareWorld.h"
 #include "world/DrawOrder.h"
-#include "world/WorldTestKit.h"
 
 namespace {
 struct TFigure {
@@ -23,20 +23,11 @@ std::string Order(const tObjHandler& list) {
 }
 }  // namespace
 
-class DrawListTest : public WorldTest {
+class DrawListTest : public ::testing::Test, public TBareWorld {
 protected:
-    void SetUp() override {
-        WorldTest::SetUp();
-        WriteMap("data/locations/empty.map", TMapData{});
-        Load("data\\locations\\empty.map");
-    }
+    DrawListTest() { AddPicture("crate", 16, 16); }
     void AddObjects(int count) {
-        for (int i = 0; i < count; ++i) {
-            auto o = std::make_shared<tObj>(G().Context, W().ObjectCount());
-            o->SetImage("crate");
-            W().Objects.push_back(o);
-            G().ControlForm.ObjectListBox.Items.push_back("o" + std::to_string(i));
-        }
+        for (int i = 0; i < count; ++i) AddObject(0, 0);
     }
 };
 
@@ -50,42 +41,41 @@ TEST_F(DrawListTest, SortsByRowWithDeadCrittersFirstAsTheSelectionSortDoes) {
         {"objects and critters interleave by row", {{7}, {2}}, {4, 2, 9}, "C1 O1 O0 C0 O2"},
     };
     for (const TOrderCase& k : cases) {
-        W().Critters.clear();
-        W().Objects.clear();
+        World.Reset();
         for (size_t i = 0; i < k.Critters.size(); ++i) {
-            auto c = std::make_shared<tCritter>(G().Context, int32_t(i));
+            auto c = std::make_shared<tCritter>(Context, int32_t(i));
             c->SetPosition(int32_t(i), k.Critters[i].Y);
             if (k.Critters[i].Dead) c->State = csDead;
-            W().Critters.push_back(c);
+            World.AppendCritter(c);
         }
         for (size_t i = 0; i < k.Objects.size(); ++i) {
-            auto o = std::make_shared<tObj>(G().Context, int32_t(i));
+            auto o = std::make_shared<tObj>(Context, int32_t(i));
             o->Y = k.Objects[i];
-            W().Objects.push_back(o);
+            World.AppendObject(o);
         }
-        W().DrawList->Rebuild();
-        EXPECT_EQ(Order(*W().DrawList), k.Expected) << k.Name;
+        World.DrawList->Rebuild();
+        EXPECT_EQ(Order(*World.DrawList), k.Expected) << k.Name;
     }
 }
 
 TEST_F(DrawListTest, AdjacentFinishedObjectsAreBothRemovedAndTheRestKeepTheirIndex) {
     AddObjects(5);
-    G().ControlForm.ObjectListBox.ItemIndex = 4;
+    World.ObjectLabels.ItemIndex = 4;
     TScriptPtr removedScript = O(1).Script;
     O(1).PendingRemoval = true;
     O(2).PendingRemoval = true;
 
-    W().DrawList->Rebuild();
+    World.DrawList->Rebuild();
 
-    ASSERT_EQ(W().ObjectCount(), 3);
+    ASSERT_EQ(World.ObjectCount(), 3);
     EXPECT_EQ(O(0).Index, 0);
     EXPECT_EQ(O(1).Index, 3);
     EXPECT_EQ(O(2).Index, 4);
     EXPECT_EQ(O(1).Script->OwnerIndex, 3);
     EXPECT_FALSE(removedScript->Alive());
-    EXPECT_EQ(G().ControlForm.ObjectListBox.Items, (std::vector<std::string>{"o0", "o3", "o4"}));
-    EXPECT_EQ(G().ControlForm.ObjectListBox.Text(), "o4");
-    EXPECT_EQ(Order(*W().DrawList), "O0 O1 O2");
+    EXPECT_EQ(World.ObjectLabels.Items, (std::vector<std::string>{"o0", "o3", "o4"}));
+    EXPECT_EQ(World.ObjectLabels.Text(), "o4");
+    EXPECT_EQ(Order(*World.DrawList), "O0 O1 O2");
 }
 
 TEST_F(DrawListTest, AnObjectWithoutPictureNameGoesAtTheNextRebuild) {
@@ -93,9 +83,9 @@ TEST_F(DrawListTest, AnObjectWithoutPictureNameGoesAtTheNextRebuild) {
     O(0).SetImage("");
     O(0).Animate();
     EXPECT_TRUE(O(0).PendingRemoval);
-    EXPECT_EQ(W().ObjectCount(), 2);
-    W().DrawList->Rebuild();
-    ASSERT_EQ(W().ObjectCount(), 1);
+    EXPECT_EQ(World.ObjectCount(), 2);
+    World.DrawList->Rebuild();
+    ASSERT_EQ(World.ObjectCount(), 1);
     EXPECT_EQ(O(0).Index, 1);
 }
 
