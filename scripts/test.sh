@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the normal build, its install (played
-# read-only as an ordinary user), the same suites under AddressSanitizer and
+# read-only as an ordinary user), the browser build, the same suites under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short run of each fuzz target. The Debian
 # packages take a build of their own: scripts/check-debian.sh.
 set -euo pipefail
@@ -17,6 +17,14 @@ ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
 echo "== install and package"
 bash tests/install/check-install.sh build
+
+echo "== web"
+# The browser build against the native one, in headless Chromium (the libraries are built once into
+# the cross cache).
+web_start=$(date +%s)
+bash scripts/package.sh web build/demo build-web/site
+/usr/bin/python3 tests/web/web_test.py build build-web/site
+echo "web part: $(($(date +%s) - web_start)) s"
 
 echo "== sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF \

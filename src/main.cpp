@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 #include <stdexcept>
@@ -7,6 +5,7 @@
 #include "app/EditorData.h"
 #include "app/Options.h"
 #include "app/Version.h"
+#include "base/Os.h"
 #include "platform/Headless.h"
 #include "platform/SdlPlatform.h"
 
@@ -18,9 +17,7 @@ namespace {
 // beside <prefix>/bin or <prefix>/games), then in the current folder.
 std::string DefaultDataDir() {
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path bin = exe.parent_path();
+    if (const fs::path bin = ExecutableDir(); !bin.empty()) {
         for (fs::path dir : {bin, bin / "demo", bin.parent_path() / "share" / "games" / "rustwake"})
             if (fs::is_directory(dir / "data", ec)) return dir.string();
     }
@@ -29,6 +26,7 @@ std::string DefaultDataDir() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseParentConsole();
     TGameOptions options;
     try {
         options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));

@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "base/Os.h"
+
 namespace fs = std::filesystem;
 
 bool TGameLog::Open(const fs::path& file) {
@@ -23,8 +25,7 @@ bool TGameLog::Open(const fs::path& file) {
 void TGameLog::Write(const std::string& line, TLogLevel level) {
     if (!Out.is_open()) return;
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = LocalTime(t);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%H:%M:%S ", &tm);
     Pending += stamp;

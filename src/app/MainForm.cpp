@@ -15,13 +15,14 @@ TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
     : Options(options),
       Platform(platform),
       Files(options.DataDir.empty() ? std::filesystem::current_path() : std::filesystem::path(options.DataDir)),
+      Fonts(GameFontDirs(Files.Root())),
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),
       GameClock(platform),
       Scripts(Files, *this),
       Context{World, Scripts, DXIL, DXWL, Rand, GameClock, Config, *this},
       ControlForm(Context, Config, Files, *this),
-      Dirs(TUserDirs::FromEnvironment()) {
+      Dirs(TUserDirs::ForThisSystem()) {
     Settings = TSettingsFile(Dirs.SettingsFile()).Load(SettingsProblem);
     Config.Report = [this](const std::exception& error) { ReportError(error); };
 }

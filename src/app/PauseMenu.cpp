@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "app/SaveGame.h"
+#include "base/Os.h"
 #include "base/Text.h"
 
 namespace fs = std::filesystem;
@@ -68,8 +69,7 @@ std::string SlotTitle(int slot) {
 }
 
 std::string DateText(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = LocalTime(t);
     char buf[32];
     std::strftime(buf, sizeof buf, "%d.%m.%Y %H:%M", &tm);
     return buf;

@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/Version.h"
 #include "base/Errors.h"
+#include "base/Os.h"
 #include "media/Bitmap.h"
 
 namespace fs = std::filesystem;
@@ -26,8 +27,7 @@ void TMainForm::SaveSettings() {
 
 std::string TMainForm::SaveScreenshot() {
     std::time_t t = Platform.WallTime();
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = LocalTime(t);
     char stamp[64];
     std::strftime(stamp, sizeof stamp, "rustwake-%Y-%m-%d_%H-%M-%S", &tm);
     std::error_code ec;

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "base/Os.h"
+
 namespace fs = std::filesystem;
 
 TUserDirs TUserDirs::FromEnvironment(const std::function<const char*(const char*)>& getenv) {
@@ -23,4 +25,12 @@ TUserDirs TUserDirs::FromEnvironment(const std::function<const char*(const char*
     d.Pictures = base("XDG_PICTURES_DIR", home / "Pictures") / "rustwake";
     d.Cache = base("XDG_CACHE_HOME", home / ".cache") / "rustwake";
     return d;
+}
+
+TUserDirs TUserDirs::ForThisSystem() {
+    const std::optional<TSystemUserDirs> system = SystemUserDirs();
+    if (!system) return FromEnvironment();
+    // One folder holds everything but the pictures, as players there expect of a game.
+    const fs::path own = system->AppData / "Rustwake";
+    return TUserDirs{own, own, own, system->Pictures / "Rustwake", own / "cache"};
 }

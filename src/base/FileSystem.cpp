@@ -1,10 +1,5 @@
 #include "base/FileSystem.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -16,6 +11,7 @@
 #include <system_error>
 
 #include "base/Errors.h"
+#include "base/Os.h"
 #include "base/Text.h"
 
 namespace fs = std::filesystem;
@@ -125,31 +121,12 @@ std::string TFileSystem::ReadFile(std::string_view gamePath) const {
     return ss.str();
 }
 
-namespace {
 std::string FileErrorText(const char* what, const std::string& shownName, int error) {
     return std::string(what) + " \"" + shownName + "\". " + std::strerror(error);
 }
 
-// A temporary file of our own beside the target: created exclusively under a fresh name, so nothing planted
-// there (a link, a file of someone else's) is ever opened.
-int CreateTempBeside(const fs::path& target, fs::path& tmp) {
-    static std::atomic<uint32_t> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        uint64_t salt = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
-        char suffix[64];
-        std::snprintf(suffix, sizeof suffix, ".%d.%u.%llx~", int(getpid()), unsigned(counter++),
-                      (unsigned long long)(salt & 0xFFFFFFFFFFULL));
-        tmp = target.parent_path() / ("." + target.filename().string() + suffix);
-        int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-}  // namespace
-
 namespace {
-// The process id in a name of CreateTempBeside's pattern, or -1.
+// The process id in a name of TempNameBeside's pattern, or -1.
 long TempFileOwner(const std::string& name) {
     if (name.size() < 8 || name[0] != '.' || name.back() != '~') return -1;
     // From the end: HEX, then N, then PID, each after a dot, NAME before them.
@@ -176,48 +153,19 @@ int RemoveStaleTempFiles(const fs::path& dir) {
         const long pid = TempFileOwner(it->path().filename().string());
         if (pid <= 0 || !it->is_regular_file(ec) || it->is_symlink(ec)) continue;
         // Ours is a file of an earlier run with the same number: this run has written nothing yet.
-        const bool running = pid != long(getpid()) && (kill(pid_t(pid), 0) == 0 || errno == EPERM);
+        const bool running = unsigned(pid) != CurrentProcessId() && ProcessRunning(unsigned(pid));
         if (!running && fs::remove(it->path(), ec)) ++removed;
     }
     return removed;
 }
 
-void WriteRealFileAtomic(const fs::path& real, std::string_view data, const std::string& shownName) {
-    struct stat old {};
-    bool replacing = lstat(real.c_str(), &old) == 0;
-    if (replacing) {
-        if (S_ISLNK(old.st_mode))
-            throw EFileError("Cannot write file \"" + shownName + "\". It is a symbolic link");
-        if (!S_ISREG(old.st_mode))
-            throw EFileError("Cannot write file \"" + shownName + "\". Not a regular file");
-        // A read-only file stays as it is, for the superuser too.
-        if ((old.st_mode & 0222) == 0 || access(real.c_str(), W_OK) != 0)
-            throw EFileError(FileErrorText("Cannot write file", shownName, EACCES));
-    }
-    fs::path tmp;
-    int fd = CreateTempBeside(real, tmp);
-    if (fd < 0) throw EFileError(FileErrorText("Cannot create file", shownName, errno));
-    int error = 0;
-    for (size_t done = 0; done < data.size() && !error;) {
-        ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n > 0)
-            done += size_t(n);
-        else if (n < 0 && errno != EINTR)
-            error = errno;
-    }
-    if (!error && replacing) {
-        // The owner is kept where we may give it (a failure leaves it ours); the mode always.
-        (void)!fchown(fd, old.st_uid, old.st_gid);
-        if (fchmod(fd, old.st_mode & 07777) != 0) error = errno;
-    }
-    if (!error && fsync(fd) != 0) error = errno;
-    if (close(fd) != 0 && !error) error = errno;
-    // rename() replaces whatever name is there now (a link planted meanwhile included); it never writes through it.
-    if (!error && rename(tmp.c_str(), real.c_str()) != 0) error = errno;
-    if (error) {
-        unlink(tmp.c_str());
-        throw EFileError(FileErrorText("Cannot write file", shownName, error));
-    }
+fs::path TempNameBeside(const fs::path& target, unsigned processId) {
+    static std::atomic<uint32_t> counter{0};
+    uint64_t salt = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+    char suffix[64];
+    std::snprintf(suffix, sizeof suffix, ".%u.%u.%llx~", processId, unsigned(counter++),
+                  (unsigned long long)(salt & 0xFFFFFFFFFFULL));
+    return target.parent_path() / ("." + target.filename().string() + suffix);
 }
 
 void TFileSystem::WriteFileAtomic(std::string_view gamePath, std::string_view data) const {

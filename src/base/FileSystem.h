@@ -59,6 +59,11 @@ void WriteRealFileAtomic(const std::filesystem::path& file, std::string_view dat
 // running; another file, a link or a running writer's file stays. Returns how many.
 int RemoveStaleTempFiles(const std::filesystem::path& dir);
 
+// For the systems' WriteRealFileAtomic: a fresh name for the temporary file beside `target`, and the
+// error text naming the file with the C library's description of `error` (an errno value).
+std::filesystem::path TempNameBeside(const std::filesystem::path& target, unsigned processId);
+std::string FileErrorText(const char* what, const std::string& shownName, int error);
+
 // Throws EFileError naming the path when a game path built from data (a
 // script name, a list line, a location to travel to) leads out of data/.
 void CheckDataPath(std::string_view gamePath);

@@ -6,16 +6,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <sstream>
 #include <unordered_map>
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/Os.h"
 #include "base/Text.h"
 #include "media/Surface.h"
 
 namespace {
-
-const char* const DefaultFontDir = "/usr/share/wine/fonts";
 
 enum : uint8_t { SynthBold = 1, SynthItalic = 2 };
 constexpr double ItalicSlant = 0.2126;  // tan 12 degrees
@@ -130,8 +131,11 @@ struct TFontEngine::Impl {
         FT_Face Regular = nullptr;
     };
 
-    std::string Dir;
+    std::vector<std::filesystem::path> Dirs;
     FT_Library Library = nullptr;
+    // The files' bytes, read through the system's own path type (so any folder name opens), live as
+    // long as the faces made from them.
+    std::map<std::string, std::string> FileBytes;
     std::map<std::pair<std::string, int>, FT_Face> Faces;
     std::unordered_map<TGlyphKey, TGlyph, TGlyphKeyHash> Glyphs;
     std::map<std::pair<FT_Face, bool>, int> Stems;
@@ -200,14 +204,44 @@ struct TFontEngine::Impl {
         return widest;
     }
 
+    std::filesystem::path FindFace(const std::string& file) const {
+        std::error_code ec;
+        for (const auto& dir : Dirs)
+            if (std::filesystem::is_regular_file(dir / file, ec)) return dir / file;
+        return {};
+    }
+
+    // "A/x.ttf" (nor "B/x.ttf"): where a missing face was looked for.
+    std::string Tried(const std::string& file) const {
+        std::string out;
+        for (const auto& dir : Dirs)
+            out += (out.empty() ? "\"" : " (nor \"") + (dir / file).string() + (out.empty() ? "\"" : "\")");
+        return out;
+    }
+
+    const std::string& Bytes(const std::string& file) {
+        auto [it, fresh] = FileBytes.try_emplace(file);
+        if (fresh)
+            if (const std::filesystem::path path = FindFace(file); !path.empty()) {
+                std::ifstream in(path, std::ios::binary);
+                std::ostringstream ss;
+                ss << in.rdbuf();
+                it->second = ss.str();
+            }
+        return it->second;
+    }
+
     FT_Face OpenFace(const std::string& file, int pixels) {
         auto key = std::make_pair(file, pixels);
         if (auto it = Faces.find(key); it != Faces.end()) return it->second;
         if (!Library && FT_Init_FreeType(&Library) != 0) throw EGameError("Cannot start the font renderer");
-        const std::string path = (Dir.empty() ? std::string(DefaultFontDir) : Dir) + "/" + file;
+        const std::string path = FindFace(file).string();
+        const std::string& bytes = Bytes(file);
         FT_Face face = nullptr;
-        if (FT_New_Face(Library, path.c_str(), 0, &face) != 0)
-            throw EGameError("Cannot open font file \"" + path + "\"");
+        if (bytes.empty() ||
+            FT_New_Memory_Face(Library, reinterpret_cast<const FT_Byte*>(bytes.data()), FT_Long(bytes.size()), 0,
+                               &face) != 0)
+            throw EGameError("Cannot open font file " + Tried(file));
         FT_Select_Charmap(face, FT_ENCODING_UNICODE);
         FT_Error sized;
         if (FT_IS_SCALABLE(face)) {
@@ -297,8 +331,20 @@ struct TFontEngine::Impl {
     }
 };
 
-TFontEngine::TFontEngine(std::string fontDir) : P(std::make_unique<Impl>()) {
-    P->Dir = std::move(fontDir);
+TFontEngine::TFontEngine(std::vector<std::filesystem::path> fontDirs) : P(std::make_unique<Impl>()) {
+    P->Dirs = fontDirs.empty() ? std::vector<std::filesystem::path>{SystemFontDir()} : std::move(fontDirs);
+}
+
+TFontEngine::TFontEngine(const std::string& fontDir)
+    : TFontEngine(fontDir.empty() ? std::vector<std::filesystem::path>{}
+                                  : std::vector<std::filesystem::path>{fontDir}) {}
+
+std::filesystem::path TFontEngine::FindFace(const std::string& file) const {
+    return P->FindFace(file);
+}
+
+std::vector<std::filesystem::path> GameFontDirs(const std::filesystem::path& dataDir) {
+    return {dataDir / "fonts", SystemFontDir()};
 }
 
 TFontEngine::~TFontEngine() = default;

@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,12 +16,17 @@ struct TFontSpec;
 // object measures and draws, so extents always agree with what is drawn.
 class TFontEngine {
 public:
-    // fontDir: where tahoma.ttf, tahomabd.ttf, small_fonts.ttf and
-    // ms_sans_serif.ttf are; empty = the system's fonts-wine folder.
-    explicit TFontEngine(std::string fontDir = "");
+    // fontDirs: where tahoma.ttf, tahomabd.ttf, small_fonts.ttf and
+    // ms_sans_serif.ttf are looked for, in order; none = the system's font
+    // folder alone (fonts-wine's on Linux).
+    explicit TFontEngine(std::vector<std::filesystem::path> fontDirs = {});
+    explicit TFontEngine(const std::string& fontDir);
     ~TFontEngine();
     TFontEngine(const TFontEngine&) = delete;
     TFontEngine& operator=(const TFontEngine&) = delete;
+
+    // The first of the folders that holds `file`; empty when none does.
+    std::filesystem::path FindFace(const std::string& file) const;
 
     TSize TextExtent(const TFontSpec& font, std::string_view utf8);
     // Widths add up character by character: element b is the width of the
@@ -37,3 +43,7 @@ private:
     struct Impl;
     std::unique_ptr<Impl> P;
 };
+
+// The game's font folders: the data folder's fonts/ (the faces a package
+// carries), then the system's.
+std::vector<std::filesystem::path> GameFontDirs(const std::filesystem::path& dataDir);

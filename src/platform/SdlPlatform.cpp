@@ -15,10 +15,12 @@
 #include "app/FrameDriver.h"
 #include "app/MainForm.h"
 #include "app/Settings.h"
+#include "editor/view/PanelView.h"
 #include "editor/view/PanelWindow.h"
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "platform/Headless.h"
+#include "platform/web/Page.h"
 
 namespace {
 
@@ -139,7 +141,7 @@ public:
         Current = s;
         ApplyVolume();
         ApplyScaling();
-        if (Window) {
+        if (Window && !InPage) {
             bool full = (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
             if (!Debug && full != s.FullScreen) SetFullScreen(s.FullScreen);
         }
@@ -152,6 +154,8 @@ public:
         Mix_Volume(-1, Mixer.Volume);
     }
     void ApplyScaling() {
+        // The page sizes the canvas; the window keeps the picture at its own size.
+        if (InPage) return PageScaling(int(Current.Scaling));
         if (!Renderer || !Texture) return;
         SDL_SetTextureScaleMode(Texture, Current.Scaling == TScaling::Integer ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
         if (Current.Scaling == TScaling::Stretch) {
@@ -165,7 +169,7 @@ public:
     // Window points to surface pixels; the renderer's logical size does it
     // for the letterboxed modes, a stretched picture needs it done here.
     std::pair<int, int> ToSurface(int x, int y) const {
-        if (Current.Scaling != TScaling::Stretch || !Window) return {x, y};
+        if (InPage || Current.Scaling != TScaling::Stretch || !Window) return {x, y};
         int w = 0, h = 0;
         SDL_GetWindowSize(Window, &w, &h);
         if (w <= 0 || h <= 0) return {x, y};
@@ -324,9 +328,12 @@ public:
         SDL_UpdateTexture(Session.Texture, nullptr, game.DXDraw.Pixels().Data().data(), 800 * 4);
         SDL_SetRenderDrawColor(Session.Renderer, 0, 0, 0, 255);
         SDL_RenderClear(Session.Renderer);
-        SDL_RenderCopy(Session.Renderer, Session.Texture, nullptr, nullptr);
-        SDL_RenderPresent(Session.Renderer);
+        // In the page the window is the canvas, the picture its left part; elsewhere the logical size places it.
+        const SDL_Rect picture{0, 0, 800, 600};
+        SDL_RenderCopy(Session.Renderer, Session.Texture, nullptr, InPage ? &picture : nullptr);
+        // A panel in the game's window draws before the window is shown.
         if (Panel) Panel->Frame();
+        SDL_RenderPresent(Session.Renderer);
         const TWindowRequest request = AfterFrame ? AfterFrame(game) : TWindowRequest::None;
         if (request == TWindowRequest::None) return;
         SDL_Event close{};
@@ -344,10 +351,10 @@ public:
         return WritePanelScreenshot(Game, path, why);
     }
 
-    // The editor panel: its own window beside the game's, in debug mode.
+    // The editor panel beside the game, in debug mode: a window of its own, in the page a strip of the canvas.
     void OpenPanel() {
         Panel = std::make_unique<TPanelWindow>(Game);
-        if (Panel->Create(Session.Window)) {
+        if (Panel->Create(Session.Window, InPage)) {
             Platform.PanelWindow = Panel.get();
             Panel->SetVisible(Platform.Panel);
         } else {
@@ -441,7 +448,8 @@ private:
     }
 
     void Key(const SDL_Event& ev, TFrameDriver& driver) {
-        if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
+        // In the page full screen is the page's button: a browser allows it only within the click.
+        if (!InPage && ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
             ToggleFullScreen();
             return;
         }
@@ -517,8 +525,10 @@ bool OpenWindow(TSdlSession& session, TMainForm& game) {
         game.Settings.FullScreen = false;
         game.SaveSettings();
     }
-    const bool fullScreen = !debug && game.Settings.FullScreen;
+    const bool fullScreen = !debug && !InPage && game.Settings.FullScreen;
     int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED, w = 800, h = 600;
+    // The page's one canvas holds the panel's strip right of the picture.
+    if (InPage && debug) w += PanelWidth;
     // Full screen starts as large as the desktop, so it fills the screen even
     // where no window manager enlarges it.
     SDL_DisplayMode desktop;
@@ -532,7 +542,7 @@ bool OpenWindow(TSdlSession& session, TMainForm& game) {
     platform.Window = session.Window;
     session.Renderer = SDL_CreateRenderer(session.Window, -1, SDL_RENDERER_PRESENTVSYNC);
     if (!session.Renderer) session.Renderer = SDL_CreateRenderer(session.Window, -1, SDL_RENDERER_SOFTWARE);
-    SDL_RenderSetLogicalSize(session.Renderer, 800, 600);
+    if (!InPage) SDL_RenderSetLogicalSize(session.Renderer, 800, 600);
     session.Texture =
         SDL_CreateTexture(session.Renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
     platform.Renderer = session.Renderer;
@@ -561,10 +571,23 @@ bool AskStartupQuestion(const std::string& text) {
     return yes;
 }
 
-int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
+// Declared first, so that SDL is given back after everything that draws or plays through it.
+struct TWindowedRun::TImpl {
+    TSdlSession Session;
+    std::unique_ptr<TMainForm> Game;
+    std::unique_ptr<TWindowHost> Host;
+    std::unique_ptr<TFrameDriver> Driver;
+    bool Scripted = false;
+    bool Running = false;
+};
+
+TWindowedRun::TWindowedRun() = default;
+TWindowedRun::~TWindowedRun() = default;
+
+int TWindowedRun::Open(const TGameOptions& givenOptions, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
     if (!OpenVideo()) return 1;
-    TSdlSession session;
-    TSdlPlatform& platform = session.Platform;
+    Impl = std::make_unique<TImpl>();
+    TSdlPlatform& platform = Impl->Session.Platform;
     if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
     platform.Debug = IsDebugParam(givenOptions.GameParams);
 
@@ -578,25 +601,49 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
         std::cerr << "rustwake: " << e.what() << '\n';
         return 2;  // the session gives the window and the audio back
     }
-    const bool scripted = !options.InputFile.empty() || options.Frames > 0;
-    platform.FrameClock = scripted || !options.RecordFile.empty();
+    Impl->Scripted = !options.InputFile.empty() || options.Frames > 0;
+    platform.FrameClock = Impl->Scripted || !options.RecordFile.empty();
     if (platform.FrameClock) {
         platform.VirtualClock.Set(HeadlessClockStart);
         // The seed is chosen here, not by the game, so the recording can name it.
         if (!options.Seed) options.Seed = uint32_t(std::time(nullptr)) ^ SDL_GetTicks();
     }
 
-    auto game = std::make_unique<TMainForm>(options, platform);
-    if (!OpenWindow(session, *game)) return 1;
-    TWindowHost host(session, *game, std::move(script), afterFrame);
-    TFrameDriver driver(*game, host, platform.FrameClock ? &platform.VirtualClock : nullptr,
-                        options.Frames > 0 ? options.Frames : -1);
-    if (driver.Start()) {
-        if (game->DebugMode) host.OpenPanel();
-        while (driver.Step()) host.Pace(driver, scripted);
-    }
-    const int code = driver.Finish();
-    host.ClosePanel();
-    game->FormDestroy();
+    Impl->Game = std::make_unique<TMainForm>(options, platform);
+    if (!OpenWindow(Impl->Session, *Impl->Game)) return 1;
+    Impl->Host = std::make_unique<TWindowHost>(Impl->Session, *Impl->Game, std::move(script), afterFrame);
+    Impl->Driver = std::make_unique<TFrameDriver>(*Impl->Game, *Impl->Host,
+                                                  platform.FrameClock ? &platform.VirtualClock : nullptr,
+                                                  options.Frames > 0 ? options.Frames : -1);
+    Impl->Running = Impl->Driver->Start();
+    if (Impl->Running && Impl->Game->DebugMode) Impl->Host->OpenPanel();
+    return 0;
+}
+
+bool TWindowedRun::Step() {
+    return Impl && Impl->Running && (Impl->Running = Impl->Driver->Step());
+}
+
+void TWindowedRun::Pace() {
+    if (Impl && Impl->Driver) Impl->Host->Pace(*Impl->Driver, Impl->Scripted);
+}
+
+int TWindowedRun::Close() {
+    if (!Impl || !Impl->Driver) return 1;
+    const int code = Impl->Driver->Finish();
+    Impl->Host->ClosePanel();
+    Impl->Game->FormDestroy();
+    Impl.reset();
     return code;
+}
+
+TMainForm* TWindowedRun::Game() {
+    return Impl ? Impl->Game.get() : nullptr;
+}
+
+int RunWindowed(const TGameOptions& options, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
+    TWindowedRun run;
+    if (const int code = run.Open(options, afterFrame)) return code;
+    while (run.Step()) run.Pace();
+    return run.Close();
 }

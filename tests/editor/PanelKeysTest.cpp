@@ -17,7 +17,7 @@ protected:
     void SetUp() override {
         EditorTest::SetUp();
         Context = ImGui::CreateContext();
-        TPanelView::SetUpContext();
+        TPanelView::SetUpContext(G().Fonts);
         ImGuiIO& io = ImGui::GetIO();
         io.DisplaySize = ImVec2(float(PanelWidth), float(PanelHeight));
         io.DeltaTime = 1.0f / 60;

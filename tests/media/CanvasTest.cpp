@@ -4,6 +4,7 @@
 #include <set>
 
 #include "base/Errors.h"
+#include "base/Os.h"
 #include "media/Font.h"
 #include "media/Surface.h"
 
@@ -261,17 +262,40 @@ TEST_F(CanvasTest, TextClippedAtTheEdgesAndEmpty) {
     EXPECT_GT(empty.Cy, 0);
 }
 
-TEST(FontFiles, MissingFileNamesIt) {
-    const auto dir = std::filesystem::temp_directory_path() / "rw_no_fonts";
-    std::filesystem::create_directories(dir);
-    TFontEngine fonts(dir.string());
-    TFontSpec font;
-    try {
-        fonts.TextExtent(font, "x");
-        FAIL() << "no error";
-    } catch (const EGameError& e) {
-        EXPECT_NE(std::string(e.what()).find((dir / "tahoma.ttf").string()), std::string::npos) << e.what();
+TEST(FontFiles, MissingFileNamesEveryFolderLookedIn) {
+    namespace fs = std::filesystem;
+    const auto dir = fs::temp_directory_path() / "rw_no_fonts", other = fs::temp_directory_path() / "rw_no_fonts2";
+    fs::create_directories(dir);
+    fs::create_directories(other);
+    for (const std::vector<fs::path>& dirs : {std::vector<fs::path>{dir}, std::vector<fs::path>{dir, other}}) {
+        TFontEngine fonts(dirs);
+        try {
+            fonts.TextExtent(TFontSpec{}, "x");
+            ADD_FAILURE() << "no error";
+        } catch (const EGameError& e) {
+            for (const fs::path& d : dirs)
+                EXPECT_NE(std::string(e.what()).find((d / "tahoma.ttf").string()), std::string::npos) << e.what();
+        }
     }
+}
+
+// A data folder's own faces are drawn before the system's, face by face: here its "Tahoma" is another
+// face, and Small Fonts, which it lacks, still comes from the system.
+TEST(FontFiles, DataFolderBeforeSystem) {
+    namespace fs = std::filesystem;
+    const fs::path data = fs::temp_directory_path() / "rw_font_data";
+    fs::remove_all(data);
+    fs::create_directories(data / "fonts");
+    fs::copy_file(SystemFontDir() / "ms_sans_serif.ttf", data / "fonts" / "tahoma.ttf");
+    TFontEngine game(GameFontDirs(data)), system;
+    EXPECT_EQ(game.FindFace("tahoma.ttf"), data / "fonts" / "tahoma.ttf");
+    EXPECT_EQ(game.FindFace("small_fonts.ttf"), SystemFontDir() / "small_fonts.ttf");
+    EXPECT_TRUE(game.FindFace("none.ttf").empty());
+    const std::string text = "Новая игра Wg";
+    EXPECT_NE(game.TextExtent(TFontSpec{}, text).Cx, system.TextExtent(TFontSpec{}, text).Cx);
+    const TFontSpec small{"Small Fonts", 6};
+    EXPECT_EQ(game.TextExtent(small, text).Cx, system.TextExtent(small, text).Cx);
+    fs::remove_all(data);
 }
 
 }  // namespace

@@ -103,7 +103,7 @@ TBitmap RenderLocation(const TMapData& map, const std::filesystem::path& dataDir
     guarded([&] { objectList = ReadListFile(files, "data\\Images\\Objects\\Objects.lst"); });
     guarded([&] { locationList = ReadListFile(files, "data\\Images\\Locations\\Locations.lst"); });
 
-    TFontEngine fonts;
+    TFontEngine fonts(GameFontDirs(dataDir));
     TSurface surface(fonts);
     surface.Pixels().SetSize(LocationW, LocationH, 0);
     TPictures pictures(files, notes);

@@ -3,7 +3,6 @@
 //   rustwake-map check FILE            exit 0 for a sound file, 1 with the reason otherwise
 //   rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]   the location as a picture
 // Anything else prints the usage and exits with status 2.
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "Render.h"
 #include "base/Errors.h"
+#include "base/Os.h"
 #include "base/Json.h"
 #include "base/Text.h"
 #include "world/MapFormat.h"
@@ -117,10 +117,8 @@ std::filesystem::path FindDataDir(const std::string& given, const std::string& m
     if (SameText(locations.filename().string(), "locations") &&
         SameText(locations.parent_path().filename().string(), "data"))
         return locations.parent_path().parent_path();
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec)
-        for (const fs::path& dir :
-             {exe.parent_path(), exe.parent_path() / "demo", exe.parent_path().parent_path() / "share" / "games" / "rustwake"})
+    if (const fs::path bin = ExecutableDir(); !bin.empty())
+        for (const fs::path& dir : {bin, bin / "demo", bin.parent_path() / "share" / "games" / "rustwake"})
             if (fs::is_directory(dir / "data", ec)) return dir;
     return fs::current_path(ec);
 }

@@ -172,14 +172,14 @@ private:
     float Width;
 };
 
-// The Tahoma face of the panel, with Cyrillic letters.
-const char* const FontFiles[] = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/fonts/truetype/wine/tahoma.ttf",
-                                 "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"};
+// The panel's Tahoma with Cyrillic letters comes from where the game's faces are; these are its fallbacks.
+const char* const FallbackFontFiles[] = {"/usr/share/fonts/truetype/wine/tahoma.ttf",
+                                         "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"};
 constexpr float FontPixels = 13.0f;
 
 }  // namespace
 
-void TPanelView::SetUpContext() {
+void TPanelView::SetUpContext(const TFontEngine& fonts) {
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
@@ -189,10 +189,12 @@ void TPanelView::SetUpContext() {
     config.OversampleV = 1;
     config.PixelSnapH = true;
     bool loaded = false;
-    for (const char* file : FontFiles) {
+    std::vector<std::string> files{fonts.FindFace("tahoma.ttf").string()};
+    files.insert(files.end(), std::begin(FallbackFontFiles), std::end(FallbackFontFiles));
+    for (const std::string& file : files) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(file, ec)) continue;
-        if (io.Fonts->AddFontFromFileTTF(file, FontPixels, &config, io.Fonts->GetGlyphRangesCyrillic())) {
+        if (io.Fonts->AddFontFromFileTTF(file.c_str(), FontPixels, &config, io.Fonts->GetGlyphRangesCyrillic())) {
             loaded = true;
             break;
         }
@@ -641,7 +643,7 @@ void TPanelView::Keys() {
 
 #else
 
-void TPanelView::SetUpContext() {}
+void TPanelView::SetUpContext(const TFontEngine&) {}
 void TPanelView::Draw() {}
 
 #endif

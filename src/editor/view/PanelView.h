@@ -2,6 +2,7 @@
 #include <functional>
 #include <string>
 
+class TFontEngine;
 class TMainForm;
 class TFileDialog;
 
@@ -17,7 +18,7 @@ public:
     explicit TPanelView(TMainForm& game) : Game(game) {}
 
     // Fonts and colours of the current context; before its first frame.
-    static void SetUpContext();
+    static void SetUpContext(const TFontEngine& fonts);
     // One frame of the panel, filling the display.
     void Draw();
 

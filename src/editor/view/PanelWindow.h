@@ -6,8 +6,9 @@ union SDL_Event;
 struct SDL_Window;
 class TMainForm;
 
-// The panel's own window beside the game's in debug mode: a small SDL
-// window kept above the game, drawn with Dear ImGui through an SDL_Renderer.
+// The panel beside the game in debug mode, drawn with Dear ImGui through an SDL_Renderer: a small SDL window
+// of its own kept above the game's, or, where there is only one window (the browser's canvas), a strip to the
+// right of the game's 800 x 600 picture in the game's own window.
 class TPanelWindow {
 public:
     explicit TPanelWindow(TMainForm& game);
@@ -15,8 +16,9 @@ public:
     TPanelWindow(const TPanelWindow&) = delete;
     TPanelWindow& operator=(const TPanelWindow&) = delete;
 
-    // Opens the window, hidden. False, with the reason in Error, when it cannot.
-    bool Create(SDL_Window* mainWindow);
+    // Opens the window, hidden (or, `inMainWindow`, takes the strip of the main window right of x = 800,
+    // which must be PanelWidth wider than the game). False, with the reason in Error, when it cannot.
+    bool Create(SDL_Window* mainWindow, bool inMainWindow = false);
     bool Exists() const;
     // Takes the events of the panel's window; true when `event` was one.
     // Closing the window only hides it.
@@ -25,7 +27,8 @@ public:
     bool Shortcut(const SDL_Event& event);
     // Showing gives the keyboard back to the game window.
     void SetVisible(bool visible);
-    // Draws the panel when it is shown.
+    // Draws the panel when it is shown: presents its own window, or draws the strip into the main window's
+    // renderer, to be presented with the game's picture.
     void Frame();
 
     std::string Error;
