@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the normal build, its install and
-# Debian package, the same suites under AddressSanitizer and
+# Debian package, the Windows package under wine, the same suites under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +16,11 @@ ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
 echo "== install and package"
 bash tests/install/check-install.sh build
+
+echo "== windows"
+windows_start=$SECONDS
+RW_JOBS=$JOBS RW_CROSS_JOBS=$JOBS bash tests/windows/check-windows.sh build build-win64
+echo "Windows part: $((SECONDS - windows_start)) s"
 
 echo "== sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRW_SANITIZE=ON -DRW_BUILD_BENCH=OFF \
