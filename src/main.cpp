@@ -4,6 +4,7 @@
 
 #include "app/Options.h"
 #include "app/Version.h"
+#include "base/FileSystem.h"
 #include "base/Os.h"
 #include "platform/Headless.h"
 #include "platform/SdlPlatform.h"
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     }
     if (options.DataDir.empty()) options.DataDir = DefaultDataDir();
     std::error_code ec;
-    if (!fs::is_directory(fs::path(options.DataDir) / "data", ec)) {
+    if (!fs::is_directory(Utf8Path(options.DataDir) / "data", ec)) {
         std::cerr << "rustwake: no data folder in \"" << options.DataDir << "\" (give one with --data DIR)\n";
         return 1;
     }

@@ -151,14 +151,18 @@ wine "$PKG/rustwake.exe" --no-such-option >"$CHECK/bad.out" 2>&1 || code=$?
 [ "$code" = 2 ] && grep -q "no-such-option" "$CHECK/bad.out" || fail "a bad option: status $code, $(head -c 200 "$CHECK/bad.out")"
 echo "-- console"
 
-# A windowed start, found by the program itself beside its data (no --data), left through the menu.
+# A windowed start from a folder of a Cyrillic name, the data found by the program itself beside it (no
+# --data), left through the menu.
+WIDE=$CHECK/Пустошь
+mkdir -p "$WIDE"
+cp -r "$PKG" "$WIDE/"
 rm -rf "$ROAMING"
 code=0
-timeout 300 wine "$PKG/rustwake.exe" --windowed --input "Z:$INPUTS/exit.input" \
+timeout 300 wine "$WIDE/$(basename "$PKG")/rustwake.exe" --windowed --input "Z:$INPUTS/exit.input" \
   --frames 2000 --dump "Z:$CHECK/windowed.json" >"$CHECK/windowed.out" 2>&1 || code=$?
 [ "$code" = 0 ] || fail "windowed start ended with $code: $(tail -n 5 "$CHECK/windowed.out")"
 grep -q '"closed": true' "$CHECK/windowed.json" 2>/dev/null || fail "the windowed game did not close from its menu"
-grep -q "$(basename "$PKG")" "$ROAMING/rustwake.log" 2>/dev/null ||
+grep -q "Пустошь.$(basename "$PKG")" "$ROAMING/rustwake.log" 2>/dev/null ||
   fail "windowed start: no log in %APPDATA%\\Rustwake naming the package's data folder"
 echo "-- windowed"
 

@@ -74,9 +74,6 @@ void UseParentConsole() {
     SetConsoleOutputCP(CP_UTF8);
     if (!connected(STD_OUTPUT_HANDLE)) (void)!std::freopen("CONOUT$", "w", stdout);
     if (!connected(STD_ERROR_HANDLE)) (void)!std::freopen("CONOUT$", "w", stderr);
-    // The prompt was printed already; begin below it.
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
 }
 
 namespace {
