@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev ccache
   xvfb imagemagick python3
-  dpkg-dev file man-db desktop-file-utils appstream lintian
+  dpkg-dev debhelper file man-db desktop-file-utils appstream lintian
 )
 
 missing=()

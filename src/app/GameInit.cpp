@@ -25,39 +25,72 @@ std::string CritterSection(const std::string& name) {
 }
 }  // namespace
 
+// The game screen's start: its sounds once, its pictures, and in debug mode a
+// default player on the first start.
 void TMainForm::GameInit() {
-    const TIniFile& ini = Config.Ini;
-
     if (DebugMode && FirstLoad) Platform.SetPanelVisible(true);
+    if (FirstLoad) LoadGameSounds();
+    LoadGameImages();
 
-    if (FirstLoad) {
-        Log("GameInit -> loading sounds...");
-        auto addWave = [&](const std::string& name, const std::string& file) {
-            CheckDataPath(file);
-            TWaveData wave = LoadWav(Files.ReadFile(file), file);
-            DXWL.Add(name, &wave);
-        };
-        addWave("player_fire", "data\\sounds\\player_fire.wav");
-        for (int n = 1; n <= 12; ++n)
-            addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
-        int sounds = Config.Count("Sounds");
-        for (int k = 0; k < sounds; ++k) {
-            std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
-            addWave(name, "data\\sounds\\" + name + ".wav");
-        }
-        for (int t = 0; t < Config.HitTypeCount(); ++t) {
-            std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
-            for (int n = 1; n <= 3; ++n) {
-                std::string name = s + std::to_string(n);
-                if (s.empty())
-                    DXWL.Add(name, nullptr);
-                else
-                    addWave(name, "data\\sounds\\" + name + ".wav");
-            }
-        }
-        Log("GameInit -> sounds loaded");
+    if (DebugMode && FirstLoad) {
+        World.Critters.clear();
+        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
+        tCritter& player = *World.Critters[0];
+        player.SetDirection(5);
+        player.SetSkin("metal");
+        player.SetAnimation(csIdle);
+        player.StartX = 30;
+        player.StartY = 50;
+        player.SetPosition(30, 50);
+        player.Ammo = 300;
+        player.DmgMin = 3;
+        player.DmgMax = 6;
+        player.Accuracy = 90;
+        World.CritterLabels.Clear();
+        World.CritterLabels.Items.push_back("Игрок");
+        World.CritterLabels.ItemIndex = 0;
+        ControlForm.CritterListBoxClick();
+        World.DrawList = std::make_unique<tObjHandler>(Context);
+        World.DrawList->Rebuild();
     }
 
+    FirstLoad = false;
+    Log("GameInit -> All is done");
+}
+
+// The shot sounds, the ricochets, the configuration's sounds and the hit types' impact sounds.
+void TMainForm::LoadGameSounds() {
+    const TIniFile& ini = Config.Ini;
+    Log("GameInit -> loading sounds...");
+    auto addWave = [&](const std::string& name, const std::string& file) {
+        CheckDataPath(file);
+        TWaveData wave = LoadWav(Files.ReadFile(file), file);
+        DXWL.Add(name, &wave);
+    };
+    addWave("player_fire", "data\\sounds\\player_fire.wav");
+    for (int n = 1; n <= 12; ++n)
+        addWave("rico" + std::to_string(n), "data\\sounds\\rico" + std::to_string(n) + ".wav");
+    int sounds = Config.Count("Sounds");
+    for (int k = 0; k < sounds; ++k) {
+        std::string name = ini.ReadString("Sounds", "Sound" + std::to_string(k), "");
+        addWave(name, "data\\sounds\\" + name + ".wav");
+    }
+    for (int t = 0; t < Config.HitTypeCount(); ++t) {
+        std::string s = ini.ReadString(Config.HitTypeName(t), "sound", "");
+        for (int n = 1; n <= 3; ++n) {
+            std::string name = s + std::to_string(n);
+            if (s.empty())
+                DXWL.Add(name, nullptr);
+            else
+                addWave(name, "data\\sounds\\" + name + ".wav");
+        }
+    }
+    Log("GameInit -> sounds loaded");
+}
+
+// The location picture in 25 pieces, the interface, portraits, impacts, critters and objects.
+void TMainForm::LoadGameImages() {
+    const TIniFile& ini = Config.Ini;
     Log("GameInit -> Loading images...");
     int64_t pixelBudget = MaxTotalPicturePixels;
     {
@@ -134,29 +167,4 @@ void TMainForm::GameInit() {
             std::tie(item.PatternWidth, item.PatternHeight) = *s->Pattern;
     }
     Log("GameInit -> Images loaded");
-
-    if (DebugMode && FirstLoad) {
-        World.Critters.clear();
-        World.Critters.push_back(std::make_unique<tCritter>(Context, 0));
-        tCritter& player = *World.Critters[0];
-        player.SetDirection(5);
-        player.SetSkin("metal");
-        player.SetAnimation(csIdle);
-        player.StartX = 30;
-        player.StartY = 50;
-        player.SetPosition(30, 50);
-        player.Ammo = 300;
-        player.DmgMin = 3;
-        player.DmgMax = 6;
-        player.Accuracy = 90;
-        World.CritterLabels.Clear();
-        World.CritterLabels.Items.push_back("Игрок");
-        World.CritterLabels.ItemIndex = 0;
-        ControlForm.CritterListBoxClick();
-        World.DrawList = std::make_unique<tObjHandler>(Context);
-        World.DrawList->Rebuild();
-    }
-
-    FirstLoad = false;
-    Log("GameInit -> All is done");
 }

@@ -51,6 +51,10 @@ bool TMainForm::Start() {
         SettingsProblem.clear();
     }
     Platform.ApplySettings(Settings);
+    step([&] {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(Files.Root() / "data", ec)) throw EGameError(NoDataFolderText(Files.Root().string()));
+    });
     step([&] { FormCreate(); });
     step([&] { ControlForm.FormCreate(); });
     step([&] { InitializeSurface(); });
@@ -132,22 +136,25 @@ void TMainForm::Render() {
 }
 
 bool TMainForm::Tick() {
-    uint32_t now = Now();
-    // The scripts of a game left for the menu stay until the next map load
-    // replaces them; their timers must not act on the menu meanwhile.
-    if (ScreenMode != smMainMenu && !Pause.IsOpen())
-        for (const auto& script : Scripts.TakeDueTimers(now)) {
-            if (Closed || ScreenMode == smMainMenu) break;
-            if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
-        }
+    RunDueTimers();
     // Frames keep coming while the game clock is held, so the pause menu is drawn.
-    uint32_t real = Platform.Clock().Now();
+    const uint32_t real = Platform.Clock().Now();
     if (Closed || !DXT.Due(real)) return false;
     DXT.CountTick(real);
     ++FrameCount;
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
     return true;
+}
+
+// The scripts of a game left for the menu stay until the next map load
+// replaces them; their timers must not act on the menu meanwhile.
+void TMainForm::RunDueTimers() {
+    if (ScreenMode == smMainMenu || Pause.IsOpen()) return;
+    for (const auto& script : Scripts.TakeDueTimers(Now())) {
+        if (Closed || ScreenMode == smMainMenu) break;
+        if (script->Alive()) Guard([&] { script->Execute("ONTIMER"); });
+    }
 }
 
 // A pointer far outside the window (a recorded input file may say anything) is held where the
@@ -206,6 +213,8 @@ void TMainForm::FormDestroy() {
         Platform.MusicPlayer().Stop();
         Platform.MusicPlayer().Close();
     }
+    DeleteMusicCopy();
+    // Earlier versions kept the copy in the data folder.
     if (Files.Exists("temp.mp3")) Files.DeleteFile("temp.mp3");
 }
 

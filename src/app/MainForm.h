@@ -66,6 +66,8 @@ public:
     // One pass of the loop: due script timers, then the frame tick if the
     // frame timer is due. Returns true when a frame was rendered.
     bool Tick();
+    // Script timers that are due, before the frame.
+    void RunDueTimers();
 
     // Surface lifecycle: the screen-switch order.
     void FinalizeSurface();
@@ -77,7 +79,27 @@ public:
 
     // Screens.
     void GameInit();
+    void LoadGameSounds();
+    void LoadGameImages();
     void GameRender();
+    // The steps of GameRender, in its order.
+    bool GameOverDue(uint32_t now) const;
+    void PointerOverMovedView();
+    void ScrollByKeys();
+    void ScrollByEdges();
+    void MoveView();
+    void DebugKeys();
+    void UpdateCritters();
+    void AnimateObjects();
+    void DrawLocation();
+    void DrawSelection();
+    void PickHover();
+    void DrawDebugOverlay();
+    void DrawTileMarks();
+    void DrawTileInfo();
+    void DrawInterface();
+    void DrawDialog(uint32_t now);
+    void DrawCursor();
     void GameMouseDown(int button, int x, int y);
     void GameMouseMove(int x, int y);
     void GameMouseUp(int button, int x, int y);
@@ -112,15 +134,19 @@ public:
     void AddQuestion(const std::string& text);
     void renderDialog();
     void PlayMusic(const std::string& fileName);
-    // Copies a track to the working copy "temp.mp3" and names what to play: the copy, or the track itself
-    // when the data folder cannot be written (an installed game run by a player).
+    // Copies a track to the working copy "temp.mp3" in the player's cache folder and names what to play:
+    // the copy, or the track itself when the copy fails (logged).
     std::string CopyMusic(const std::string& track);
+    void DeleteMusicCopy();
+    // A new or loaded game's track, in place of whatever plays.
+    void StartGameMusic();
 
     // A headless input line that operates the editor panel.
     void PanelCommand(const std::string& args);
 
     // Location files.
     void LoadMap(const std::string& path) override;
+    void ShowLoadedLocation(uint64_t generation);
     void SaveMap(const std::string& path) override;
 
     // The error boundary: runs one event's handler; an error ends it and is
@@ -174,6 +200,7 @@ public:
     bool PlayerDeadFlag = false;
     uint32_t DeathTime = 0;
     bool MusicOn = false;
+    // Set by a failed play: music stays off until the next return to the main menu.
     bool MusicBroken = false;
     // What PlayMusic plays for the current screen: the working copy, or the track (see CopyMusic).
     std::string MusicFile = "temp.mp3";

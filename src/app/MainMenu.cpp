@@ -92,17 +92,40 @@ void TMainForm::PlayMusic(const std::string& fileName) {
     if (MusicBroken) return;
     IMusicPlayer& player = Platform.MusicPlayer();
     std::string real = Files.Resolve(fileName).string();
-    if (player.Open(real) && player.Play())
+    if (player.Open(real) && player.Play()) {
         MusicOn = true;
-    else
+    } else {
         MusicBroken = true;
+        Log("TMainForm -> cannot play " + real + "; music off until the main menu");
+    }
 }
 
 std::string TMainForm::CopyMusic(const std::string& track) {
-    if (Files.CopyFile(track, "temp.mp3")) return "temp.mp3";
-    Log("TMainForm -> cannot copy " + track + " to temp.mp3");
-    // A read-only data folder (an installed game) still plays the track from its own file.
-    return Files.Exists(track) ? track : "temp.mp3";
+    // The copy goes to the player's own cache: the data folder of an installed game is read-only, and a
+    // copy left there by a killed game would outlive the package.
+    const std::filesystem::path copy = Dirs.MusicCopy();
+    try {
+        std::error_code ec;
+        std::filesystem::create_directories(copy.parent_path(), ec);
+        WriteRealFileAtomic(copy, Files.ReadFile(track), copy.string());
+        return copy.string();
+    } catch (const std::exception& e) {
+        Log("TMainForm -> cannot copy " + track + " to " + copy.string() + ": " + e.what());
+    }
+    // The mixer plays the track from its own file just as well.
+    return track;
+}
+
+void TMainForm::DeleteMusicCopy() {
+    std::error_code ec;
+    std::filesystem::remove(Dirs.MusicCopy(), ec);
+}
+
+void TMainForm::StartGameMusic() {
+    StopMusic();
+    DeleteMusicCopy();
+    MusicFile = CopyMusic("data\\Music\\loc01.mp3");
+    PlayMusic(MusicFile);
 }
 
 void TMainForm::StopMusic() {
@@ -259,7 +282,7 @@ void TMainForm::MMMouseUp(int, int, int) {
             DXDraw.BrushStyle = TBrushStyle::Clear;
         } else if (b == ButtonExit) {
             StopMusic();
-            Files.DeleteFile("temp.mp3");
+            DeleteMusicCopy();
             Closed = true;
             Platform.CloseMainWindow();
             return;
@@ -286,10 +309,7 @@ void TMainForm::NewGame(const std::string& location) {
     View.ScrollX = -800;
     View.ScrollY = 0;
     Log("TMainForm.MMMouseUp -> trying to start music...");
-    StopMusic();
-    Files.DeleteFile("temp.mp3");
-    MusicFile = CopyMusic("data\\Music\\loc01.mp3");
-    PlayMusic(MusicFile);
+    StartGameMusic();
     Log("TMainForm.MMMouseUp -> music started.");
 }
 
@@ -307,6 +327,8 @@ void TMainForm::BackToMenu(bool credits) {
     if (!credits) {
         View.LeftHeld = View.RightHeld = View.MiddleDrag = false;
         PlayerDeadFlag = false;
+        // Back in the main menu the music gets a fresh try.
+        MusicBroken = false;
     }
     InitializeSurfaceAndTimer();
 }
@@ -319,7 +341,7 @@ void TMainForm::StartMainMenu() {
 
 void TMainForm::ShowCredits() {
     Menu.CreditsOnly = true;
-    Files.DeleteFile("temp.mp3");
+    DeleteMusicCopy();
     BackToMenu(true);
     DXDraw.BrushStyle = TBrushStyle::Clear;
     Menu.SubState = SubCredits;

@@ -186,8 +186,14 @@ void TMainForm::LoadMap(const std::string& path) {
         if (replaced()) return;
     }
 
-    // A picture that fails to load must not leave the location without its
-    // draw order and map script; its error follows once they are in place.
+    ShowLoadedLocation(generation);
+}
+
+// A loaded location's pictures, draw order and map script. A picture that
+// fails to load must not leave the location without its draw order and map
+// script; its error follows once they are in place.
+void TMainForm::ShowLoadedLocation(uint64_t generation) {
+    auto replaced = [&] { return World.Generation != generation; };
     std::exception_ptr graphicsError;
     try {
         ReloadGraphics();

@@ -1,7 +1,9 @@
 #include "app/Options.h"
 
+#include <filesystem>
 #include <stdexcept>
 
+#include "base/FileSystem.h"
 #include "base/Text.h"
 
 namespace {
@@ -24,6 +26,20 @@ int64_t NeedNumber(const std::vector<std::string>& args, size_t& i, int64_t lo, 
     }
 }
 }  // namespace
+
+std::string NoDataFolderText(const std::string& dataDir) {
+    return "no data folder in \"" + dataDir + "\" (give one with --data DIR)";
+}
+
+void ResolveMapOption(TGameOptions& options, const std::string& cwd) {
+    namespace fs = std::filesystem;
+    const fs::path map(options.MapFile);
+    if (options.MapFile.empty() || map.is_absolute()) return;
+    std::error_code ec;
+    const fs::path here = fs::path(cwd) / map;
+    if (fs::exists(here, ec) || !fs::exists(ResolveNoCase(options.DataDir, options.MapFile), ec))
+        options.MapFile = here.lexically_normal().string();
+}
 
 TGameOptions ParseOptions(const std::vector<std::string>& args) {
     TGameOptions o;
@@ -64,7 +80,7 @@ std::string UsageText() {
            "\n"
            "  debug               start in debug mode: windowed, straight into the game, with the editor panel\n"
            "  --data DIR          folder that holds data/ (default: the program's folder or its demo/ folder,\n"
-           "                      then ../share/rustwake from the program's folder, then the current one)\n"
+           "                      then ../share/games/rustwake from the program's folder, then the current one)\n"
            "  --windowed          play in a window instead of full screen (Alt+Enter toggles)\n"
            "  --seed S            fix the random generator\n"
            "  --map FILE          open a location file after start-up (as the editor's \"Загрузить\")\n"
@@ -79,7 +95,8 @@ std::string UsageText() {
            "  --frames N          number of frames to run\n"
            "  --step-ms MS        virtual milliseconds per frame (default 10)\n"
            "  --input FILE        input events, one per line: FRAME move X Y | FRAME down|up left|right|middle |\n"
-           "                      FRAME keydown|keyup VK | FRAME panel ...; '#' starts a comment\n"
+           "                      FRAME keydown|keyup VK | FRAME leave | FRAME close | FRAME panel ...;\n"
+           "                      '#' starts a comment\n"
            "  --screenshot PNG    write the last frame as a PNG picture\n"
            "  --panel-screenshot PNG  write the editor panel as drawn\n"
            "  --dump JSON         write the game state after the last frame\n";

@@ -30,5 +30,15 @@ struct TGameOptions {
 TGameOptions ParseOptions(const std::vector<std::string>& args);
 std::string UsageText();
 
+// What the game says when `dataDir` holds no data/ folder.
+std::string NoDataFolderText(const std::string& dataDir);
+
+// --map names a file the way a shell does: a relative name that exists in
+// the current folder `cwd` is taken from there (as an absolute path); one that
+// exists below the data folder is left as it is (a game path); one found in
+// neither becomes the path in `cwd`, so that the error names where it was
+// looked for.
+void ResolveMapOption(TGameOptions& options, const std::string& cwd);
+
 // The first game parameter decides: "debug" in any letter case, as a whole.
 bool IsDebugParam(const std::vector<std::string>& gameParams);

@@ -342,7 +342,8 @@ TBitmap Thumbnail(const TBitmap& frame) {
     return t;
 }
 
-TSaveData Parse(std::string_view bytes, bool infoOnly) {
+// The payload of a save file, once its magic, version, length and check sum are right.
+std::string_view SealedPayload(std::string_view bytes) {
     TReader head(bytes);
     if (bytes.size() < 20 || std::memcmp(bytes.data(), Magic, 8) != 0) TReader::Fail("it is not a saved game");
     for (int i = 0; i < 8; ++i) head.U8();
@@ -354,8 +355,11 @@ TSaveData Parse(std::string_view bytes, bool infoOnly) {
     if (bytes.size() - 20 != size) TReader::Fail("its length is wrong (cut short or added to)");
     std::string_view payload = bytes.substr(20);
     if (Crc32(payload) != crc) TReader::Fail("its check sum is wrong");
+    return payload;
+}
 
-    TReader r(payload);
+TSaveData Parse(std::string_view bytes, bool infoOnly) {
+    TReader r(SealedPayload(bytes));
     TSaveData d;
     d.Info.Exists = true;
     d.Info.Location = r.Str();
@@ -452,8 +456,9 @@ std::string SaveFileName(int slot) {
     return slot == 0 ? "quick.sav" : "slot" + std::to_string(slot) + ".sav";
 }
 
-std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
-    TWriter w;
+namespace {
+// What the save places list shows: the location's name, when, and a small picture of the frame.
+void PutSlotInfo(TWriter& w, TMainForm& g, const TBitmap& frame) {
     std::string location = g.CurrentLocation;
     if (size_t cut = location.find_last_of("\\/"); cut != std::string::npos) location.erase(0, cut + 1);
     if (location.size() > 4 && location.compare(location.size() - 4, 4, ".map") == 0)
@@ -462,10 +467,9 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     w.U64(uint64_t(int64_t(g.Platform.WallTime())));
     const TBitmap thumb = Thumbnail(frame);
     for (TColor c : thumb.Data()) w.U32(c);
+}
 
-    w.U32(g.Now());
-    w.U64(g.FrameCount);
-    TFrameTimer::TPhase t = g.DXT.Phase(g.Platform.Clock().Now());
+void PutTimerPhase(TWriter& w, const TFrameTimer::TPhase& t) {
     w.Bool(t.Enabled);
     w.Bool(t.Started);
     w.U32(t.Interval);
@@ -473,6 +477,15 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     w.U32(t.SinceSecondStart);
     w.I32(t.TicksThisSecond);
     w.I32(t.Fps);
+}
+}  // namespace
+
+std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
+    TWriter w;
+    PutSlotInfo(w, g, frame);
+    w.U32(g.Now());
+    w.U64(g.FrameCount);
+    PutTimerPhase(w, g.DXT.Phase(g.Platform.Clock().Now()));
     w.U32(g.Rand.GetSeed());
     w.U8(g.ScreenMode);
     w.Bool(g.PlayerDeadFlag);
@@ -580,15 +593,50 @@ TSlotInfo ReadSlotInfo(std::string_view bytes) {
     return Parse(bytes, true).Info;
 }
 
-void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name) {
-    TSaveData d;
+namespace {
+// The whole save, checked before anything of the running game changes.
+TSaveData ParseForLoad(TMainForm& g, std::string_view bytes, const std::string& name) {
     try {
-        d = Parse(bytes, false);
+        TSaveData d = Parse(bytes, false);
         if (!g.Files.Exists("data\\Images\\Locations\\" + d.Pattern + ".bmp"))
             TReader::Fail("its location picture \"" + d.Pattern + "\" is not in the game's data");
+        return d;
     } catch (const std::exception& e) {
         throw EGameError("Saved game \"" + name + "\" cannot be loaded: " + e.what());
     }
+}
+
+// The saved scripts, registered anew with their stacks, variables and timers.
+std::vector<TScriptPtr> RestoreScripts(TMainForm& g, const std::vector<TScriptRecord>& records) {
+    std::vector<TScriptPtr> scripts;
+    for (const auto& rec : records) {
+        TScriptPtr s = g.Scripts.Register(rec.Path, rec.OwnerIndex, rec.OwnerKind);
+        s->Stack = rec.Stack;
+        s->Locals = rec.Locals;
+        s->TimerEnabled = rec.TimerEnabled;
+        s->TimerInterval = rec.TimerInterval;
+        s->TimerNext = rec.TimerNext;
+        s->Destroyed = rec.Destroyed;
+        s->Orphaned = rec.Orphaned;
+        scripts.push_back(std::move(s));
+    }
+    return scripts;
+}
+
+// The game's own state beside the world: globals, chance, death, dialog, menu and console.
+void RestoreGameState(TMainForm& g, const TSaveData& d) {
+    g.Scripts.GlobalVars = d.Globals;
+    g.Rand.SetSeed(d.Seed);
+    g.PlayerDeadFlag = d.PlayerDead;
+    g.DeathTime = d.DeathTime;
+    g.Dialog = d.Dialog;
+    g.Menu = d.Menu;
+    g.ConsoleLines = d.Console;
+}
+}  // namespace
+
+void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name) {
+    const TSaveData d = ParseForLoad(g, bytes, name);
     g.Log("Loading saved game " + name);
 
     // Out with the running game: its records and scripts get no more events.
@@ -602,18 +650,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     g.World.Objects.clear();
     g.World.MapScript.reset();
 
-    std::vector<TScriptPtr> scripts;
-    for (const auto& rec : d.Scripts) {
-        TScriptPtr s = g.Scripts.Register(rec.Path, rec.OwnerIndex, rec.OwnerKind);
-        s->Stack = rec.Stack;
-        s->Locals = rec.Locals;
-        s->TimerEnabled = rec.TimerEnabled;
-        s->TimerInterval = rec.TimerInterval;
-        s->TimerNext = rec.TimerNext;
-        s->Destroyed = rec.Destroyed;
-        s->Orphaned = rec.Orphaned;
-        scripts.push_back(std::move(s));
-    }
+    const std::vector<TScriptPtr> scripts = RestoreScripts(g, d.Scripts);
     auto script = [&](int32_t i) { return i >= 0 ? scripts[size_t(i)] : TScriptPtr(); };
 
     g.World.PatternName = d.Pattern;
@@ -668,13 +705,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     }
     g.World.MapScript = script(d.MapScript);
 
-    g.Scripts.GlobalVars = d.Globals;
-    g.Rand.SetSeed(d.Seed);
-    g.PlayerDeadFlag = d.PlayerDead;
-    g.DeathTime = d.DeathTime;
-    g.Dialog = d.Dialog;
-    g.Menu = d.Menu;
-    g.ConsoleLines = d.Console;
+    RestoreGameState(g, d);
 
     // The pictures of the location, and from the menu the game's sounds and music, as a new game has them.
     g.ScreenMode = smGame;
@@ -687,10 +718,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     }
     g.World.DrawList->Entries = d.DrawList;
     if (fromMenu) {
-        g.StopMusic();
-        g.Files.DeleteFile("temp.mp3");
-        g.Files.CopyFile("data\\Music\\loc01.mp3", "temp.mp3");
-        g.PlayMusic("temp.mp3");
+        g.StartGameMusic();
     }
     g.ScreenMode = d.ScreenMode;
     g.View = d.View;

@@ -23,13 +23,14 @@ TUserDirs TUserDirs::FromEnvironment(const std::function<const char*(const char*
     d.Data = base("XDG_DATA_HOME", home / ".local" / "share") / "rustwake";
     d.State = base("XDG_STATE_HOME", home / ".local" / "state") / "rustwake";
     d.Pictures = base("XDG_PICTURES_DIR", home / "Pictures") / "rustwake";
+    d.Cache = base("XDG_CACHE_HOME", home / ".cache") / "rustwake";
     return d;
 }
 
 TUserDirs TUserDirs::ForThisSystem() {
     const std::optional<TSystemUserDirs> system = SystemUserDirs();
     if (!system) return FromEnvironment();
-    // One folder holds everything but the pictures, as players there expect of a game.
+    // One roaming folder holds what the player keeps; the working copy stays on this machine.
     const fs::path own = system->AppData / "Rustwake";
-    return TUserDirs{own, own, own, system->Pictures / "Rustwake"};
+    return TUserDirs{own, own, own, system->Pictures / "Rustwake", system->LocalAppData / "Rustwake"};
 }

@@ -6,22 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <iostream>
-#include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
-#include "app/Dump.h"
+#include "app/FrameDriver.h"
 #include "app/MainForm.h"
 #include "app/Settings.h"
-#include "base/Errors.h"
 #include "editor/view/PanelWindow.h"
-#include "media/Bitmap.h"
 #include "media/Input.h"
 #include "media/Sound.h"
 #include "platform/Headless.h"
@@ -124,7 +118,8 @@ public:
     void ShowError(const std::string& text) override {
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rustwake", text.c_str(), Window);
     }
-    void CloseMainWindow() override { Quit = true; }
+    // The game has set its Closed flag; the frame driver ends the loop on it.
+    void CloseMainWindow() override {}
     void SetPanelVisible(bool visible) override {
         Panel = visible;
         if (PanelWindow) PanelWindow->SetVisible(visible);
@@ -216,7 +211,6 @@ public:
     TSilentOutput Silent;
     TMixerMusic Music;
     bool AudioOpen = false;
-    bool Quit = false;
     bool Panel = false;
     bool Debug = false;
     bool Focused = true;
@@ -292,53 +286,6 @@ SDL_Keycode SdlKey(int vk) {
     return SDLK_UNKNOWN;
 }
 
-const char* ButtonWord(int button) {
-    return button == mbLeft ? "left" : button == mbRight ? "right" : "middle";
-}
-
-// The session's input in the headless input-file form, one line per event
-// as it reaches the game, each written at once so a crash keeps what came before.
-class TSessionRecorder {
-public:
-    bool Open(const TGameOptions& options, uint32_t seed) {
-        Out.open(options.RecordFile, std::ios::binary | std::ios::trunc);
-        if (!Out) return false;
-        std::error_code ec;
-        const std::filesystem::path data = std::filesystem::absolute(options.DataDir, ec);
-        Replay = std::string("rustwake --headless") + (IsDebugParam(options.GameParams) ? " debug" : "") +
-                 " --step-ms " + std::to_string(options.StepMs) + " --seed " + std::to_string(seed) + " --data \"" +
-                 data.string() + "\" --input \"" + options.RecordFile + "\"";
-        Out << "# rustwake recording: seed " << seed << ", step " << options.StepMs << " ms, data \"" << data.string()
-            << "\"" << (IsDebugParam(options.GameParams) ? ", debug" : "") << '\n';
-        Out.flush();
-        return true;
-    }
-    void Line(int frame, const std::string& event) {
-        if (!Out.is_open()) return;
-        Out << frame << ' ' << event << '\n';
-        Out.flush();
-    }
-    void Note(const std::string& text) {
-        if (!Out.is_open()) return;
-        Out << "# " << text << '\n';
-        Out.flush();
-    }
-    void Finish(int frames) {
-        Note("ended after " + std::to_string(frames) + " frames; replay: " + Replay + " --frames " +
-             std::to_string(frames));
-    }
-
-private:
-    std::ofstream Out;
-    std::string Replay;
-};
-
-bool WriteWhole(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), std::streamsize(data.size()));
-    return bool(out);
-}
-
 int MouseButton(uint8_t b) {
     if (b == SDL_BUTTON_LEFT) return mbLeft;
     if (b == SDL_BUTTON_RIGHT) return mbRight;
@@ -346,14 +293,208 @@ int MouseButton(uint8_t b) {
     return -1;
 }
 
-}  // namespace
+uint8_t SdlButton(int button) {
+    return button == mbLeft ? SDL_BUTTON_LEFT : button == mbRight ? SDL_BUTTON_RIGHT : SDL_BUTTON_MIDDLE;
+}
 
-int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
-    TGameOptions options = givenOptions;
+// The window around the frame: SDL's events in, the picture out, the editor
+// panel beside it. A scripted session's events go through SDL's queue like a
+// person's, so they are handled (and recorded) alike.
+class TWindowHost : public IFrameHost {
+public:
+    TWindowHost(TSdlSession& session, TMainForm& game, std::vector<TInputEvent> script,
+                std::function<TWindowRequest(TMainForm&)> afterFrame)
+        : Session(session), Platform(session.Platform), Game(game), Script(std::move(script)),
+          AfterFrame(std::move(afterFrame)), WindowId(SDL_GetWindowID(session.Window)) {}
+
+    void Events(TFrameDriver& driver) override {
+        for (const TInputEvent& e : Script.Take(driver.Frame())) {
+            // Panel lines operate the panel's model directly, in their place among the frame's events.
+            if (e.Kind == TInputEvent::Panel) {
+                Drain(driver);
+                driver.PanelLine(e.PanelArgs);
+            } else {
+                Push(e);
+            }
+        }
+        Drain(driver);
+    }
+
+    void Present(TMainForm& game) override {
+        SDL_UpdateTexture(Session.Texture, nullptr, game.DXDraw.Pixels().Data().data(), 800 * 4);
+        SDL_SetRenderDrawColor(Session.Renderer, 0, 0, 0, 255);
+        SDL_RenderClear(Session.Renderer);
+        SDL_RenderCopy(Session.Renderer, Session.Texture, nullptr, nullptr);
+        SDL_RenderPresent(Session.Renderer);
+        if (Panel) Panel->Frame();
+        const TWindowRequest request = AfterFrame ? AfterFrame(game) : TWindowRequest::None;
+        if (request == TWindowRequest::None) return;
+        SDL_Event close{};
+        if (request == TWindowRequest::Quit) {
+            close.type = SDL_QUIT;
+        } else {
+            close.type = SDL_WINDOWEVENT;
+            close.window.event = SDL_WINDOWEVENT_CLOSE;
+            close.window.windowID = WindowId;
+        }
+        SDL_PushEvent(&close);
+    }
+
+    bool WritePanelPicture(const std::string& path, std::string& why) override {
+        return WritePanelScreenshot(Game, path, why);
+    }
+
+    // The editor panel: its own window beside the game's, in debug mode.
+    void OpenPanel() {
+        Panel = std::make_unique<TPanelWindow>(Game);
+        if (Panel->Create(Session.Window)) {
+            Platform.PanelWindow = Panel.get();
+            Panel->SetVisible(Platform.Panel);
+        } else {
+            std::cerr << "rustwake: no editor panel: " << Panel->Error << '\n';
+            Panel.reset();
+        }
+    }
+    void ClosePanel() {
+        Platform.PanelWindow = nullptr;
+        Panel.reset();
+    }
+
+    // Between frames: a person's session keeps to real time, a scripted one runs as fast as it can.
+    void Pace(const TFrameDriver& driver, bool scripted) {
+        if (!driver.FrameClocked()) {
+            if (!driver.Drawn()) SDL_Delay(1);
+            return;
+        }
+        const Uint32 due = RealStart + Uint32(driver.Frame()) * Game.Options.StepMs, now = SDL_GetTicks();
+        if (!scripted && int32_t(due - now) > 0) SDL_Delay(due - now);
+    }
+
+private:
+    // A scripted event into SDL's queue, as the desktop would send it.
+    void Push(const TInputEvent& e) {
+        SDL_Event push{};
+        switch (e.Kind) {
+            case TInputEvent::Move:
+                push.type = SDL_MOUSEMOTION;
+                push.motion.windowID = WindowId;
+                push.motion.x = ScriptX = e.X;
+                push.motion.y = ScriptY = e.Y;
+                break;
+            case TInputEvent::Down:
+            case TInputEvent::Up:
+                // A click comes where the scripted pointer last moved; its moves are still in the queue.
+                push.type = e.Kind == TInputEvent::Down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+                push.button.windowID = WindowId;
+                push.button.button = SdlButton(e.Button);
+                push.button.x = ScriptX;
+                push.button.y = ScriptY;
+                break;
+            case TInputEvent::KeyDown:
+            case TInputEvent::KeyUp:
+                push.type = e.Kind == TInputEvent::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+                push.key.windowID = WindowId;
+                push.key.keysym.sym = SdlKey(e.Key);
+                break;
+            case TInputEvent::Leave:
+                push.type = SDL_WINDOWEVENT;
+                push.window.windowID = WindowId;
+                push.window.event = SDL_WINDOWEVENT_LEAVE;
+                break;
+            case TInputEvent::Close: push.type = SDL_QUIT; break;
+            case TInputEvent::Panel: return;
+        }
+        SDL_PushEvent(&push);
+    }
+
+    void Drain(TFrameDriver& driver) {
+        SDL_Event ev;
+        while (SDL_PollEvent(&ev)) Dispatch(ev, driver);
+    }
+
+    void Dispatch(const SDL_Event& ev, TFrameDriver& driver) {
+        if (Panel && Panel->Handle(ev)) {
+            if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_KEYDOWN)
+                driver.Note("the editor panel was used; its changes are not recorded");
+            return;
+        }
+        switch (ev.type) {
+            case SDL_QUIT: driver.RequestClose(); break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP: Key(ev, driver); break;
+            case SDL_MOUSEMOTION: {
+                auto [x, y] = Platform.ToSurface(ev.motion.x, ev.motion.y);
+                driver.PointerMove(x, y);
+                break;
+            }
+            case SDL_MOUSEBUTTONDOWN:
+            case SDL_MOUSEBUTTONUP: {
+                const int b = MouseButton(ev.button.button);
+                if (b < 0) break;
+                auto [x, y] = Platform.ToSurface(ev.button.x, ev.button.y);
+                driver.ButtonAt(b, ev.type == SDL_MOUSEBUTTONDOWN, x, y);
+                break;
+            }
+            case SDL_WINDOWEVENT: Window(ev, driver); break;
+            default: break;
+        }
+    }
+
+    void Key(const SDL_Event& ev, TFrameDriver& driver) {
+        if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
+            ToggleFullScreen();
+            return;
+        }
+        if (Panel && Panel->Shortcut(ev)) {
+            driver.Note("an editor shortcut is not recorded");
+            return;
+        }
+        driver.KeyEvent(VirtualKey(ev.key.keysym.sym), ev.type == SDL_KEYDOWN);
+    }
+
+    // Alt+Enter. The debug window is always a window; only play remembers the choice.
+    void ToggleFullScreen() {
+        const bool full =
+            (SDL_GetWindowFlags(Session.Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP;
+        Platform.SetFullScreen(full);
+        if (Platform.Debug) return;
+        Game.Settings.FullScreen = full;
+        Game.SaveSettings();
+    }
+
+    void Window(const SDL_Event& ev, TFrameDriver& driver) {
+        switch (ev.window.event) {
+            case SDL_WINDOWEVENT_FOCUS_LOST:
+            case SDL_WINDOWEVENT_FOCUS_GAINED:
+                if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) driver.ReleaseKeys();
+                Platform.Focused = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
+                Platform.ApplyVolume();
+                break;
+            case SDL_WINDOWEVENT_LEAVE: driver.Leave(); break;
+            // With the panel open, closing the game window no longer ends SDL's last window.
+            case SDL_WINDOWEVENT_CLOSE: driver.RequestClose(); break;
+            default: break;
+        }
+    }
+
+    TSdlSession& Session;
+    TSdlPlatform& Platform;
+    TMainForm& Game;
+    TInputScript Script;
+    std::function<TWindowRequest(TMainForm&)> AfterFrame;
+    const Uint32 WindowId;
+    const Uint32 RealStart = SDL_GetTicks();
+    std::unique_ptr<TPanelWindow> Panel;
+    // Where the scripted pointer is.
+    int ScriptX = 0, ScriptY = 0;
+};
+
+// SDL with a display to draw on; false, said on stderr, when there is none.
+bool OpenVideo() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError()
                   << "\n(without a display, use --headless; see --help)\n";
-        return 1;
+        return false;
     }
     // Without a display SDL falls back to drawing nowhere; a game nobody can
     // see would run for ever, so say so unless that was asked for.
@@ -362,241 +503,100 @@ int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowReq
         (std::string(driver) == "offscreen" || std::string(driver) == "dummy")) {
         std::cerr << "rustwake: no display to open a window on\n(without a display, use --headless; see --help)\n";
         SDL_Quit();
-        return 1;
+        return false;
     }
-    TSdlSession session;
-    TSdlPlatform& platform = session.Platform;
-    if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
+    return true;
+}
 
-    bool debug = IsDebugParam(options.GameParams);
-    platform.Debug = debug;
-    // The game exists before its window: the window opens as the settings say.
-    auto gamePtr = std::make_unique<TMainForm>(options, platform);
-    TMainForm& game = *gamePtr;
-    if (options.Windowed && !debug && game.Settings.FullScreen) {
+// The window, its renderer and the texture the frame is copied into, as the settings say (the game exists
+// before its window).
+bool OpenWindow(TSdlSession& session, TMainForm& game) {
+    TSdlPlatform& platform = session.Platform;
+    const bool debug = platform.Debug;
+    if (game.Options.Windowed && !debug && game.Settings.FullScreen) {
         game.Settings.FullScreen = false;
         game.SaveSettings();
     }
-    bool fullScreen = !debug && game.Settings.FullScreen;
-    Uint32 flags = fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    const bool fullScreen = !debug && game.Settings.FullScreen;
     int x = debug ? 209 : SDL_WINDOWPOS_CENTERED, y = debug ? 95 : SDL_WINDOWPOS_CENTERED, w = 800, h = 600;
     // Full screen starts as large as the desktop, so it fills the screen even
     // where no window manager enlarges it.
     SDL_DisplayMode desktop;
     if (fullScreen && SDL_GetDesktopDisplayMode(0, &desktop) == 0) x = 0, y = 0, w = desktop.w, h = desktop.h;
-    SDL_Window* window = session.Window =
-        SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h, flags);
-    if (!window) {
+    session.Window = SDL_CreateWindow(debug ? "Rustwake - debug mode" : "Rustwake", x, y, w, h,
+                                      fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!session.Window) {
         std::cerr << "rustwake: cannot open a window: " << SDL_GetError() << '\n';
-        return 1;
+        return false;
     }
-    platform.Window = window;
-    SDL_Renderer* renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC);
-    if (!renderer) renderer = session.Renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    SDL_RenderSetLogicalSize(renderer, 800, 600);
-    SDL_Texture* texture = session.Texture =
-        SDL_CreateTexture(renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
-    platform.Renderer = renderer;
-    platform.Texture = texture;
+    platform.Window = session.Window;
+    session.Renderer = SDL_CreateRenderer(session.Window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!session.Renderer) session.Renderer = SDL_CreateRenderer(session.Window, -1, SDL_RENDERER_SOFTWARE);
+    SDL_RenderSetLogicalSize(session.Renderer, 800, 600);
+    session.Texture =
+        SDL_CreateTexture(session.Renderer, SDL_PIXELFORMAT_XBGR8888, SDL_TEXTUREACCESS_STREAMING, 800, 600);
+    platform.Renderer = session.Renderer;
+    platform.Texture = session.Texture;
+    return true;
+}
+
+}  // namespace
+
+void ShowStartupError(const std::string& text) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return;
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Rustwake", text.c_str(), nullptr);
+    SDL_Quit();
+}
+
+bool AskStartupQuestion(const std::string& text) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+    };
+    const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION, nullptr, "Rustwake", text.c_str(), 2, buttons, nullptr};
+    int pressed = 0;
+    const bool yes = SDL_ShowMessageBox(&box, &pressed) == 0 && pressed == 1;
+    SDL_Quit();
+    return yes;
+}
+
+int RunWindowed(const TGameOptions& givenOptions, const std::function<TWindowRequest(TMainForm&)>& afterFrame) {
+    if (!OpenVideo()) return 1;
+    TSdlSession session;
+    TSdlPlatform& platform = session.Platform;
+    if (!platform.OpenAudio()) std::cerr << "rustwake: no audio device (" << SDL_GetError() << "); playing silent\n";
+    platform.Debug = IsDebugParam(givenOptions.GameParams);
 
     // Recording, or a scripted session (--input, --frames), runs frame by frame on the virtual clock the
     // headless runner uses, so that each recorded frame is the same frame when it is replayed.
+    TGameOptions options = givenOptions;
     std::vector<TInputEvent> script;
-    if (!options.InputFile.empty()) {
-        std::ifstream in(options.InputFile, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        try {
-            if (!in) throw EGameError("cannot open input file \"" + options.InputFile + "\"");
-            script = ParseInputFile(text.str(), options.InputFile);
-        } catch (const std::exception& e) {
-            std::cerr << "rustwake: " << e.what() << '\n';
-            return 2;  // the session gives the window and the audio back
-        }
+    try {
+        if (!options.InputFile.empty()) script = ReadInputFile(options.InputFile);
+    } catch (const std::exception& e) {
+        std::cerr << "rustwake: " << e.what() << '\n';
+        return 2;  // the session gives the window and the audio back
     }
     const bool scripted = !options.InputFile.empty() || options.Frames > 0;
     platform.FrameClock = scripted || !options.RecordFile.empty();
-    TSessionRecorder recorder;
     if (platform.FrameClock) {
         platform.VirtualClock.Set(HeadlessClockStart);
         // The seed is chosen here, not by the game, so the recording can name it.
         if (!options.Seed) options.Seed = uint32_t(std::time(nullptr)) ^ SDL_GetTicks();
-        if (!options.RecordFile.empty() && !recorder.Open(options, *options.Seed))
-            std::cerr << "rustwake: cannot create recording \"" << options.RecordFile << "\"\n";
     }
-    const Uint32 windowId = SDL_GetWindowID(window);
 
-    int code = 0;
-    {
-        if (!game.Start()) code = 1;
-        // The editor panel: its own window beside the game's, in debug mode.
-        std::unique_ptr<TPanelWindow> panel;
-        if (code == 0 && game.DebugMode) {
-            panel = std::make_unique<TPanelWindow>(game);
-            if (panel->Create(window)) {
-                platform.PanelWindow = panel.get();
-                panel->SetVisible(platform.Panel);
-            } else {
-                std::cerr << "rustwake: no editor panel: " << panel->Error << '\n';
-                panel.reset();
-            }
-        }
-        int frame = 0;
-        size_t nextScripted = 0;
-        // Where the scripted pointer is: its moves are still in the queue when a click is pushed.
-        int scriptX = game.View.MouseX, scriptY = game.View.MouseY;
-        const Uint32 realStart = SDL_GetTicks();
-        // A click reaches the game where the pointer last moved, as the headless runner delivers it.
-        auto pointTo = [&](int px, int py) {
-            if (!platform.FrameClock || (px == game.View.MouseX && py == game.View.MouseY)) return;
-            game.DXDrawMouseMove(px, py);
-            recorder.Line(frame, "move " + std::to_string(px) + " " + std::to_string(py));
-        };
-        while (code == 0 && !game.Closed && !platform.Quit) {
-            // Scripted events go through SDL's queue like a person's, so they are handled and recorded alike.
-            for (; nextScripted < script.size() && script[nextScripted].Frame == frame; ++nextScripted) {
-                const TInputEvent& e = script[nextScripted];
-                SDL_Event push{};
-                if (e.Kind == TInputEvent::Move) {
-                    push.type = SDL_MOUSEMOTION;
-                    push.motion.windowID = windowId;
-                    push.motion.x = scriptX = e.X;
-                    push.motion.y = scriptY = e.Y;
-                } else if (e.Kind == TInputEvent::Down || e.Kind == TInputEvent::Up) {
-                    push.type = e.Kind == TInputEvent::Down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
-                    push.button.windowID = windowId;
-                    push.button.button = e.Button == mbLeft    ? SDL_BUTTON_LEFT
-                                         : e.Button == mbRight ? SDL_BUTTON_RIGHT
-                                                               : SDL_BUTTON_MIDDLE;
-                    push.button.x = scriptX;
-                    push.button.y = scriptY;
-                } else if (e.Kind == TInputEvent::KeyDown || e.Kind == TInputEvent::KeyUp) {
-                    push.type = e.Kind == TInputEvent::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
-                    push.key.windowID = windowId;
-                    push.key.keysym.sym = SdlKey(e.Key);
-                } else {
-                    // Panel lines operate the panel's model directly, as in the headless runner.
-                    SDL_PumpEvents();
-                    game.Guard([&] { game.PanelCommand(e.PanelArgs); });
-                    recorder.Line(frame, "panel " + e.PanelArgs);
-                    continue;
-                }
-                SDL_PushEvent(&push);
-            }
-            SDL_Event ev;
-            while (SDL_PollEvent(&ev)) {
-                if (panel && panel->Handle(ev)) {
-                    if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_KEYDOWN)
-                        recorder.Note("frame " + std::to_string(frame) +
-                                      ": the editor panel was used; its changes are not recorded");
-                    continue;
-                }
-                switch (ev.type) {
-                    case SDL_QUIT: platform.Quit = true; break;
-                    case SDL_KEYDOWN:
-                    case SDL_KEYUP: {
-                        if (ev.type == SDL_KEYDOWN && ev.key.keysym.sym == SDLK_RETURN && (ev.key.keysym.mod & KMOD_ALT)) {
-                            fullScreen = (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != SDL_WINDOW_FULLSCREEN_DESKTOP;
-                            platform.SetFullScreen(fullScreen);
-                            // The debug window is always a window; only play remembers the choice.
-                            if (!debug) {
-                                game.Settings.FullScreen = fullScreen;
-                                game.SaveSettings();
-                            }
-                            break;
-                        }
-                        if (panel && panel->Shortcut(ev)) {
-                            recorder.Note("frame " + std::to_string(frame) + ": an editor shortcut is not recorded");
-                            break;
-                        }
-                        int vk = VirtualKey(ev.key.keysym.sym);
-                        if (vk <= 0) break;
-                        const bool down = ev.type == SDL_KEYDOWN;
-                        if (game.DXI.Live[size_t(vk)] != down)
-                            recorder.Line(frame, std::string(down ? "keydown " : "keyup ") + std::to_string(vk));
-                        game.DXI.Live[size_t(vk)] = down;
-                        if (down && !ev.key.repeat) game.DXI.Pressed[size_t(vk)] = true;
-                        break;
-                    }
-                    case SDL_MOUSEMOTION: {
-                        auto [mx, my] = platform.ToSurface(ev.motion.x, ev.motion.y);
-                        game.DXDrawMouseMove(mx, my);
-                        recorder.Line(frame, "move " + std::to_string(mx) + " " + std::to_string(my));
-                        break;
-                    }
-                    case SDL_MOUSEBUTTONDOWN:
-                    case SDL_MOUSEBUTTONUP: {
-                        int b = MouseButton(ev.button.button);
-                        if (b < 0) break;
-                        auto [mx, my] = platform.ToSurface(ev.button.x, ev.button.y);
-                        pointTo(mx, my);
-                        recorder.Line(frame, std::string(ev.type == SDL_MOUSEBUTTONDOWN ? "down " : "up ") + ButtonWord(b));
-                        if (ev.type == SDL_MOUSEBUTTONDOWN)
-                            game.DXDrawMouseDown(b, mx, my);
-                        else
-                            game.DXDrawMouseUp(b, mx, my);
-                        break;
-                    }
-                    case SDL_WINDOWEVENT:
-                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-                            for (size_t vk = 0; vk < game.DXI.Live.size(); ++vk)
-                                if (game.DXI.Live[vk]) recorder.Line(frame, "keyup " + std::to_string(vk));
-                            game.DXI.Live.fill(false);
-                        }
-                        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST || ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
-                            platform.Focused = ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED;
-                            platform.ApplyVolume();
-                        }
-                        if (ev.window.event == SDL_WINDOWEVENT_LEAVE) game.PointerLeft();
-                        // With the panel open, closing the game window no longer ends SDL's last window.
-                        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) platform.Quit = true;
-                        break;
-                    default: break;
-                }
-            }
-            if (platform.Quit || game.Closed) break;
-            const bool drawn = game.Tick();
-            if (drawn) {
-                SDL_UpdateTexture(texture, nullptr, game.DXDraw.Pixels().Data().data(), 800 * 4);
-                SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-                SDL_RenderClear(renderer);
-                SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-                SDL_RenderPresent(renderer);
-                if (panel) panel->Frame();
-                TWindowRequest request = afterFrame ? afterFrame(game) : TWindowRequest::None;
-                if (request != TWindowRequest::None) {
-                    SDL_Event closeEvent{};
-                    if (request == TWindowRequest::Quit) {
-                        closeEvent.type = SDL_QUIT;
-                    } else {
-                        closeEvent.type = SDL_WINDOWEVENT;
-                        closeEvent.window.event = SDL_WINDOWEVENT_CLOSE;
-                        closeEvent.window.windowID = SDL_GetWindowID(window);
-                    }
-                    SDL_PushEvent(&closeEvent);
-                }
-            }
-            if (platform.Quit) game.Closed = true;
-            if (!platform.FrameClock) {
-                if (!drawn) SDL_Delay(1);
-                continue;
-            }
-            platform.VirtualClock.Advance(options.StepMs);
-            ++frame;
-            if (options.Frames > 0 && frame >= options.Frames) break;
-            // A person's session keeps to real time; a scripted one runs as fast as it can.
-            const Uint32 due = realStart + Uint32(frame) * options.StepMs, now = SDL_GetTicks();
-            if (!scripted && int32_t(due - now) > 0) SDL_Delay(due - now);
-        }
-        recorder.Finish(frame);
-        if (!options.ScreenshotFile.empty() && !WriteWhole(options.ScreenshotFile, SavePng(game.DXDraw.Pixels())))
-            std::cerr << "rustwake: cannot write screenshot \"" << options.ScreenshotFile << "\"\n";
-        if (!options.DumpFile.empty() && !WriteWhole(options.DumpFile, DumpJson(game)))
-            std::cerr << "rustwake: cannot write dump \"" << options.DumpFile << "\"\n";
-        platform.PanelWindow = nullptr;
-        panel.reset();
-        game.FormDestroy();
-        gamePtr.reset();
+    auto game = std::make_unique<TMainForm>(options, platform);
+    if (!OpenWindow(session, *game)) return 1;
+    TWindowHost host(session, *game, std::move(script), afterFrame);
+    TFrameDriver driver(*game, host, platform.FrameClock ? &platform.VirtualClock : nullptr,
+                        options.Frames > 0 ? options.Frames : -1);
+    if (driver.Start()) {
+        if (game->DebugMode) host.OpenPanel();
+        while (driver.Step()) host.Pace(driver, scripted);
     }
+    const int code = driver.Finish();
+    host.ClosePanel();
+    game->FormDestroy();
     return code;
 }

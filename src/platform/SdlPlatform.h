@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 
 #include "app/Options.h"
 
@@ -12,3 +13,10 @@ enum class TWindowRequest { None, Quit, CloseWindow };
 // --windowed) with SDL's audio. Returns the process exit code. `afterFrame`
 // (tests) sees the game after every frame drawn and may ask for an event.
 int RunWindowed(const TGameOptions& options, const std::function<TWindowRequest(TMainForm&)>& afterFrame = {});
+
+// A message box for an error before the game has a window (no data to start on); says nothing where
+// no display is there to show it.
+void ShowStartupError(const std::string& text);
+
+// A yes/no question before the game has a window; no when it cannot be shown.
+bool AskStartupQuestion(const std::string& text);

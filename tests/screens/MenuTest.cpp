@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "app/SaveGame.h"
 #include "critters/Critter.h"
 #include "support/TestGame.h"
 #include "world/MapFormat.h"
@@ -15,7 +17,10 @@ protected:
         Data.WriteGame({});
         WriteMenuFiles(Data);
         WriteFirstLocation(Data, 5, 5);
+        UseHome(Data);
     }
+    // The music's working copy, in the player's cache folder.
+    std::filesystem::path Copy() const { return Data.Root() / "home" / "XDG_CACHE_HOME" / "rustwake" / "temp.mp3"; }
     TMainForm& Start() {
         G = MakeGame(Data, {.Debug = false});
         EXPECT_TRUE(G->Started);
@@ -50,12 +55,14 @@ TEST_F(Menu, SplashLastsNineSecondsThenTheMusicStarts) {
     EXPECT_EQ(g.Menu.SubState, 0);
     EXPECT_EQ(g.DXT.Interval, 10u);
     EXPECT_TRUE(g.MusicOn);
-    EXPECT_TRUE(std::filesystem::exists(Data.Path("temp.mp3")));
+    EXPECT_EQ(g.Platform.MusicPlayer().FileName, Copy().string());
+    EXPECT_FALSE(std::filesystem::exists(Data.Path("temp.mp3")));  // never in the data folder
 }
 
 TEST_F(Menu, MusicCopyLeavesAPlantedLinkAndItsVictimAlone) {
     Data.WriteFile("victim.txt", "precious");
-    std::filesystem::create_symlink(Data.Path("victim.txt"), Data.Path("temp.mp3"));
+    std::filesystem::create_directories(Copy().parent_path());
+    std::filesystem::create_symlink(Data.Path("victim.txt"), Copy());
     G = MakeGame(Data, {.Debug = false});
     SkipSplash();
     EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
@@ -63,8 +70,8 @@ TEST_F(Menu, MusicCopyLeavesAPlantedLinkAndItsVictimAlone) {
     Click(100, 130);
     ASSERT_EQ((*G)->ScreenMode, smGame);
     EXPECT_EQ(Data.ReadFile("victim.txt"), "precious");
-    EXPECT_FALSE(std::filesystem::is_symlink(Data.Path("temp.mp3")));
-    EXPECT_EQ(Data.ReadFile("temp.mp3"), "game music");
+    EXPECT_FALSE(std::filesystem::is_symlink(Copy()));
+    EXPECT_EQ(Slurp(Copy()), "game music");
 }
 
 TEST_F(Menu, AFailedWaveIsReportedBeforeWhatItCauses) {
@@ -184,21 +191,62 @@ TEST_F(Menu, MissingMusicSilencesTheWholeRun) {
     EXPECT_EQ(g.ScreenMode, smGame);
     EXPECT_FALSE(g.MusicOn);  // loc01.mp3 exists, but music stays off once broken
     g.FormDestroy();
-    EXPECT_FALSE(std::filesystem::exists(Data.Path("temp.mp3")));
+    EXPECT_FALSE(std::filesystem::exists(Copy()));
 }
 
-TEST_F(Menu, ADataFolderThatCannotTakeTheWorkingCopyPlaysTheTracksInPlace) {
-    // An installed game's folder is read-only for a player; a folder standing at temp.mp3 fails the copy
-    // the same way for a test run as root.
-    std::filesystem::create_directories(Data.Path("temp.mp3/x"));
+TEST_F(Menu, WithoutAWorkingCopyTheTracksPlayInPlaceThroughNewGameMenuAndLoad) {
+    // A folder standing at the copy's place fails every copy, as a cache the player cannot write would;
+    // the data folder (read-only when installed) is never written.
+    std::filesystem::create_directories(Copy() / "x");
+    std::vector<std::string> logged;
     TMainForm& g = Start();
+    g.LogHook = [&](const std::string& line) { logged.push_back(line); };
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(Data.Root() / "data")) names.push_back(e.path());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const auto before = listing();
     SkipSplash();
-    EXPECT_TRUE(g.MusicOn);
-    EXPECT_NE(g.Platform.MusicPlayer().FileName.find("MainMenu.mp3"), std::string::npos);
+    const auto playing = [&](const char* track) {
+        EXPECT_TRUE(g.MusicOn) << track;
+        EXPECT_FALSE(g.MusicBroken) << track;
+        EXPECT_NE(g.Platform.MusicPlayer().FileName.find(track), std::string::npos) << g.Platform.MusicPlayer().FileName;
+    };
+    playing("MainMenu.mp3");
     Click(100, 130);
     ASSERT_EQ(g.ScreenMode, smGame);
+    playing("loc01.mp3");
+    ASSERT_TRUE(SaveGameSlot(g, 1));
+    g.StartMainMenu();
+    playing("MainMenu.mp3");
+    ASSERT_TRUE(LoadGameSlot(g, 1));
+    ASSERT_EQ(g.ScreenMode, smGame);
+    playing("loc01.mp3");
+    EXPECT_EQ(listing(), before);
+    EXPECT_TRUE(std::any_of(logged.begin(), logged.end(), [](const std::string& l) {
+        return l.find("cannot copy data\\Music\\loc01.mp3 to") != std::string::npos;
+    }));
+}
+
+TEST_F(Menu, AFailedPlayIsLoggedAndTheMainMenuTriesAgain) {
+    std::filesystem::rename(Data.Path("data/Music/loc01.mp3"), Data.Path("data/Music/loc01.bak"));
+    std::vector<std::string> logged;
+    TMainForm& g = Start();
+    g.LogHook = [&](const std::string& line) { logged.push_back(line); };
+    SkipSplash();
+    Click(100, 130);
+    ASSERT_EQ(g.ScreenMode, smGame);
+    EXPECT_TRUE(g.MusicBroken);
+    EXPECT_TRUE(std::any_of(logged.begin(), logged.end(),
+                            [](const std::string& l) { return l.find("cannot play") != std::string::npos; }));
+    std::filesystem::rename(Data.Path("data/Music/loc01.bak"), Data.Path("data/Music/loc01.mp3"));
+    g.StartMainMenu();
+    EXPECT_FALSE(g.MusicBroken);
     EXPECT_TRUE(g.MusicOn);
-    EXPECT_NE(g.Platform.MusicPlayer().FileName.find("loc01.mp3"), std::string::npos);
+    Click(100, 130);
+    EXPECT_TRUE(g.MusicOn);
 }
 
 TEST_F(Menu, AMissingFirstLocationLeavesTheGameInTheMenu) {

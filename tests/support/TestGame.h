@@ -112,7 +112,7 @@ protected:
 
 // Points every XDG folder (settings, saves, log, screenshots) into the test's own data folder.
 inline void UseHome(const TTestData& d) {
-    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"})
+    for (const char* name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR", "XDG_CACHE_HOME"})
         setenv(name, (d.Root() / "home" / name).c_str(), 1);
 }
 

@@ -52,13 +52,18 @@ const char Usage[] =
     "\n"
     "  OUTDIR       write the demo data tree OUTDIR/data/\n"
     "  --icons DIR  write the application icon as DIR/SIZExSIZE/apps/rustwake.png (32, 48, 128, 256)\n"
-    "  --help       show this text\n";
+    "  --help       show this text\n"
+    "  --version    print the version\n";
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
     if (argc == 2 && first == "--help") {
         std::fputs(Usage, stdout);
+        return 0;
+    }
+    if (argc == 2 && first == "--version") {
+        std::printf("rustwake-demogen %s\n", RW_VERSION);
         return 0;
     }
     const bool icons = argc == 3 && first == "--icons" && argv[2][0] != '\0';

@@ -108,7 +108,7 @@ std::string Info(const TMapData& map, bool withCells) {
 
 // The data folder for pictures: the one given, the one the file lies in
 // (DIR/data/locations/FILE), else where the game itself would look (an
-// installed tool finds the installed data in ../share/rustwake).
+// installed tool finds the installed data in ../share/games/rustwake).
 std::filesystem::path FindDataDir(const std::string& given, const std::string& mapFile) {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -118,7 +118,7 @@ std::filesystem::path FindDataDir(const std::string& given, const std::string& m
         SameText(locations.parent_path().filename().string(), "data"))
         return locations.parent_path().parent_path();
     if (const fs::path bin = ExecutableDir(); !bin.empty())
-        for (const fs::path& dir : {bin, bin / "demo", bin.parent_path() / "share" / "rustwake"})
+        for (const fs::path& dir : {bin, bin / "demo", bin.parent_path() / "share" / "games" / "rustwake"})
             if (fs::is_directory(dir / "data", ec)) return dir;
     return fs::current_path(ec);
 }
@@ -144,7 +144,8 @@ const char UsageText[] =
     "       rustwake-map render FILE OUT.png [--blocks] [--scale S] [--data DIR]\n"
     "                                 draw the location as the game shows it at rest\n"
     "                                 (--blocks: walk and shoot blocks and hit types over it)\n"
-    "       rustwake-map --help       show this text\n";
+    "       rustwake-map --help       show this text\n"
+    "       rustwake-map --version    print the version\n";
 
 int Usage() {
     std::cerr << UsageText;
@@ -155,6 +156,10 @@ int Usage() {
 int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "--help") {
         std::cout << UsageText;
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "rustwake-map " << RW_VERSION << '\n';
         return 0;
     }
     if (argc < 3) return Usage();

@@ -284,7 +284,7 @@ std::string ReadBytes(const fs::path& path) {
 
 const char UsageText[] =
     "usage: rustwake-script check [--data DIR] FILE|DIR...\n"
-    "       rustwake-script --help\n"
+    "       rustwake-script --help | --version\n"
     "  checks script files (a folder: its .sc files); with --data also every script of\n"
     "  DIR/data/scripts and the scripts and pictures the locations of DIR name.\n"
     "  Prints file:node:key: warning|error: text; exit status 1 when an error was found.\n";
@@ -300,6 +300,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--help") {
         std::cout << UsageText;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "rustwake-script " << RW_VERSION << '\n';
         return 0;
     }
     if (args.empty() || args[0] != "check") return Usage();
