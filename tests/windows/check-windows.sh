@@ -59,7 +59,9 @@ normalize() {  # file
 import re, sys
 text = open(sys.argv[1], encoding="utf-8", errors="replace").read().replace("\r\n", "\n")
 path = lambda m: re.sub(r"\\\\|\\", "/", m.group(1))
-print(re.sub(r"\b[A-Za-z]:((?:\\\\|\\|/)[^\s\"]*)", path, text).replace(sys.argv[2], "CHECK"), end="")
+text = re.sub(r"\b[A-Za-z]:((?:\\\\|\\|/)[^\s\"]*)", path, text).replace(sys.argv[2], "CHECK")
+# The music'"'"'s working copy lies in each system'"'"'s own cache folder.
+print(re.sub(r"\"[^\"]*/[Rr]ustwake/temp\.mp3\"", "\"CACHE/temp.mp3\"", text), end="")
 ' "$1" "$CHECK"
 }
 same_text() {  # linux-file windows-file what
