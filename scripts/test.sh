@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the normal build, its install (played
-# read-only as an ordinary user), the browser build, the same suites under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of each fuzz target. The Debian
+# read-only as an ordinary user), the Windows package under wine, the browser
+# build, the same suites under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target. The Debian
 # packages take a build of their own: scripts/check-debian.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,6 +17,11 @@ ctest --test-dir build --output-on-failure -j "$JOBS" | tee build/ctest.log
 
 echo "== install and package"
 bash tests/install/check-install.sh build
+
+echo "== windows"
+windows_start=$SECONDS
+RW_JOBS=$JOBS RW_CROSS_JOBS=$JOBS bash tests/windows/check-windows.sh build build-win64
+echo "Windows part: $((SECONDS - windows_start)) s"
 
 echo "== web"
 # The browser build against the native one, in headless Chromium (the libraries are built once into

@@ -5,6 +5,7 @@
 #include "app/EditorData.h"
 #include "app/Options.h"
 #include "app/Version.h"
+#include "base/FileSystem.h"
 #include "base/Os.h"
 #include "platform/Headless.h"
 #include "platform/SdlPlatform.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     ResolveMapOption(options, fs::current_path(ec).string());
     // Headless, the game itself reports a missing data folder, so the dump says why it did not start.
-    if (!options.Headless && !fs::is_directory(fs::path(options.DataDir) / "data", ec)) {
+    if (!options.Headless && !fs::is_directory(Utf8Path(options.DataDir) / "data", ec)) {
         const std::string text = NoDataFolderText(options.DataDir);
         std::cerr << "rustwake: " << text << '\n';
         ShowStartupError(text);
@@ -56,8 +57,8 @@ int main(int argc, char** argv) {
     // The editor of an installed game works on the player's own copy of the data.
     if (!options.Headless && !dataGiven && IsDebugParam(options.GameParams)) {
         try {
-            options.DataDir = ChooseEditorData(options.DataDir, TUserDirs::FromEnvironment(),
-                                               CanWriteData(options.DataDir), AskStartupQuestion)
+            const fs::path data = Utf8Path(options.DataDir);
+            options.DataDir = ChooseEditorData(data, TUserDirs::ForThisSystem(), CanWriteData(data), AskStartupQuestion)
                                   .string();
         } catch (const std::exception& e) {
             std::cerr << "rustwake: " << e.what() << '\n';

@@ -1,15 +1,14 @@
 #include "app/EditorData.h"
 
-#include <unistd.h>
-
 #include "base/Errors.h"
+#include "base/Os.h"
 
 namespace fs = std::filesystem;
 
 fs::path EditorCopyDir(const TUserDirs& dirs) { return dirs.Data / "editor"; }
 
 bool CanWriteData(const fs::path& dataDir) {
-    return access((dataDir / "data" / "locations").c_str(), W_OK) == 0 || access((dataDir / "data").c_str(), W_OK) == 0;
+    return CanWriteIn(dataDir / "data" / "locations") || CanWriteIn(dataDir / "data");
 }
 
 void CopyDataFolder(const fs::path& dataDir, const fs::path& toDir) {

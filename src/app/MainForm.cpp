@@ -14,7 +14,7 @@
 TMainForm::TMainForm(const TGameOptions& options, IPlatform& platform)
     : Options(options),
       Platform(platform),
-      Files(options.DataDir.empty() ? std::filesystem::current_path() : std::filesystem::path(options.DataDir)),
+      Files(options.DataDir.empty() ? std::filesystem::current_path() : Utf8Path(options.DataDir)),
       Fonts(GameFontDirs(Files.Root())),
       DXDraw(Fonts),
       DXWL(platform.SoundOutput()),

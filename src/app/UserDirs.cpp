@@ -30,7 +30,7 @@ TUserDirs TUserDirs::FromEnvironment(const std::function<const char*(const char*
 TUserDirs TUserDirs::ForThisSystem() {
     const std::optional<TSystemUserDirs> system = SystemUserDirs();
     if (!system) return FromEnvironment();
-    // One folder holds everything but the pictures, as players there expect of a game.
+    // One roaming folder holds what the player keeps; the working copy stays on this machine.
     const fs::path own = system->AppData / "Rustwake";
-    return TUserDirs{own, own, own, system->Pictures / "Rustwake", own / "cache"};
+    return TUserDirs{own, own, own, system->Pictures / "Rustwake", system->LocalAppData / "Rustwake"};
 }

@@ -7,8 +7,8 @@
 // On Linux: settings under $XDG_CONFIG_HOME, saves under $XDG_DATA_HOME, the
 // log under $XDG_STATE_HOME, screenshots under $XDG_PICTURES_DIR, the music's
 // working copy under $XDG_CACHE_HOME; each in a "rustwake" folder. On Windows:
-// settings, saves and log in %APPDATA%\Rustwake, screenshots in Rustwake in the
-// player's Pictures folder.
+// settings, saves and log in %APPDATA%\Rustwake, the working copy in
+// %LOCALAPPDATA%\Rustwake, screenshots in Rustwake in the player's Pictures.
 struct TUserDirs {
     std::filesystem::path Config, Data, State, Pictures, Cache;
 

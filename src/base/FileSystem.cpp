@@ -64,14 +64,14 @@ namespace {
 // each one that exists only in another letter case.
 template <class TLister>
 fs::path ResolveWith(const fs::path& base, std::string_view path, TLister listing) {
-    fs::path p(SlashPath(path));
+    const fs::path p = Utf8Path(SlashPath(path));
     fs::path cur = p.is_absolute() ? p.root_path() : base;
     bool matching = true;
     for (const auto& part : p.relative_path()) {
         std::string name = part.string();
         if (name.empty() || name == ".") continue;
         std::error_code ec;
-        if (matching && name != ".." && !fs::exists(cur / name, ec)) {
+        if (matching && name != ".." && !fs::exists(cur / Utf8Path(name), ec)) {
             matching = false;
             if (const std::vector<std::string>* names = listing(cur))
                 for (const auto& n : *names)
@@ -81,7 +81,7 @@ fs::path ResolveWith(const fs::path& base, std::string_view path, TLister listin
                         break;
                     }
         }
-        cur /= name;
+        cur /= Utf8Path(name);
     }
     return cur;
 }

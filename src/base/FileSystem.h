@@ -72,5 +72,11 @@ void CheckDataPath(std::string_view gamePath);
 // Windows-1251, read as UTF-8 lines (see SplitLines). Throws as ReadFile.
 std::vector<std::string> ReadListFile(const TFileSystem& files, const std::string& gamePath);
 
+// The path a UTF-8 text names (the game's strings are UTF-8). A plain
+// std::string would be taken in the system's narrow code page on Windows.
+inline std::filesystem::path Utf8Path(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
 // "data\Images\Main.bmp" -> "data/Images/Main.bmp".
 std::string SlashPath(std::string_view gamePath);

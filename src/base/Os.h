@@ -16,12 +16,15 @@ std::filesystem::path SystemFontDir();
 // The calendar fields of `t` in the local time zone.
 std::tm LocalTime(std::time_t t);
 
-// The player's folders where the system names them itself (Windows: %APPDATA% and the Pictures known
-// folder); none where the desktop's conventions go by the environment (the XDG variables).
+// The player's folders where the system names them itself (Windows: %APPDATA%, %LOCALAPPDATA% and the
+// Pictures known folder); none where the desktop's conventions go by the environment (the XDG variables).
 struct TSystemUserDirs {
-    std::filesystem::path AppData, Pictures;
+    std::filesystem::path AppData, LocalAppData, Pictures;
 };
 std::optional<TSystemUserDirs> SystemUserDirs();
+
+// Whether this program may create files in the folder.
+bool CanWriteIn(const std::filesystem::path& folder);
 
 // A windowed program started from a console prints there (--help, --version, errors); one started from
 // the desktop opens no console. Call before the first output.

@@ -19,6 +19,21 @@ unzip -q "$zip" -d "$CHECK"
 PKG=$(echo "$CHECK"/rustwake-*-win64)
 echo "package: $zip ($(du -k "$zip" | cut -f1) KiB)"
 
+# Each program stands alone: it needs only DLLs every Windows has. The game is a windowed program (no
+# console window when double-clicked), the tools console ones.
+SYSTEM_DLLS="advapi32 gdi32 imm32 kernel32 oleaut32 ole32 setupapi shell32 user32 version winmm msvcrt"
+for exe in rustwake rustwake-map rustwake-script; do
+  info=$(x86_64-w64-mingw32-objdump -p "$PKG/$exe.exe")
+  for dll in $(echo "$info" | sed -n 's/.*DLL Name: \(.*\)\.dll/\1/Ip' | tr 'A-Z' 'a-z'); do
+    [[ " $SYSTEM_DLLS " == *" $dll "* ]] || echo "FAIL: $exe.exe needs $dll.dll"
+  done
+  want="Windows CUI"
+  [ "$exe" = rustwake ] && want="Windows GUI"
+  grep -q "Subsystem.*($want)" <<<"$info" || echo "FAIL: $exe.exe is no $want program"
+done | tee "$CHECK/programs.txt"
+if grep -q FAIL "$CHECK/programs.txt"; then exit 1; fi
+echo "-- programs"
+
 # One wine prefix of our own, made once; no downloads of wine's optional runtimes.
 export WINEPREFIX=${RW_WINEPREFIX:-$CACHE/wineprefix-win64} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/.rustwake-ready" ]; then
@@ -44,7 +59,9 @@ normalize() {  # file
 import re, sys
 text = open(sys.argv[1], encoding="utf-8", errors="replace").read().replace("\r\n", "\n")
 path = lambda m: re.sub(r"\\\\|\\", "/", m.group(1))
-print(re.sub(r"\b[A-Za-z]:((?:\\\\|\\|/)[^\s\"]*)", path, text).replace(sys.argv[2], "CHECK"), end="")
+text = re.sub(r"\b[A-Za-z]:((?:\\\\|\\|/)[^\s\"]*)", path, text).replace(sys.argv[2], "CHECK")
+# The music'"'"'s working copy lies in each system'"'"'s own cache folder.
+print(re.sub(r"\"[^\"]*/[Rr]ustwake/temp\.mp3\"", "\"CACHE/temp.mp3\"", text), end="")
 ' "$1" "$CHECK"
 }
 same_text() {  # linux-file windows-file what
@@ -136,13 +153,18 @@ wine "$PKG/rustwake.exe" --no-such-option >"$CHECK/bad.out" 2>&1 || code=$?
 [ "$code" = 2 ] && grep -q "no-such-option" "$CHECK/bad.out" || fail "a bad option: status $code, $(head -c 200 "$CHECK/bad.out")"
 echo "-- console"
 
-# A windowed start, found by the program itself beside its data (no --data), left through the menu.
+# A windowed start from a folder of a Cyrillic name, the data found by the program itself beside it (no
+# --data), left through the menu.
+WIDE=$CHECK/Пустошь
+mkdir -p "$WIDE"
+cp -r "$PKG" "$WIDE/"
 rm -rf "$ROAMING"
 code=0
-timeout 300 wine "$PKG/rustwake.exe" --windowed --input "Z:$INPUTS/exit.input" \
-  --frames 2000 >"$CHECK/windowed.out" 2>&1 || code=$?
+timeout 300 wine "$WIDE/$(basename "$PKG")/rustwake.exe" --windowed --input "Z:$INPUTS/exit.input" \
+  --frames 2000 --dump "Z:$CHECK/windowed.json" >"$CHECK/windowed.out" 2>&1 || code=$?
 [ "$code" = 0 ] || fail "windowed start ended with $code: $(tail -n 5 "$CHECK/windowed.out")"
-grep -q "$(basename "$PKG")" "$ROAMING/rustwake.log" 2>/dev/null ||
+grep -q '"closed": true' "$CHECK/windowed.json" 2>/dev/null || fail "the windowed game did not close from its menu"
+grep -q "Пустошь.$(basename "$PKG")" "$ROAMING/rustwake.log" 2>/dev/null ||
   fail "windowed start: no log in %APPDATA%\\Rustwake naming the package's data folder"
 echo "-- windowed"
 

@@ -32,6 +32,10 @@ std::optional<TSystemUserDirs> SystemUserDirs() {
     return std::nullopt;
 }
 
+bool CanWriteIn(const fs::path& folder) {
+    return access(folder.c_str(), W_OK) == 0;
+}
+
 void UseParentConsole() {}
 
 unsigned CurrentProcessId() {

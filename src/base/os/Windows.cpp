@@ -55,9 +55,14 @@ std::tm LocalTime(std::time_t t) {
 }
 
 std::optional<TSystemUserDirs> SystemUserDirs() {
+    // The variables first, as the player (or a script) may have set them; the known folders else.
+    auto folder = [](const wchar_t* variable, REFKNOWNFOLDERID id) {
+        const wchar_t* value = _wgetenv(variable);
+        return value && *value ? fs::path(value) : KnownFolder(id);
+    };
     TSystemUserDirs dirs;
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    dirs.AppData = appData && *appData ? fs::path(appData) : KnownFolder(FOLDERID_RoamingAppData);
+    dirs.AppData = folder(L"APPDATA", FOLDERID_RoamingAppData);
+    dirs.LocalAppData = folder(L"LOCALAPPDATA", FOLDERID_LocalAppData);
     dirs.Pictures = KnownFolder(FOLDERID_Pictures);
     if (dirs.Pictures.empty()) dirs.Pictures = dirs.AppData;
     return dirs;
@@ -76,6 +81,23 @@ bool ProcessRunning(unsigned pid) {
     return running;
 }
 
+bool CanWriteIn(const fs::path& folder) {
+    // Folders have no write bit worth asking: the access lists decide, so try it with a file that
+    // goes when it is closed.
+    fs::path probe;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        probe = TempNameBeside(folder / "probe", unsigned(GetCurrentProcessId()));
+        HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            CloseHandle(h);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
 void UseParentConsole() {
     // Output already going somewhere (a pipe, a file, a console of our own) is left alone.
     auto connected = [](DWORD which) {
@@ -87,9 +109,6 @@ void UseParentConsole() {
     SetConsoleOutputCP(CP_UTF8);
     if (!connected(STD_OUTPUT_HANDLE)) (void)!std::freopen("CONOUT$", "w", stdout);
     if (!connected(STD_ERROR_HANDLE)) (void)!std::freopen("CONOUT$", "w", stderr);
-    // The prompt was printed already; begin below it.
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
 }
 
 namespace {
