@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the normal build, its install (played
 # read-only as an ordinary user), the Windows package under wine, the browser
-# build, the same suites under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target. The Debian
+# build in headless Chromium, the same suites under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short run of each fuzz target. The Debian
 # packages take a build of their own: scripts/check-debian.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -36,6 +36,58 @@ std::string ChooseFile(TControlForm& form, TFileDialog& dialog, const std::strin
     }
     return dialog.Result.string();
 }
+// The lines of the editor's arranging tools: a new location, test play,
+// the rubber band and what it selected. False for any other verb.
+bool WorkbenchCommand(TMainForm& game, const std::string& verb, std::istringstream& words) {
+    TControlForm& form = game.ControlForm;
+    if (verb == "new") {
+        // The dialog of "Новая": the pattern chosen, OK pressed, and a
+        // question about unsaved changes answered yes.
+        std::string pattern = Trim(RestOf(words));
+        if (!form.NewDialogShown) form.NewMenuClick();
+        if (!pattern.empty()) {
+            auto& items = form.NewPatternComboBox.Items;
+            auto it = std::find(items.begin(), items.end(), pattern);
+            if (it == items.end()) throw EGameError("panel: no pattern \"" + pattern + "\"");
+            form.NewPatternComboBox.ItemIndex = int(it - items.begin());
+        }
+        form.NewMapAccept();
+    } else if (verb == "play") {
+        // On the tile given, or the pointer's.
+        std::string x, y;
+        words >> x >> y;
+        if (x.empty())
+            form.PlayFromHere(game.View.HoverTileX, game.View.HoverTileY);
+        else
+            form.PlayFromHere(Number(x, "play"), Number(y, "play"));
+    } else if (verb == "band") {
+        // The rubber band from one tile to another.
+        std::string x0, y0, x1, y1;
+        words >> x0 >> y0 >> x1 >> y1;
+        form.SelectRect(Number(x0, "band"), Number(y0, "band"), Number(x1, "band"), Number(y1, "band"));
+    } else if (verb == "paste") {
+        std::string x, y;
+        words >> x >> y;
+        form.PasteAt(Number(x, "paste"), Number(y, "paste"));
+    } else if (verb == "shift") {
+        std::string dx, dy;
+        words >> dx >> dy;
+        form.MoveSelection(Number(dx, "shift"), Number(dy, "shift"));
+    } else if (verb == "delete") {
+        form.DeleteSelection();
+    } else if (verb == "copy") {
+        form.CopySelection();
+    } else if (verb == "duplicate") {
+        form.DuplicateSelection();
+    } else if (verb == "stop") {
+        form.StopPlay();
+    } else if (verb == "restart") {
+        form.RestartLocation();
+    } else {
+        return false;
+    }
+    return true;
+}
 }  // namespace
 
 void TMainForm::PanelCommand(const std::string& args) {
@@ -117,47 +169,7 @@ void TMainForm::PanelCommand(const std::string& args) {
         form.SaveMapFile(ChooseFile(form, form.SaveDialog, Trim(RestOf(words))));
         return;
     }
-    if (verb == "new") {
-        // The dialog of "Новая": the pattern chosen, OK pressed, and a
-        // question about unsaved changes answered yes.
-        std::string pattern = Trim(RestOf(words));
-        if (!form.NewDialogShown) form.NewMenuClick();
-        if (!pattern.empty()) {
-            auto& items = form.NewPatternComboBox.Items;
-            auto it = std::find(items.begin(), items.end(), pattern);
-            if (it == items.end()) throw EGameError("panel: no pattern \"" + pattern + "\"");
-            form.NewPatternComboBox.ItemIndex = int(it - items.begin());
-        }
-        return form.NewMapAccept();
-    }
-    if (verb == "play") {
-        // On the tile given, or the pointer's.
-        std::string x, y;
-        words >> x >> y;
-        if (x.empty()) return form.PlayFromHere(View.HoverTileX, View.HoverTileY);
-        return form.PlayFromHere(Number(x, "play"), Number(y, "play"));
-    }
-    if (verb == "band") {
-        // The rubber band from one tile to another.
-        std::string x0, y0, x1, y1;
-        words >> x0 >> y0 >> x1 >> y1;
-        return form.SelectRect(Number(x0, "band"), Number(y0, "band"), Number(x1, "band"), Number(y1, "band"));
-    }
-    if (verb == "delete") return form.DeleteSelection();
-    if (verb == "copy") return form.CopySelection();
-    if (verb == "paste") {
-        std::string x, y;
-        words >> x >> y;
-        return form.PasteAt(Number(x, "paste"), Number(y, "paste"));
-    }
-    if (verb == "duplicate") return form.DuplicateSelection();
-    if (verb == "shift") {
-        std::string dx, dy;
-        words >> dx >> dy;
-        return form.MoveSelection(Number(dx, "shift"), Number(dy, "shift"));
-    }
-    if (verb == "stop") return form.StopPlay();
-    if (verb == "restart") return form.RestartLocation();
+    if (WorkbenchCommand(*this, verb, words)) return;
     if (verb == "undo") return form.Undo();
     if (verb == "redo") return form.Redo();
     if (verb == "menu") {
