@@ -107,7 +107,6 @@ case "$target" in
     cp "$stage/rustwake-data.js" build-web/rustwake.js build-web/rustwake.wasm dist/web/index.html dist/web/page.js \
        "$OUT/"
     rm -rf "$OUT/fonts" && mkdir -p "$OUT/fonts" && cp "$stage/fonts/"*.txt "$OUT/fonts/"
-    cp dist/copyright "$OUT/COPYRIGHT.txt"
     copy_notices "$OUT" web
     echo "$OUT"
     ;;
