@@ -319,7 +319,7 @@
 
   // One line of the editor panel's commands, as a recorded input's "panel" lines say them (debug mode).
   window.rustwakePanel = (line) => {
-    if (running) Module.ccall("rustwake_panel", null, ["string"], [line]);
+    if (running && debug) Module.ccall("rustwake_panel", null, ["string"], [line]);
   };
   const Module = window.Module = {
     canvas,
