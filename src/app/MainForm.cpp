@@ -94,6 +94,7 @@ void TMainForm::FormCreate() {
         Log("TMainForm.FormCreate -> debug mode");
         ScreenMode = smGame;
         DebugMode = true;
+        Scripts.Watch = &Inspector;
     }
 }
 
@@ -161,11 +162,19 @@ TBitmap TMainForm::FrameWithoutPointer() const {
 }
 
 bool TMainForm::Tick() {
-    RunDueTimers();
+    const bool breakpoint = BreakpointPause();
+    if (!breakpoint) RunDueTimers();
     // Frames keep coming while the game clock is held, so the pause menu is drawn.
     const uint32_t real = Platform.Clock().Now();
     if (Closed || !DXT.Due(real)) return false;
     DXT.CountTick(real);
+    if (breakpoint) {
+        // The picture stays as the world left it; only the inspector's keys are read.
+        DXI.Poll();
+        Guard([&] { InspectorKeys(); });
+        GameLog.FlushIfDue();
+        return true;
+    }
     ++FrameCount;
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
@@ -191,6 +200,8 @@ static void ClampPointer(int& x, int& y) {
 }
 
 void TMainForm::DXDrawMouseDown(int button, int x, int y) {
+    // Stopped at a breakpoint, the game screen takes no pointer input: the world must resume as it stopped.
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     Guard([&] {
         if (Pause.IsOpen())
@@ -205,6 +216,7 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 }
 
 void TMainForm::DXDrawMouseMove(int x, int y) {
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     View.PointerInside = true;
     Guard([&] {
@@ -220,6 +232,7 @@ void TMainForm::DXDrawMouseMove(int x, int y) {
 }
 
 void TMainForm::DXDrawMouseUp(int button, int x, int y) {
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     Guard([&] {
         if (Pause.IsOpen())
