@@ -277,6 +277,12 @@ void TMainForm::RecordsRenumbered(int32_t kind, const std::function<int(int)>& m
     const int32_t owner = kind == KindCritter ? OwnerCritter : OwnerObject;
     if (Dialog.OwnerKind == owner && Dialog.OwnerIndex >= 0) Dialog.OwnerIndex = map(Dialog.OwnerIndex);
     if (View.HoverKind == kind && View.HoverIndex >= 0) View.HoverIndex = map(View.HoverIndex);
+    // The inspector follows its record to its new number; once the record is gone it looks at nothing.
+    const auto target = kind == KindCritter ? TInspector::TTarget::Critter : TInspector::TTarget::Object;
+    if (Inspector.Target == target) {
+        const int i = map(Inspector.TargetIndex);
+        Inspector.Inspect(i < 0 ? TInspector::TTarget::None : target, i);
+    }
 }
 
 void TMainForm::CloseGame() {

@@ -23,7 +23,7 @@ struct TScriptDebugInfo {
     static constexpr size_t EventCapacity = 50;
     std::array<TScriptEventRecord, EventCapacity> Events;
     uint64_t EventTotal = 0;  // events recorded since the script began; the ring holds the last ones
-    std::string Node;
+    std::string Node, Key;  // the node and step it is on or ran last
     int Position = -1;
     // The node of each event of this script under way (an event may raise another of the
     // same script), as its file names it; empty until the event's first step.

@@ -167,6 +167,7 @@ void TInspector::EventEnds(TScript& script, std::string_view, const std::string&
 void TInspector::BeforeStep(TScript& script, std::string_view node, int position, const std::string& key) {
     TScriptDebugInfo& d = DebugInfo(script);
     if (d.Node != node) d.Node.assign(node);
+    if (d.Key != key) d.Key = key;
     d.Position = position;
     if (!d.OpenEvents.empty() && d.OpenEvents.back().empty()) d.OpenEvents.back().assign(node);
     if (Recording) {
@@ -209,8 +210,7 @@ void DumpInspector(TJsonWriter& j, const TInspector& inspector) {
         TScriptSnapshot now = TInspector::Snap(*script, {}, -1, {}, inspector.Game.Now());
         j.Field("script", script->Path);
         const TScriptDebugInfo* d = script->Debug.get();
-        now.Node = d ? d->Node : std::string();
-        now.Position = d ? d->Position : -1;
+        if (d) now.Node = d->Node, now.Key = d->Key, now.Position = d->Position;
         DumpState(j, now);
         j.Field("running", d && !d->OpenEvents.empty());
         j.Key("events").BeginArray();

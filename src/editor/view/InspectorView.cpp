@@ -91,13 +91,16 @@ void TInspectorView::DrawPause() {
     ImGui::PushStyleColor(ImGuiCol_Text, ImVec4(0.75f, 0.0f, 0.0f, 1.0f));
     const TScriptSnapshot* at = inspector.PausedAt();
     std::string where = at ? StepText(at->Node, at->Key, at->Position) : std::string();
-    Wrapped("Пауза: " + TInspector::OwnerName(*inspector.PausedScript()) + ", " + where + " (" +
+    const TScript& paused = *inspector.PausedScript();
+    const std::string owner = paused.OwnerKind == OwnerCritter  ? "персонаж " + std::to_string(paused.OwnerIndex)
+                              : paused.OwnerKind == OwnerObject ? "объект " + std::to_string(paused.OwnerIndex)
+                                                                : std::string("карта");
+    Wrapped("Пауза: " + owner + ", " + where + " (" +
             std::to_string(inspector.Cursor() + 1) + " из " + std::to_string(inspector.Record().size()) + ")");
     if (at && at->Position < 0) Wrapped("Итог: " + at->Result);
     ImGui::PopStyleColor();
-    if (ImGui::Button("Шаг F10", ImVec2(Half(), 0))) Act([&] { inspector.Step(); });
-    ImGui::SameLine();
-    if (ImGui::Button("Дальше F8", ImVec2(Half(), 0))) Act([&] { inspector.Continue(); });
+    if (ImGui::Button("Шаг (F10)", ImVec2(Avail(), 0))) Act([&] { inspector.Step(); });
+    if (ImGui::Button("Дальше (F8)", ImVec2(Avail(), 0))) Act([&] { inspector.Continue(); });
 }
 
 // The step, timer, stack and locals: as recorded at the step the pause shows, else as they are now.
@@ -112,12 +115,8 @@ void TInspectorView::DrawState() {
         state = *at;
     } else if (script) {
         state = TInspector::Snap(*script, {}, -1, {}, Game.Now());
-        if (script->Debug) state.Node = script->Debug->Node, state.Position = script->Debug->Position;
-        if (state.Position >= 0 && state.Node.size()) {
-            auto file = Game.Scripts.File(script->Path);
-            const TScriptNode* node = file->FindNode(state.Node);
-            if (node && size_t(state.Position) < node->Keys.size()) state.Key = node->Keys[size_t(state.Position)];
-        }
+        if (const TScriptDebugInfo* d = script->Debug.get())
+            state.Node = d->Node, state.Key = d->Key, state.Position = d->Position;
     } else {
         return;
     }

@@ -259,7 +259,7 @@ void TPanelView::Draw() {
     DrawMenu();
     DrawPages();
     TInspector& inspector = Game.Inspector;
-    if (PageShown != Game.ControlForm.ActivePage) inspector.Shown = false;
+    if (PageShown >= 0 && PageShown != Game.ControlForm.ActivePage) inspector.Shown = false;
     PageShown = Game.ControlForm.ActivePage;
     if (inspector.Shown) {
         Inspector.Draw();
