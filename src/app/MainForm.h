@@ -21,6 +21,7 @@
 #include "base/Random.h"
 #include "editor/model/ControlForm.h"
 #include "editor/model/EditorHost.h"
+#include "editor/model/Inspector.h"
 #include "media/Font.h"
 #include "media/ImageList.h"
 #include "media/PictureCache.h"
@@ -168,6 +169,14 @@ public:
 
     // A headless input line that operates the editor panel.
     void PanelCommand(const std::string& args);
+    // The inspector's panel lines (inspect, break, unbreak, step, continue, local, global); false for
+    // any other verb.
+    bool InspectorCommand(const std::string& verb, std::istream& words);
+    // The world stands still while the inspector is paused at a breakpoint: the game clock is held
+    // from the first frame it is, and let go at the first frame after. True while paused.
+    bool BreakpointPause();
+    // F10 steps, F8 continues (debug mode).
+    void InspectorKeys();
 
     // Location files.
     void LoadMap(const std::string& path) override;
@@ -240,6 +249,9 @@ public:
     // What critters, objects and the panel may reach of the game.
     TWorldContext Context;
     TControlForm ControlForm;
+    // The panel's script inspector; it watches the scripts in debug mode.
+    TInspector Inspector{Context};
+    bool InspectorHeldClock = false;
 
     // Application state.
     uint8_t ScreenMode = smGame;
