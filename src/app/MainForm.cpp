@@ -94,6 +94,7 @@ void TMainForm::FormCreate() {
         Log("TMainForm.FormCreate -> debug mode");
         ScreenMode = smGame;
         DebugMode = true;
+        HotReload.Start();
     }
 }
 
@@ -167,6 +168,9 @@ bool TMainForm::Tick() {
     if (Closed || !DXT.Due(real)) return false;
     DXT.CountTick(real);
     ++FrameCount;
+    // Files changed on disk come in before the frame that shows them; never under the menus.
+    if (DebugMode && (ScreenMode == smGame || ScreenMode == smDialog) && !Pause.IsOpen())
+        Guard([&] { HotReload.Tick(real); });
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
     GameLog.FlushIfDue();

@@ -275,6 +275,7 @@ void TPanelView::Draw() {
             break;
     }
     DrawHoverTile();
+    DrawReload();
     DrawFileDialog(Game.ControlForm.OpenDialog, "##open");
     DrawFileDialog(Game.ControlForm.SaveDialog, "##save");
     DrawNewDialog();
