@@ -26,8 +26,10 @@ void TPanelView::DrawReload() {
         reports.clear();
         return;
     }
-    // The rest of the panel, and never so little that a message does not fit.
-    const float height = std::max(ImGui::GetContentRegionAvail().y, 6 * ImGui::GetTextLineHeightWithSpacing());
+    // The rest of the panel above the tile line at its foot, and never so little that a message does not fit.
+    const float foot = ImGui::GetFrameHeightWithSpacing() + 2 * ImGui::GetStyle().ItemSpacing.y;
+    const float height =
+        std::max(ImGui::GetContentRegionAvail().y - foot, 6 * ImGui::GetTextLineHeightWithSpacing());
     ImGui::BeginChild("##reload", ImVec2(-FLT_MIN, height), true);
     ImGui::PushTextWrapPos(0);
     for (const THotReload::TReport& report : reports) {

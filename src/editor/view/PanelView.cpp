@@ -274,8 +274,8 @@ void TPanelView::Draw() {
         default:
             break;
     }
-    DrawHoverTile();
     DrawReload();
+    DrawHoverTile();
     DrawFileDialog(Game.ControlForm.OpenDialog, "##open");
     DrawFileDialog(Game.ControlForm.SaveDialog, "##save");
     DrawNewDialog();
