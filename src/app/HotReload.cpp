@@ -1,6 +1,5 @@
 #include "app/HotReload.h"
 
-#include <algorithm>
 #include <set>
 
 #include "app/MainForm.h"
@@ -14,6 +13,7 @@ constexpr size_t MaxReports = 8;
 }  // namespace
 
 void THotReload::Start() {
+    Started = true;
     Game.Scripts.Accept = [this](const std::string& path, const std::string& bytes) { return Check(path, bytes); };
 }
 

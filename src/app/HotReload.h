@@ -19,8 +19,9 @@ public:
     explicit THotReload(TMainForm& game) : Game(game) {}
 
     static constexpr uint32_t PollMs = 500;
-    // Makes the script system ask before it takes a changed file (debug mode only).
+    // Makes the script system ask before it takes a changed file, and the frames look for changes.
     void Start();
+    bool Watching() const { return Started; }
     // Every frame of the game screen, with the platform clock; looks at the files when it is time.
     void Tick(uint32_t now);
     void Poll();
@@ -53,7 +54,7 @@ private:
         int X = 0, Y = 0;
     };
     TMainForm& Game;
-    bool Polled = false;
+    bool Started = false, Polled = false;
     uint32_t NextPoll = 0;
     std::vector<TPictureUse> Pictures;
     std::map<std::string, TFileStamp> RefusedPictures;  // pictures that did not read, as they were

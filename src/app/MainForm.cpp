@@ -94,7 +94,7 @@ void TMainForm::FormCreate() {
         Log("TMainForm.FormCreate -> debug mode");
         ScreenMode = smGame;
         DebugMode = true;
-        HotReload.Start();
+        if (Options.WatchFiles) HotReload.Start();
     }
 }
 
@@ -169,7 +169,7 @@ bool TMainForm::Tick() {
     DXT.CountTick(real);
     ++FrameCount;
     // Files changed on disk come in before the frame that shows them; never under the menus.
-    if (DebugMode && (ScreenMode == smGame || ScreenMode == smDialog) && !Pause.IsOpen())
+    if (HotReload.Watching() && (ScreenMode == smGame || ScreenMode == smDialog) && !Pause.IsOpen())
         Guard([&] { HotReload.Tick(real); });
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });

@@ -6,6 +6,11 @@ namespace {
 
 class HotReload : public EditorTest {
 protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        Game = MakeGame(Data, {.WatchFiles = true});
+        ASSERT_TRUE(Game->Started);
+    }
     // Frames of the game screen for `ms` of the platform clock.
     void Run(uint32_t ms) {
         for (uint32_t t = 0; t < ms; t += 10) {
