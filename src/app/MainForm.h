@@ -215,8 +215,9 @@ public:
 
     // IScriptHost.
     uint32_t Now() override { return GameClock.Now(); }
-    void HoldClock() { GameClock.Hold(); }
-    void ReleaseClock() { GameClock.Release(); }
+    // The pause menu's hold on the world, counted from the last frame's tick (see TGameClock).
+    void HoldClock() { GameClock.Hold(DXT.SinceTick(Platform.Clock().Now())); }
+    void ReleaseClock() { GameClock.Release(DXT.SinceTick(Platform.Clock().Now())); }
     void SetGameTime(uint32_t t) { GameClock.Set(t); }
     int32_t Random(int32_t n) override { return Rand.Random(n); }
     // Logged; in debug mode also shown, after the location load under way if any.
