@@ -44,6 +44,10 @@ std::vector<std::string> TMainForm::WrapText(const std::string& text, const TFon
 
 void TMainForm::AddConsole(const std::string& text) {
     DXWL.Play("Console");
+    ConsoleNote(text);
+}
+
+void TMainForm::ConsoleNote(const std::string& text) {
     for (auto& line : WrapText(text, ConsoleFont, 190, false)) ConsoleLines.push_back(std::move(line));
     // Only the newest seven lines are ever drawn again.
     if (ConsoleLines.size() > 1000) ConsoleLines.erase(ConsoleLines.begin(), ConsoleLines.end() - 100);

@@ -109,6 +109,8 @@ std::string DumpJson(const TMainForm& g) {
     j.Field("muteUnfocused", st.MuteUnfocused).Field("edgeScroll", st.EdgeScroll);
     j.EndObject();
     DumpPanel(j, g.ControlForm, g.Platform.PanelVisible(), g.View.HoverTileX, g.View.HoverTileY);
+    // Only once a changed script was checked, so runs without one dump as they always did.
+    if (!g.HotReload.Reports.empty()) g.HotReload.Dump(j);
     j.EndObject();
     return j.Str();
 }

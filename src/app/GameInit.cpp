@@ -1,8 +1,8 @@
 #include <tuple>
 
 #include "app/MainForm.h"
-#include "base/FileSystem.h"
 #include "base/Errors.h"
+#include "base/FileSystem.h"
 #include "critters/Critter.h"
 #include "media/Bitmap.h"
 #include "media/Sound.h"
@@ -94,6 +94,7 @@ void TMainForm::LoadGameImages() {
     const TIniFile& ini = Config.Ini;
     Log("GameInit -> Loading images...");
     int64_t pixelBudget = MaxTotalPicturePixels;
+    HotReload.ForgetPictures();
     {
         std::string path = "data\\Images\\Locations\\" + World.PatternName + ".bmp";
         const TBitmap& scratch = LoadPicture(Pictures, Files, path, pixelBudget);
@@ -102,6 +103,7 @@ void TMainForm::LoadGameImages() {
                 TImageItem& item = DXIL.Add();
                 item.Picture.SetSize(320, 240);
                 item.Picture.CopyRect(0, 0, scratch, TRect{col * 320, row * 240, (col + 1) * 320, (row + 1) * 240});
+                HotReload.NotePiece(DXIL.Count() - 1, path, col * 320, row * 240);
                 item.Name = "pattern" + std::to_string(col) + std::to_string(row);
                 item.Transparent = false;
                 item.TransparentColor = 0xFF00FF;
@@ -110,7 +112,9 @@ void TMainForm::LoadGameImages() {
 
     auto addInterface = [&](const std::string& name, int patW, int patH) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Interface\\" + name + ".bmp", pixelBudget);
+        const std::string file = "data\\Images\\Interface\\" + name + ".bmp";
+        item.Picture = LoadPicture(Pictures, Files, file, pixelBudget);
+        HotReload.NotePicture(DXIL.Count() - 1, file);
         item.Name = name;
         item.PatternWidth = patW;
         item.PatternHeight = patH;
@@ -127,7 +131,11 @@ void TMainForm::LoadGameImages() {
     for (int k = 0; k < heads; ++k) {
         std::string name = ini.ReadString("Heads", "Head" + std::to_string(k), "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Portraits\\" + name + ".bmp", pixelBudget);
+        if (!name.empty()) {
+            const std::string file = "data\\Images\\Portraits\\" + name + ".bmp";
+            item.Picture = LoadPicture(Pictures, Files, file, pixelBudget);
+            HotReload.NotePicture(DXIL.Count() - 1, file);
+        }
         item.Name = name;
         item.Transparent = false;
         item.TransparentColor = 0xFF00FF;
@@ -136,7 +144,11 @@ void TMainForm::LoadGameImages() {
     for (int t = 0; t < Config.HitTypeCount(); ++t) {
         std::string name = ini.ReadString(Config.HitTypeName(t), "image", "");
         TImageItem& item = DXIL.Add();
-        if (!name.empty()) item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Misc\\" + name + ".bmp", pixelBudget);
+        if (!name.empty()) {
+            const std::string file = "data\\Images\\Misc\\" + name + ".bmp";
+            item.Picture = LoadPicture(Pictures, Files, file, pixelBudget);
+            HotReload.NotePicture(DXIL.Count() - 1, file);
+        }
         item.Name = name;
         item.PatternWidth = 20;
         item.PatternHeight = 40;
@@ -146,7 +158,9 @@ void TMainForm::LoadGameImages() {
 
     for (const std::string& line : CritterImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Critters\\" + line + ".bmp", pixelBudget);
+        const std::string file = "data\\Images\\Critters\\" + line + ".bmp";
+        item.Picture = LoadPicture(Pictures, Files, file, pixelBudget);
+        HotReload.NotePicture(DXIL.Count() - 1, file, true);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);
@@ -158,7 +172,9 @@ void TMainForm::LoadGameImages() {
     const TSpecialObjects& special = Config.SpecialObjects();
     for (const std::string& line : ObjectImages) {
         TImageItem& item = DXIL.Add();
-        item.Picture = LoadPicture(Pictures, Files, "data\\Images\\Objects\\" + line + ".bmp", pixelBudget);
+        const std::string file = "data\\Images\\Objects\\" + line + ".bmp";
+        item.Picture = LoadPicture(Pictures, Files, file, pixelBudget);
+        HotReload.NotePicture(DXIL.Count() - 1, file, true);
         item.Name = line;
         item.Transparent = true;
         item.TransparentColor = item.Picture.Pixel(0, 0);

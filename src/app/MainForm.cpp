@@ -95,6 +95,7 @@ void TMainForm::FormCreate() {
         ScreenMode = smGame;
         DebugMode = true;
         Scripts.Watch = &Inspector;
+        if (Options.WatchFiles) HotReload.Start();
     }
 }
 
@@ -176,6 +177,9 @@ bool TMainForm::Tick() {
         return true;
     }
     ++FrameCount;
+    // Files changed on disk come in before the frame that shows them; never under the menus.
+    if (HotReload.Watching() && (ScreenMode == smGame || ScreenMode == smDialog) && !Pause.IsOpen())
+        Guard([&] { HotReload.Tick(real); });
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
     GameLog.FlushIfDue();

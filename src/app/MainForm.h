@@ -13,6 +13,7 @@
 #include "app/Options.h"
 #include "app/GameClock.h"
 #include "app/GameLog.h"
+#include "app/HotReload.h"
 #include "app/Platform.h"
 #include "app/Settings.h"
 #include "app/UserDirs.h"
@@ -147,6 +148,8 @@ public:
     void StopMusic();
     void ShowCredits();
     void AddConsole(const std::string& text) override;
+    // A line of the game's own in the console, without the sound a script's line makes.
+    void ConsoleNote(const std::string& text);
     // Word wrap of the console (190 px, the break's space dropped) and of
     // the dialog question (300 px, continued lines keep it); the first line
     // carries the bullet marker.
@@ -252,6 +255,7 @@ public:
     // The panel's script inspector; it watches the scripts in debug mode.
     TInspector Inspector{Context};
     bool InspectorHeldClock = false;
+    THotReload HotReload{*this};  // debug mode: changed scripts and pictures taken in while the game runs
 
     // Application state.
     uint8_t ScreenMode = smGame;

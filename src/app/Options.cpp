@@ -43,6 +43,7 @@ void ResolveMapOption(TGameOptions& options, const std::string& cwd) {
 
 TGameOptions ParseOptions(const std::vector<std::string>& args) {
     TGameOptions o;
+    o.WatchFiles = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.rfind("--", 0) != 0) {

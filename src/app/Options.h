@@ -21,6 +21,9 @@ struct TGameOptions {
     std::string DumpFile;
     std::string MapFile;
     std::string RecordFile;  // windowed: the session's input, written as a headless input file
+    // Debug mode takes in scripts and pictures changed on disk (HotReload.h). The program's own runs
+    // do; a game a test builds does when the test asks.
+    bool WatchFiles = false;
     bool ShowHelp = false;
     bool ShowVersion = false;
 };

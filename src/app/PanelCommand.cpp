@@ -169,6 +169,15 @@ void TMainForm::PanelCommand(const std::string& args) {
         form.SaveMapFile(ChooseFile(form, form.SaveDialog, Trim(RestOf(words))));
         return;
     }
+    if (verb == "write") {
+        // A data file saved anew, as an author's text or picture editor does it while the game runs:
+        // FILE takes FROM's bytes (both below the game's folder, or absolute).
+        std::string file, from;
+        words >> file >> from;
+        if (file.empty() || from.empty()) throw EGameError("panel: write FILE FROM");
+        Files.WriteFileAtomic(file, Files.ReadFile(from));
+        return;
+    }
     if (WorkbenchCommand(*this, verb, words)) return;
     if (InspectorCommand(verb, words)) return;
     if (verb == "undo") return form.Undo();

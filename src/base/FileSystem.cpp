@@ -103,6 +103,16 @@ fs::path ResolveNoCase(const fs::path& base, std::string_view path) {
     return ResolveWith(base, path, listing).lexically_normal();
 }
 
+TFileStamp FileStamp(const fs::path& real) {
+    std::error_code ec;
+    TFileStamp stamp;
+    if (!fs::is_regular_file(real, ec)) return stamp;
+    stamp.Size = fs::file_size(real, ec);
+    if (!ec) stamp.Time = fs::last_write_time(real, ec);
+    if (!ec) stamp.Exists = true;
+    return ec ? TFileStamp{} : stamp;
+}
+
 bool TFileSystem::Exists(std::string_view gamePath) const {
     std::error_code ec;
     return fs::is_regular_file(Resolve(gamePath), ec);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -10,6 +11,17 @@
 // folder (program and working directory alike), and every component is
 // matched against the directory listing without regard to letter case, so
 // data made on a case-insensitive system loads here as it is.
+// A file's version as far as it can be told without reading it: whether it is there, its size and
+// modification time. Watching for changes compares two of these.
+struct TFileStamp {
+    bool Exists = false;
+    uintmax_t Size = 0;
+    std::filesystem::file_time_type Time{};
+    bool operator==(const TFileStamp&) const = default;
+};
+// The stamp of a real path; a file that cannot be looked at counts as missing.
+TFileStamp FileStamp(const std::filesystem::path& real);
+
 class TFileSystem {
 public:
     explicit TFileSystem(std::filesystem::path root);
@@ -20,6 +32,7 @@ public:
     // kept as written, so the result also serves for creating files.
     std::filesystem::path Resolve(std::string_view gamePath) const;
     bool Exists(std::string_view gamePath) const;
+    TFileStamp Stamp(std::string_view gamePath) const { return FileStamp(Resolve(gamePath)); }
 
     // Whole-file read; throws EFileError naming the path when it cannot.
     std::string ReadFile(std::string_view gamePath) const;

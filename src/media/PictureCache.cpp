@@ -8,7 +8,9 @@ namespace {
 // Enough for every picture of several locations; beyond it the pictures used longest ago go.
 constexpr size_t MaxCachedBytes = size_t(256) << 20;
 
-size_t PictureBytes(const TBitmap& b) { return size_t(b.Width()) * size_t(b.Height()) * sizeof(TColor); }
+size_t PictureBytes(const TBitmap& b) {
+    return size_t(b.Width()) * size_t(b.Height()) * sizeof(TColor);
+}
 }  // namespace
 
 const TBitmap& TPictureCache::Load(const TFileSystem& files, const std::string& gamePath, int64_t* pixelBudget) {
@@ -39,6 +41,14 @@ const TBitmap& TPictureCache::Load(const TFileSystem& files, const std::string& 
     Bytes += PictureBytes(entry.Picture);
     Trim();
     return Entries[key].Picture;
+}
+
+bool TPictureCache::Changed(const TFileSystem& files, const std::string& gamePath) const {
+    const std::filesystem::path real = files.Resolve(gamePath);
+    const TFileStamp stamp = FileStamp(real);
+    if (!stamp.Exists) return false;  // gone for a moment, or for good: nothing new to read
+    const auto it = Entries.find(real.string());
+    return it == Entries.end() || stamp.Size != it->second.Size || stamp.Time != it->second.Stamp;
 }
 
 void TPictureCache::Trim() {

@@ -17,6 +17,8 @@ public:
     // With `pixelBudget`, a reused picture counts against it as a decoded one does.
     const TBitmap& Load(const TFileSystem& files, const std::string& gamePath, int64_t* pixelBudget = nullptr);
     size_t Count() const { return Entries.size(); }
+    // Whether the file on disk is another than the one decoded here (or none is kept); a missing file is not.
+    bool Changed(const TFileSystem& files, const std::string& gamePath) const;
     // Decodes done so far (for tests: a reuse does not count).
     uint64_t Decodes = 0;
 
@@ -30,7 +32,7 @@ private:
     void Trim();
 
     std::unordered_map<std::string, TEntry> Entries;  // by real path
-    TBitmap Scratch;  // a picture whose file could not be looked at, not kept
+    TBitmap Scratch;                                  // a picture whose file could not be looked at, not kept
     uint64_t Uses = 0;
     size_t Bytes = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,8 +10,8 @@
 
 #include "base/Errors.h"
 #include "script/ScriptWatch.h"
+#include "base/FileSystem.h"
 
-class TFileSystem;
 class TScript;
 class TScriptSystem;
 using TScriptPtr = std::shared_ptr<TScript>;
@@ -201,6 +202,14 @@ public:
 
     // The node list of a script file, read afresh when the file changed.
     std::shared_ptr<const TScriptFile> File(const std::string& path);
+    // Debug mode's hot reload. Set, a file once read is looked at on disk again only by Refresh and
+    // during a location load, and a changed file replaces the version in use only when Accept, given
+    // its bytes, says so; refused, the scripts go on with the old one until the file changes again.
+    std::function<bool(const std::string& path, const std::string& bytes)> Accept;
+    // The files read so far, each with the stamp of the version last looked at (a missing file: none).
+    std::vector<std::pair<std::string, TFileStamp>> FilesRead() const;
+    // Looks at the file on disk now; true when another version of it is in use since.
+    bool Refresh(const std::string& path);
 
     std::array<int32_t, 256> GlobalVars{};
 

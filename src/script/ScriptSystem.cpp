@@ -1,16 +1,12 @@
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "base/FileSystem.h"
 #include "base/Text.h"
 #include "script/Script.h"
 
-namespace fs = std::filesystem;
-
 struct TScriptSystem::CacheEntry {
-    uintmax_t Size = 0;
-    fs::file_time_type Stamp{};
+    TFileStamp Stamp;  // the version in use
+    TFileStamp Seen;   // the version last looked at: the one in use, or one Accept refused
     std::shared_ptr<const TScriptFile> Parsed;
     uint64_t CheckedChain = 0;
 };
@@ -79,34 +75,40 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
     CacheEntry* entry = it == Cache.end() ? nullptr : it->second.get();
     // Within one event the file is looked at once; CALLs reuse what the event began with.
     if (entry && Depth > 0 && entry->CheckedChain == Chain) return entry->Parsed;
+    // Watched, a file once read is looked at again by the watcher (Refresh) and by location loads only.
+    const bool watched = bool(Accept);
+    if (entry && watched && FileHolds == 0) return entry->Parsed;
 
-    std::error_code ec;
-    fs::path real = Files.Resolve(path);
-    bool exists = fs::is_regular_file(real, ec);
-    uintmax_t size = exists ? fs::file_size(real, ec) : 0;
-    fs::file_time_type stamp = exists && !ec ? fs::last_write_time(real, ec) : fs::file_time_type{};
-    if (!exists || ec) {
+    const TFileStamp stamp = Files.Stamp(path);
+    const bool hasNodes = entry && entry->Parsed && entry->Parsed != noNodes;
+    if (!stamp.Exists) {
+        // A watched file gone for a moment (an editor saving it) leaves the scripts running as they were.
+        if (watched && hasNodes) return entry->Parsed;
         // Remembered too, so that records without a script file do not look for it again in one event.
         if (!entry) {
             Cache.emplace_back(path, std::make_shared<CacheEntry>());
             entry = Cache.back().second.get();
         }
         entry->Parsed = noNodes;
-        entry->Size = 0;
-        entry->Stamp = {};
+        entry->Stamp = entry->Seen = {};
         entry->CheckedChain = Chain;
         return noNodes;
     }
     if (!entry) {
         Cache.emplace_back(path, std::make_shared<CacheEntry>());
         entry = Cache.back().second.get();
-    } else if (entry->Parsed && entry->Parsed != noNodes && entry->Size == size && entry->Stamp == stamp) {
+    } else if (hasNodes && (entry->Stamp == stamp || (watched && entry->Seen == stamp))) {
         entry->CheckedChain = Chain;
         return entry->Parsed;
     }
     std::shared_ptr<const TScriptFile> parsed = noNodes;
     try {
         std::string bytes = Files.ReadFile(path);
+        if (watched && hasNodes && !Accept(path, bytes)) {
+            entry->Seen = stamp;
+            entry->CheckedChain = Chain;
+            return entry->Parsed;
+        }
         // Editors that save UTF-8 put a byte-order mark first; read as it stands it would swallow the first node.
         if (bytes.starts_with("\xEF\xBB\xBF")) {
             Host.Log("TScript -> warning: " + path + " starts with a UTF-8 byte-order mark; it is skipped");
@@ -121,9 +123,21 @@ std::shared_ptr<const TScriptFile> TScriptSystem::File(const std::string& path) 
         // An unreadable file runs like a missing one; the log still says why.
         Host.Log(std::string("TScript -> ") + e.what());
     }
-    entry->Size = size;
-    entry->Stamp = stamp;
+    entry->Stamp = entry->Seen = stamp;
     entry->Parsed = parsed;
     entry->CheckedChain = Chain;
     return parsed;
+}
+
+std::vector<std::pair<std::string, TFileStamp>> TScriptSystem::FilesRead() const {
+    std::vector<std::pair<std::string, TFileStamp>> files;
+    for (const auto& [path, entry] : Cache) files.emplace_back(path, entry->Seen);
+    return files;
+}
+
+bool TScriptSystem::Refresh(const std::string& path) {
+    THoldFiles hold(*this);
+    auto it = std::find_if(Cache.begin(), Cache.end(), [&](const auto& e) { return e.first == path; });
+    const std::shared_ptr<const TScriptFile> before = it == Cache.end() ? nullptr : it->second->Parsed;
+    return File(path) != before;
 }

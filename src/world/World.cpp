@@ -52,6 +52,30 @@ void DetachScript(TWorldContext& game, const TScriptPtr& script) {
     }
 }
 
+int RecreateScripts(TWorldContext& game, const std::string& path) {
+    TWorld& world = game.World;
+    const uint64_t generation = world.Generation;
+    int made = 0;
+    // The old script goes quiet without "OnDestroy": its owner is not going away, only its file changed.
+    auto renew = [&](TScriptPtr& slot, int32_t index, int32_t kind) {
+        if (!slot || !slot->Alive() || slot->Path != path) return;
+        game.Scripts.Orphan(slot);
+        AttachScript(game, slot, path, index, kind);
+        ++made;
+    };
+    // An "OnCreate" that loads another location ends the round: the records it went through are gone.
+    for (size_t i = 0; i < world.Critters.size() && world.Generation == generation; ++i) {
+        std::shared_ptr<tCritter> critter = world.Critters[i];
+        renew(critter->Script, critter->Index, OwnerCritter);
+    }
+    for (size_t i = 0; i < world.Objects.size() && world.Generation == generation; ++i) {
+        std::shared_ptr<tObj> object = world.Objects[i];
+        renew(object->Script, object->Index, OwnerObject);
+    }
+    if (world.Generation == generation) renew(world.MapScript, OwnerMap, OwnerMap);
+    return made;
+}
+
 namespace {
 // A script whose owner got a new number. The owner index is fixed at
 // creation, so the script moves into a new object that carries on with the

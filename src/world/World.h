@@ -107,6 +107,9 @@ struct TWorld {
 TScriptPtr AttachScript(TWorldContext& game, TScriptPtr& slot, const std::string& path, int32_t ownerIndex,
                         int32_t ownerKind);
 void DetachScript(TWorldContext& game, const TScriptPtr& script);
+// A changed script file taken back in (debug mode's hot reload): every critter, object and the location
+// running the file gets a new script of it, whose "OnCreate" runs. Returns how many were made.
+int RecreateScripts(TWorldContext& game, const std::string& path);
 void NoteScriptError(TWorldContext& game, std::exception_ptr error);
 
 // After records left or joined a list at one position: every record takes

@@ -23,6 +23,7 @@ struct TTestGameOptions {
     std::optional<uint32_t> Seed = 1;
     uint32_t ClockStart = 100000;
     bool Verbose = false;
+    bool WatchFiles = false;  // debug mode takes in files changed on disk
 };
 
 class TTestGame {
@@ -46,6 +47,7 @@ inline std::unique_ptr<TTestGame> MakeGame(const TTestData& data, const TTestGam
     gameOptions.Seed = options.Seed;
     gameOptions.Headless = true;
     gameOptions.Verbose = options.Verbose;
+    gameOptions.WatchFiles = options.WatchFiles;
     game->Game = std::make_unique<TMainForm>(gameOptions, game->Platform);
     game->Started = game->Game->Start();
     return game;

@@ -281,6 +281,7 @@ void TPanelView::Draw() {
             break;
     }
     }
+    DrawReload();
     DrawHoverTile();
     DrawFileDialog(Game.ControlForm.OpenDialog, "##open");
     DrawFileDialog(Game.ControlForm.SaveDialog, "##save");

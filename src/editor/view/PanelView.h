@@ -32,6 +32,8 @@ private:
     void DrawCritter();
     void DrawObjects();
     void DrawHoverTile();
+    // What the checker found in the scripts changed on disk (PanelReload.cpp).
+    void DrawReload();
     void DrawFileDialog(TFileDialog& dialog, const char* id);
     void DrawNewDialog();
     void DrawDiscardQuestion();
