@@ -1,0 +1,318 @@
+// The path search. It gives the paths of the literal wave search (the grid
+// numbered by distance from the destination, one full scan a wave, then the
+// trace-back from the walker), without scanning the grid 255 times.
+#include "critters/PathSearch.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace {
+// Whether a walk byte in rows [from, to] of a column is set. The cells are
+// or-ed whole, which the compiler does several at a time in vector registers,
+// and only the walk byte of the result counts.
+bool AnyBlocked(const TCell* column, int from, int to) {
+    uint64_t any = 0;
+    for (int y = from; y <= to; ++y) {
+        uint64_t cell;
+        std::memcpy(&cell, &column[y], sizeof cell);
+        any |= cell;
+    }
+    unsigned char merged[sizeof any];
+    std::memcpy(merged, &any, sizeof any);
+    return merged[offsetof(TCell, WalkBlock)] != 0;
+}
+
+// When nothing but the two ends blocks the rectangle between walker and
+// destination, every cell in it lies at its Chebyshev distance from the
+// destination, and the trace-back's preferences make the path go straight
+// along the longer axis until both distances are equal, then diagonally. Far
+// cheaper than a search over open ground, which is where most walks go.
+bool OpenRectangle(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
+    const int32_t top = std::min(sy, dy), bottom = std::max(sy, dy);
+    for (int32_t x = std::min(sx, dx); x <= std::max(sx, dx); ++x) {
+        // The two ends are corners of the rectangle: their columns leave out their rows.
+        int32_t from = top, to = bottom;
+        auto leaveOut = [&](int32_t y) {
+            if (y == from)
+                ++from;
+            else if (y == to)
+                --to;
+        };
+        if (x == sx) leaveOut(sy);
+        if (x == dx) leaveOut(dy);
+        if (from <= to && AnyBlocked(&grid.Raw()[size_t(x) * MapRows], from, to)) return false;
+    }
+    return true;
+}
+
+TTilePath StraightThenDiagonal(int32_t x, int32_t y, int32_t dx, int32_t dy) {
+    TTilePath path;
+    path.reserve(size_t(std::max(std::abs(dx - x), std::abs(dy - y))));
+    while (x != dx || y != dy) {
+        const int32_t ax = std::abs(dx - x), ay = std::abs(dy - y);
+        if (ax >= ay) x += dx > x ? 1 : -1;
+        if (ay >= ax) y += dy > y ? 1 : -1;
+        path.emplace_back(x, y);
+    }
+    return path;
+}
+
+// West, east, north, south, north-west, south-east, south-west, north-east:
+// the trace-back's order of preference.
+constexpr std::array<std::pair<int, int>, 8> NeighbourSteps = {
+    {{-1, 0}, {1, 0}, {0, -1}, {0, 1}, {-1, -1}, {1, 1}, {-1, 1}, {1, -1}}};
+
+// Whether the walker stands in a pocket of fewer than eight free cells that
+// does not touch the destination: no path leads out then, and the waves from
+// the destination need not flood the rest of the grid to find so.
+bool ShutIn(const TGrid& grid, int sx, int sy, int dx, int dy) {
+    std::array<std::pair<int, int>, 8> pocket{{{sx, sy}}};
+    size_t size = 1;
+    for (size_t i = 0; i < size; ++i)
+        for (const auto& [ox, oy] : NeighbourSteps) {
+            const int x = pocket[i].first + ox, y = pocket[i].second + oy;
+            if (x == dx && y == dy) return false;
+            if (!TGrid::Inside(x, y) || grid.At(x, y).WalkBlock != 0 ||
+                std::find(pocket.begin(), pocket.begin() + std::ptrdiff_t(size), std::pair{x, y}) !=
+                    pocket.begin() + std::ptrdiff_t(size))
+                continue;
+            if (size == pocket.size()) return false;
+            pocket[size++] = {x, y};
+        }
+    return true;
+}
+
+// Which of `Count` (16, or 8 at the foot of a column) cells from `cells` on are free, as bits.
+template <int Count>
+uint32_t FreeCells(const TCell* cells) {
+#ifdef __SSE2__
+    static_assert(sizeof(TCell) == 8 && offsetof(TCell, WalkBlock) == 0);
+    // The walk bytes of sixteen cells packed into one vector: two cells a load,
+    // halved in width three times, then compared with zero at once.
+    const __m128i walk = _mm_set_epi32(0, 0xFF, 0, 0xFF);
+    auto two = [&](int i) {
+        return 2 * i < Count ? _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(cells + 2 * i)), walk)
+                             : _mm_setzero_si128();
+    };
+    const __m128i a = _mm_packs_epi32(_mm_packs_epi32(two(0), two(1)), _mm_packs_epi32(two(2), two(3)));
+    const __m128i b = _mm_packs_epi32(_mm_packs_epi32(two(4), two(5)), _mm_packs_epi32(two(6), two(7)));
+    const uint32_t free = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_packus_epi16(a, b), _mm_setzero_si128())));
+    return free & ((1u << Count) - 1);
+#else
+    uint32_t free = 0;
+    for (int i = 0; i < Count; ++i) free |= uint32_t(cells[i].WalkBlock == 0) << i;
+    return free;
+#endif
+}
+
+// The breadth-first waves over bit columns: bit y of a column's two words is
+// row y, so a wave is a few shifts and masks a column rather than a pass over
+// its cells, and only the columns and rows the waves span are worked on. The
+// distance of a cell is kept modulo 3 (two bit planes): the neighbours of a
+// numbered cell are one nearer, as near or one farther, and the trace-back
+// only has to tell the nearer ones apart.
+class TBitWaves {
+public:
+    TTilePath Search(const TGrid& grid, int sx, int sy, int dx, int dy);
+
+private:
+    using TColumn = std::array<uint64_t, 2>;  // rows 0-63, rows 64-119
+    // Column x is entry x + 1: the empty columns at either side spare the wave loop its edge tests.
+    static constexpr int Columns = MapCols + 2;
+    // The grid is read in bands of 16 rows, as the waves come near them.
+    static constexpr int BandRows = 16, Bands = (MapRows + BandRows - 1) / BandRows;
+
+    static TColumn Bits(int y) {
+        TColumn c{};
+        if (y >= 0 && y < MapRows) c[size_t(y >> 6)] = uint64_t(1) << (y & 63);
+        return c;
+    }
+    void ReadBand(const TGrid& grid, int x, int band);
+    void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
+    bool Numbered(int x, int y, int modulo3) const;
+
+    std::array<TColumn, Columns> Free{}, Seen{}, One{}, Two{}, FrontA{}, FrontB{};
+    // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo.
+    int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1;
+    int WalkerX = 0, WalkerY = 0;
+};
+
+void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
+    const int y = band * BandRows;
+    const TCell* cells = &grid.Raw()[size_t(x) * MapRows + size_t(y)];
+    static_assert(MapRows % BandRows == 8);
+    const uint32_t free = y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells);
+    Free[size_t(x + 1)][size_t(y >> 6)] |= uint64_t(free) << (y & 63);
+}
+
+// Reads what the next wave may reach of the grid. Unread cells count as
+// blocked, which they are as far as the waves so far go.
+void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY) {
+    fromX = std::max(fromX, 0), toX = std::min(toX, MapCols - 1);
+    const int fromBand = std::max(fromY, 0) / BandRows, toBand = std::min(toY, MapRows - 1) / BandRows;
+    if (fromX >= ReadFrom && toX <= ReadTo && fromBand >= BandFrom && toBand <= BandTo) return;
+    for (; BandFrom > fromBand; --BandFrom)
+        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandFrom - 1);
+    for (; BandTo < toBand; ++BandTo)
+        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandTo + 1);
+    auto readColumn = [&](int x) {
+        Free[size_t(x + 1)] = Seen[size_t(x + 1)] = One[size_t(x + 1)] = Two[size_t(x + 1)] = TColumn{};
+        for (int band = BandFrom; band <= BandTo; ++band) ReadBand(grid, x, band);
+    };
+    for (; ReadFrom > fromX; --ReadFrom) readColumn(ReadFrom - 1);
+    for (; ReadTo < toX; ++ReadTo) readColumn(ReadTo + 1);
+    // The walker's cell is never numbered.
+    if (WalkerX >= ReadFrom && WalkerX <= ReadTo) Free[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= ~Bits(WalkerY)[size_t(WalkerY >> 6)];
+}
+
+// Whether (x, y) was numbered with a distance equal to modulo3 modulo 3.
+bool TBitWaves::Numbered(int x, int y, int modulo3) const {
+    if (x < ReadFrom || x > ReadTo || y < 0 || y >= MapRows) return false;
+    const size_t c = size_t(x + 1), w = size_t(y >> 6);
+    // The planes are set only on numbered cells.
+    const uint64_t cells = modulo3 == 1 ? One[c][w] : modulo3 == 2 ? Two[c][w] : Seen[c][w] & ~(One[c][w] | Two[c][w]);
+    return (cells >> (y & 63)) & 1;
+}
+
+TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
+    WalkerX = sx;
+    WalkerY = sy;
+    ReadFrom = dx + 1, ReadTo = dx;
+    BandFrom = dy / BandRows + 1, BandTo = dy / BandRows;
+    Cover(grid, dx, dx, dy, dy);
+    const TColumn dest = Bits(dy);
+    Seen[size_t(dx + 1)] = dest;
+    TColumn* front = FrontA.data();
+    TColumn* next = FrontB.data();
+    front[dx + 1] = dest;
+    int lo = dx, hi = dx, top = dy, bottom = dy;  // where the front lies
+    int nextLo = 0, nextHi = -1;                  // where `next` may still hold an older front
+    TColumn nearWalker{};                         // the rows next to the walker
+    for (int y = sy - 1; y <= sy + 1; ++y) {
+        const TColumn row = Bits(y);
+        nearWalker = {nearWalker[0] | row[0], nearWalker[1] | row[1]};
+    }
+
+    int steps = 0;
+    for (int v = 0;; ++v) {
+        if (sx >= lo - 1 && sx <= hi + 1) {
+            const TColumn &l = front[sx], &m = front[sx + 1], &r = front[sx + 2];
+            if (((l[0] | m[0] | r[0]) & nearWalker[0]) | ((l[1] | m[1] | r[1]) & nearWalker[1])) {
+                steps = v + 1;
+                break;
+            }
+        }
+        if (v == MaxPathSteps - 1) break;  // the last wave has not reached the walker
+        const int from = std::max(lo - 1, 0), to = std::min(hi + 1, MapCols - 1);
+        Cover(grid, from, to, top - 1, bottom + 1);
+        TColumn* plane = (v + 1) % 3 == 1 ? One.data() : (v + 1) % 3 == 2 ? Two.data() : nullptr;
+        int newLo = MapCols, newHi = -1;
+        uint64_t rows0 = 0, rows1 = 0;
+#ifdef __SSE2__
+        // A column's two words in one register; the three columns round it slide along.
+        auto load = [](const TColumn& c) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data())); };
+        auto store = [](TColumn& c, __m128i bits) { _mm_storeu_si128(reinterpret_cast<__m128i*>(c.data()), bits); };
+        const __m128i zero = _mm_setzero_si128();
+        __m128i left = load(front[from]), middle = load(front[from + 1]), rows = zero;
+        for (int x = from; x <= to; ++x) {
+            const __m128i right = load(front[x + 2]);
+            const __m128i d = _mm_or_si128(_mm_or_si128(left, middle), right);
+            left = middle;
+            middle = right;
+            // Each row also reaches the rows above and below it, across the two words.
+            const __m128i down = _mm_or_si128(_mm_slli_epi64(d, 1), _mm_srli_epi64(_mm_slli_si128(d, 8), 63));
+            const __m128i up = _mm_or_si128(_mm_srli_epi64(d, 1), _mm_slli_epi64(_mm_srli_si128(d, 8), 63));
+            TColumn& seenColumn = Seen[size_t(x + 1)];
+            const __m128i seen = load(seenColumn);
+            const __m128i n =
+                _mm_andnot_si128(seen, _mm_and_si128(_mm_or_si128(d, _mm_or_si128(down, up)), load(Free[size_t(x + 1)])));
+            store(next[x + 1], n);
+            store(seenColumn, _mm_or_si128(seen, n));
+            if (plane) store(plane[x + 1], _mm_or_si128(load(plane[x + 1]), n));
+            rows = _mm_or_si128(rows, n);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, zero)) != 0xFFFF) {
+                newLo = std::min(newLo, x);
+                newHi = x;
+            }
+        }
+        rows0 = uint64_t(_mm_cvtsi128_si64(rows));
+        rows1 = uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(rows, 8)));
+#else
+        for (int x = from; x <= to; ++x) {
+            const TColumn &l = front[x], &m = front[x + 1], &r = front[x + 2];
+            const uint64_t d0 = l[0] | m[0] | r[0], d1 = l[1] | m[1] | r[1];
+            // Each row also reaches the rows above and below it, across the two words.
+            const uint64_t e0 = d0 | d0 << 1 | d0 >> 1 | d1 << 63;
+            const uint64_t e1 = d1 | d1 << 1 | d1 >> 1 | d0 >> 63;
+            TColumn& seen = Seen[size_t(x + 1)];
+            const TColumn& free = Free[size_t(x + 1)];
+            const uint64_t n0 = e0 & free[0] & ~seen[0], n1 = e1 & free[1] & ~seen[1];
+            next[x + 1] = {n0, n1};
+            seen[0] |= n0;
+            seen[1] |= n1;
+            if (plane) {
+                plane[x + 1][0] |= n0;
+                plane[x + 1][1] |= n1;
+            }
+            if (n0 | n1) {
+                newLo = std::min(newLo, x);
+                newHi = x;
+            }
+            rows0 |= n0;
+            rows1 |= n1;
+        }
+#endif
+        // What is left of the front before last outside this one's columns.
+        for (int x = nextLo; x <= std::min(nextHi, from - 1); ++x) next[x + 1] = TColumn{};
+        for (int x = std::max(nextLo, to + 1); x <= nextHi; ++x) next[x + 1] = TColumn{};
+        nextLo = lo;
+        nextHi = hi;
+        std::swap(front, next);
+        lo = newLo;
+        hi = newHi;
+        if (hi < 0) break;  // the waves have run out: the walker is cut off
+        top = rows0 ? std::countr_zero(rows0) : 64 + std::countr_zero(rows1);
+        bottom = rows1 ? 127 - std::countl_zero(rows1) : 63 - std::countl_zero(rows0);
+    }
+    for (int x = std::max(lo, 0); x <= hi; ++x) front[x + 1] = TColumn{};
+    for (int x = nextLo; x <= nextHi; ++x) next[x + 1] = TColumn{};
+    if (steps == 0) return {};
+
+    TTilePath path;
+    path.reserve(size_t(steps));
+    int x = sx, y = sy;
+    for (int d = steps - 1; d >= 0; --d) {
+        for (const auto& [ox, oy] : NeighbourSteps)
+            if (Numbered(x + ox, y + oy, d % 3)) {
+                x += ox;
+                y += oy;
+                break;
+            }
+        path.emplace_back(x, y);
+    }
+    return path;
+}
+
+TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
+    thread_local TBitWaves waves;
+    if (ShutIn(grid, sx, sy, dx, dy)) return {};
+    return waves.Search(grid, sx, sy, dx, dy);
+}
+}  // namespace
+
+TTilePath SearchPath(const TGrid& grid, int32_t startX, int32_t startY, int32_t destX, int32_t destY) {
+    // A walker on its destination is overwritten by it and never found.
+    if (!TGrid::Inside(startX, startY) || !TGrid::Inside(destX, destY) || (startX == destX && startY == destY))
+        return {};
+    if (OpenRectangle(grid, startX, startY, destX, destY)) return StraightThenDiagonal(startX, startY, destX, destY);
+    return Search(grid, startX, startY, destX, destY);
+}
