@@ -93,7 +93,7 @@ bool ShutIn(const TGrid& grid, int sx, int sy, int dx, int dy) {
 
 // Which of `Count` (16, or 8 at the foot of a column) cells from `cells` on are free, as bits.
 template <int Count>
-uint32_t FreeCells(const TCell* cells) {
+inline uint32_t FreeCells(const TCell* cells) {
 #ifdef __SSE2__
     static_assert(sizeof(TCell) == 8 && offsetof(TCell, WalkBlock) == 0);
     // The walk bytes of sixteen cells packed into one vector: two cells a load,
@@ -136,7 +136,7 @@ private:
         if (y >= 0 && y < MapRows) c[size_t(y >> 6)] = uint64_t(1) << (y & 63);
         return c;
     }
-    void ReadBand(const TGrid& grid, int x, int band);
+    inline void ReadBand(const TGrid& grid, int x, int band);
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
     bool Numbered(int x, int y, int modulo3) const;
 
@@ -146,7 +146,7 @@ private:
     int WalkerX = 0, WalkerY = 0;
 };
 
-void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
+inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
     const int y = band * BandRows;
     const TCell* cells = &grid.Raw()[size_t(x) * MapRows + size_t(y)];
     static_assert(MapRows % BandRows == 8);
@@ -212,10 +212,12 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
             }
         }
         if (v == MaxPathSteps - 1) break;  // the last wave has not reached the walker
+        // Most walkers are soon reached; one boxed in is never, and is worth
+        // looking for before the waves go on to flood the grid.
+        if (v == 12 && ShutIn(grid, sx, sy, dx, dy)) break;
         const int from = std::max(lo - 1, 0), to = std::min(hi + 1, MapCols - 1);
         Cover(grid, from, to, top - 1, bottom + 1);
         TColumn* plane = (v + 1) % 3 == 1 ? One.data() : (v + 1) % 3 == 2 ? Two.data() : nullptr;
-        int newLo = MapCols, newHi = -1;
         uint64_t rows0 = 0, rows1 = 0;
 #ifdef __SSE2__
         // A column's two words in one register; the three columns round it slide along.
@@ -239,10 +241,6 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
             store(seenColumn, _mm_or_si128(seen, n));
             if (plane) store(plane[x + 1], _mm_or_si128(load(plane[x + 1]), n));
             rows = _mm_or_si128(rows, n);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(n, zero)) != 0xFFFF) {
-                newLo = std::min(newLo, x);
-                newHi = x;
-            }
         }
         rows0 = uint64_t(_mm_cvtsi128_si64(rows));
         rows1 = uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(rows, 8)));
@@ -263,10 +261,6 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
                 plane[x + 1][0] |= n0;
                 plane[x + 1][1] |= n1;
             }
-            if (n0 | n1) {
-                newLo = std::min(newLo, x);
-                newHi = x;
-            }
             rows0 |= n0;
             rows1 |= n1;
         }
@@ -277,9 +271,16 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
         nextLo = lo;
         nextHi = hi;
         std::swap(front, next);
-        lo = newLo;
-        hi = newHi;
-        if (hi < 0) break;  // the waves have run out: the walker is cut off
+        if (!(rows0 | rows1)) {  // the waves have run out: the walker is cut off
+            lo = 0, hi = -1;
+            break;
+        }
+        // The new front lies within the columns worked on, mostly all of them.
+        auto empty = [&](int x) { return !(front[x + 1][0] | front[x + 1][1]); };
+        for (lo = from; empty(lo); ++lo) {
+        }
+        for (hi = to; empty(hi); --hi) {
+        }
         top = rows0 ? std::countr_zero(rows0) : 64 + std::countr_zero(rows1);
         bottom = rows1 ? 127 - std::countl_zero(rows1) : 63 - std::countl_zero(rows0);
     }
@@ -304,7 +305,6 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
 
 TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t dy) {
     thread_local TBitWaves waves;
-    if (ShutIn(grid, sx, sy, dx, dy)) return {};
     return waves.Search(grid, sx, sy, dx, dy);
 }
 }  // namespace
