@@ -116,10 +116,19 @@ inline uint32_t FreeCells(const TCell* cells) {
 
 // The breadth-first waves over bit columns: bit y of a column's two words is
 // row y, so a wave is a few shifts and masks a column rather than a pass over
-// its cells, and only the columns and rows the waves span are worked on. The
-// distance of a cell is kept modulo 3 (two bit planes): the neighbours of a
+// its cells, and only the columns and rows the waves span are worked on. A
+// cell's distance is kept modulo 3 (three bit planes): the neighbours of a
 // numbered cell are one nearer, as near or one farther, and the trace-back
 // only has to tell the nearer ones apart.
+//
+// The waves may be bounded: with a bound B, a cell is numbered only where its
+// distance from the destination plus its king's-move distance to the walker
+// is at most B. Every cell of a shortest path of length L <= B is within the
+// bound and gets its own distance, any other numbered cell one no smaller
+// than its own, and a neighbour of a path cell at most one more than that
+// cell; so the trace-back makes the same choices as without the bound. With
+// B < L the walker is not reached, and the search is made again with a wider
+// bound. A short walk's waves then stay between its two ends.
 class TBitWaves {
 public:
     TTilePath Search(const TGrid& grid, int sx, int sy, int dx, int dy);
@@ -129,21 +138,37 @@ private:
     // Column x is entry x + 1: the empty columns at either side spare the wave loop its edge tests.
     static constexpr int Columns = MapCols + 2;
     // The grid is read in bands of 16 rows, as the waves come near them.
-    static constexpr int BandRows = 16, Bands = (MapRows + BandRows - 1) / BandRows;
+    static constexpr int BandRows = 16;
+    // Walks at most this far apart start with the tightest bound; farther ones
+    // are mostly long ways round, where retries would cost more than they save.
+    static constexpr int BoundedReach = 24;
+    static constexpr int Boxed = -1;  // Waves(): the walker is boxed in
 
     static TColumn Bits(int y) {
         TColumn c{};
         if (y >= 0 && y < MapRows) c[size_t(y >> 6)] = uint64_t(1) << (y & 63);
         return c;
     }
+    // Rows from to to (inclusive, clipped to the grid).
+    static TColumn Rows(int from, int to) {
+        auto word = [&](int base) {
+            const int a = std::max(from - base, 0), b = std::min(to - base, 63);
+            return a > b ? uint64_t(0) : (~uint64_t(0) >> (63 - b)) & (~uint64_t(0) << a);
+        };
+        return {word(0), word(64) & ((uint64_t(1) << (MapRows - 64)) - 1)};
+    }
     inline void ReadBand(const TGrid& grid, int x, int band);
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
+    int Waves(const TGrid& grid, int bound, bool lookForBox);
+    TTilePath TraceBack(int steps) const;
     bool Numbered(int x, int y, int modulo3) const;
 
-    std::array<TColumn, Columns> Free{}, Seen{}, One{}, Two{}, FrontA{}, FrontB{};
+    // Free: cells read and not blocked; Open: those not numbered yet; Planes[k]: numbered k modulo 3.
+    std::array<TColumn, Columns> Free{}, Open{}, FrontA{}, FrontB{};
+    std::array<std::array<TColumn, Columns>, 3> Planes{};
     // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo.
     int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1;
-    int WalkerX = 0, WalkerY = 0;
+    int WalkerX = 0, WalkerY = 0, DestX = 0, DestY = 0;
 };
 
 inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
@@ -152,6 +177,7 @@ inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
     static_assert(MapRows % BandRows == 8);
     const uint32_t free = y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells);
     Free[size_t(x + 1)][size_t(y >> 6)] |= uint64_t(free) << (y & 63);
+    Open[size_t(x + 1)][size_t(y >> 6)] |= uint64_t(free) << (y & 63);
 }
 
 // Reads what the next wave may reach of the grid. Unread cells count as
@@ -165,42 +191,56 @@ void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY)
     for (; BandTo < toBand; ++BandTo)
         for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandTo + 1);
     auto readColumn = [&](int x) {
-        Free[size_t(x + 1)] = Seen[size_t(x + 1)] = One[size_t(x + 1)] = Two[size_t(x + 1)] = TColumn{};
+        Free[size_t(x + 1)] = Open[size_t(x + 1)] = TColumn{};
+        for (auto& plane : Planes) plane[size_t(x + 1)] = TColumn{};
         for (int band = BandFrom; band <= BandTo; ++band) ReadBand(grid, x, band);
     };
     for (; ReadFrom > fromX; --ReadFrom) readColumn(ReadFrom - 1);
     for (; ReadTo < toX; ++ReadTo) readColumn(ReadTo + 1);
     // The walker's cell is never numbered.
-    if (WalkerX >= ReadFrom && WalkerX <= ReadTo) Free[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= ~Bits(WalkerY)[size_t(WalkerY >> 6)];
+    if (WalkerX >= ReadFrom && WalkerX <= ReadTo) {
+        const uint64_t walker = ~Bits(WalkerY)[size_t(WalkerY >> 6)];
+        Free[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= walker;
+        Open[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= walker;
+    }
 }
 
 // Whether (x, y) was numbered with a distance equal to modulo3 modulo 3.
 bool TBitWaves::Numbered(int x, int y, int modulo3) const {
     if (x < ReadFrom || x > ReadTo || y < 0 || y >= MapRows) return false;
-    const size_t c = size_t(x + 1), w = size_t(y >> 6);
-    // The planes are set only on numbered cells.
-    const uint64_t cells = modulo3 == 1 ? One[c][w] : modulo3 == 2 ? Two[c][w] : Seen[c][w] & ~(One[c][w] | Two[c][w]);
-    return (cells >> (y & 63)) & 1;
+    return (Planes[size_t(modulo3)][size_t(x + 1)][size_t(y >> 6)] >> (y & 63)) & 1;
 }
 
 TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
-    WalkerX = sx;
-    WalkerY = sy;
+    WalkerX = sx, WalkerY = sy, DestX = dx, DestY = dy;
     ReadFrom = dx + 1, ReadTo = dx;
     BandFrom = dy / BandRows + 1, BandTo = dy / BandRows;
+    const int reach = std::max(std::abs(sx - dx), std::abs(sy - dy));
+    for (int bound = reach <= BoundedReach ? reach : MaxPathSteps;; bound = std::min(MaxPathSteps, bound + 5 + bound / 4)) {
+        const int steps = Waves(grid, bound, bound == MaxPathSteps);
+        if (steps > 0) return TraceBack(steps);
+        if (bound == MaxPathSteps || steps == Boxed || ShutIn(grid, sx, sy, dx, dy)) return {};
+        for (int x = ReadFrom; x <= ReadTo; ++x) {
+            Open[size_t(x + 1)] = Free[size_t(x + 1)];
+            for (auto& plane : Planes) plane[size_t(x + 1)] = TColumn{};
+        }
+    }
+}
+
+// The waves from the destination within `bound`: the walk's length when they
+// reach the walker, 0 when they do not, Boxed when they have been found never to.
+int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
+    const int sx = WalkerX, sy = WalkerY, dx = DestX, dy = DestY;
     Cover(grid, dx, dx, dy, dy);
     const TColumn dest = Bits(dy);
-    Seen[size_t(dx + 1)] = dest;
+    Planes[0][size_t(dx + 1)] = dest;
+    Open[size_t(dx + 1)][size_t(dy >> 6)] &= ~dest[size_t(dy >> 6)];
     TColumn* front = FrontA.data();
     TColumn* next = FrontB.data();
     front[dx + 1] = dest;
     int lo = dx, hi = dx, top = dy, bottom = dy;  // where the front lies
     int nextLo = 0, nextHi = -1;                  // where `next` may still hold an older front
-    TColumn nearWalker{};                         // the rows next to the walker
-    for (int y = sy - 1; y <= sy + 1; ++y) {
-        const TColumn row = Bits(y);
-        nearWalker = {nearWalker[0] | row[0], nearWalker[1] | row[1]};
-    }
+    const TColumn nearWalker = Rows(sy - 1, sy + 1);
 
     int steps = 0;
     for (int v = 0;; ++v) {
@@ -211,20 +251,26 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
                 break;
             }
         }
-        if (v == MaxPathSteps - 1) break;  // the last wave has not reached the walker
+        // The cells of the next wave lie within this distance of the walker.
+        const int range = bound - (v + 1);
+        if (v == MaxPathSteps - 1 || range < 1) break;  // the last wave has not reached the walker
         // Most walkers are soon reached; one boxed in is never, and is worth
         // looking for before the waves go on to flood the grid.
-        if (v == 12 && ShutIn(grid, sx, sy, dx, dy)) break;
-        const int from = std::max(lo - 1, 0), to = std::min(hi + 1, MapCols - 1);
+        if (lookForBox && v == 12 && ShutIn(grid, sx, sy, dx, dy)) {
+            steps = Boxed;
+            break;
+        }
+        const int from = std::max({lo - 1, 0, sx - range}), to = std::min({hi + 1, MapCols - 1, sx + range});
+        const TColumn rows = Rows(std::max(top - 1, sy - range), std::min(bottom + 1, sy + range));
         Cover(grid, from, to, top - 1, bottom + 1);
-        TColumn* plane = (v + 1) % 3 == 1 ? One.data() : (v + 1) % 3 == 2 ? Two.data() : nullptr;
+        TColumn* plane = Planes[size_t((v + 1) % 3)].data();
         uint64_t rows0 = 0, rows1 = 0;
 #ifdef __SSE2__
         // A column's two words in one register; the three columns round it slide along.
         auto load = [](const TColumn& c) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data())); };
         auto store = [](TColumn& c, __m128i bits) { _mm_storeu_si128(reinterpret_cast<__m128i*>(c.data()), bits); };
-        const __m128i zero = _mm_setzero_si128();
-        __m128i left = load(front[from]), middle = load(front[from + 1]), rows = zero;
+        const __m128i inRange = load(rows);
+        __m128i left = load(front[from]), middle = load(front[from + 1]), reached = _mm_setzero_si128();
         for (int x = from; x <= to; ++x) {
             const __m128i right = load(front[x + 2]);
             const __m128i d = _mm_or_si128(_mm_or_si128(left, middle), right);
@@ -233,17 +279,16 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
             // Each row also reaches the rows above and below it, across the two words.
             const __m128i down = _mm_or_si128(_mm_slli_epi64(d, 1), _mm_srli_epi64(_mm_slli_si128(d, 8), 63));
             const __m128i up = _mm_or_si128(_mm_srli_epi64(d, 1), _mm_slli_epi64(_mm_srli_si128(d, 8), 63));
-            TColumn& seenColumn = Seen[size_t(x + 1)];
-            const __m128i seen = load(seenColumn);
-            const __m128i n =
-                _mm_andnot_si128(seen, _mm_and_si128(_mm_or_si128(d, _mm_or_si128(down, up)), load(Free[size_t(x + 1)])));
+            TColumn& openColumn = Open[size_t(x + 1)];
+            const __m128i open = load(openColumn);
+            const __m128i n = _mm_and_si128(_mm_and_si128(_mm_or_si128(d, _mm_or_si128(down, up)), open), inRange);
             store(next[x + 1], n);
-            store(seenColumn, _mm_or_si128(seen, n));
-            if (plane) store(plane[x + 1], _mm_or_si128(load(plane[x + 1]), n));
-            rows = _mm_or_si128(rows, n);
+            store(openColumn, _mm_andnot_si128(n, open));
+            store(plane[x + 1], _mm_or_si128(load(plane[x + 1]), n));
+            reached = _mm_or_si128(reached, n);
         }
-        rows0 = uint64_t(_mm_cvtsi128_si64(rows));
-        rows1 = uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(rows, 8)));
+        rows0 = uint64_t(_mm_cvtsi128_si64(reached));
+        rows1 = uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(reached, 8)));
 #else
         for (int x = from; x <= to; ++x) {
             const TColumn &l = front[x], &m = front[x + 1], &r = front[x + 2];
@@ -251,16 +296,13 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
             // Each row also reaches the rows above and below it, across the two words.
             const uint64_t e0 = d0 | d0 << 1 | d0 >> 1 | d1 << 63;
             const uint64_t e1 = d1 | d1 << 1 | d1 >> 1 | d0 >> 63;
-            TColumn& seen = Seen[size_t(x + 1)];
-            const TColumn& free = Free[size_t(x + 1)];
-            const uint64_t n0 = e0 & free[0] & ~seen[0], n1 = e1 & free[1] & ~seen[1];
+            TColumn& open = Open[size_t(x + 1)];
+            const uint64_t n0 = e0 & open[0] & rows[0], n1 = e1 & open[1] & rows[1];
             next[x + 1] = {n0, n1};
-            seen[0] |= n0;
-            seen[1] |= n1;
-            if (plane) {
-                plane[x + 1][0] |= n0;
-                plane[x + 1][1] |= n1;
-            }
+            open[0] &= ~n0;
+            open[1] &= ~n1;
+            plane[x + 1][0] |= n0;
+            plane[x + 1][1] |= n1;
             rows0 |= n0;
             rows1 |= n1;
         }
@@ -271,7 +313,7 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
         nextLo = lo;
         nextHi = hi;
         std::swap(front, next);
-        if (!(rows0 | rows1)) {  // the waves have run out: the walker is cut off
+        if (!(rows0 | rows1)) {  // the waves have run out: the walker is cut off or out of bounds
             lo = 0, hi = -1;
             break;
         }
@@ -286,11 +328,13 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
     }
     for (int x = std::max(lo, 0); x <= hi; ++x) front[x + 1] = TColumn{};
     for (int x = nextLo; x <= nextHi; ++x) next[x + 1] = TColumn{};
-    if (steps == 0) return {};
+    return steps;
+}
 
+TTilePath TBitWaves::TraceBack(int steps) const {
     TTilePath path;
     path.reserve(size_t(steps));
-    int x = sx, y = sy;
+    int x = WalkerX, y = WalkerY;
     for (int d = steps - 1; d >= 0; --d) {
         for (const auto& [ox, oy] : NeighbourSteps)
             if (Numbered(x + ox, y + oy, d % 3)) {
