@@ -14,6 +14,9 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
 // Whether a walk byte in rows [from, to] of a column is set. The cells are
@@ -114,6 +117,99 @@ inline uint32_t FreeCells(const TCell* cells) {
 #endif
 }
 
+using TColumn = std::array<uint64_t, 2>;  // a grid column as bits: rows 0-63, rows 64-119
+
+// One wave over columns from to to: the cells next to `front` (its column x
+// at front[x]; the columns either side may be read) that are open and in
+// `rows` become `next`, are closed and marked in `plane`. Gives the rows the
+// new front has cells in.
+using TWaveStep = TColumn (*)(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, const TColumn& rows,
+                             int from, int to);
+
+TColumn WaveStep(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, const TColumn& rows, int from,
+                 int to) {
+#ifdef __SSE2__
+    // A column's two words in one register; the three columns round it slide along.
+    auto load = [](const TColumn& c) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data())); };
+    auto store = [](TColumn& c, __m128i bits) { _mm_storeu_si128(reinterpret_cast<__m128i*>(c.data()), bits); };
+    const __m128i inRows = load(rows);
+    __m128i left = load(front[from - 1]), middle = load(front[from]), reached = _mm_setzero_si128();
+    for (int x = from; x <= to; ++x) {
+        const __m128i right = load(front[x + 1]);
+        const __m128i d = _mm_or_si128(_mm_or_si128(left, middle), right);
+        left = middle;
+        middle = right;
+        // Each row also reaches the rows above and below it, across the two words.
+        const __m128i down = _mm_or_si128(_mm_slli_epi64(d, 1), _mm_srli_epi64(_mm_slli_si128(d, 8), 63));
+        const __m128i up = _mm_or_si128(_mm_srli_epi64(d, 1), _mm_slli_epi64(_mm_srli_si128(d, 8), 63));
+        const __m128i o = load(open[x]);
+        const __m128i n = _mm_and_si128(_mm_and_si128(_mm_or_si128(d, _mm_or_si128(down, up)), o), inRows);
+        store(next[x], n);
+        store(open[x], _mm_andnot_si128(n, o));
+        store(plane[x], _mm_or_si128(load(plane[x]), n));
+        reached = _mm_or_si128(reached, n);
+    }
+    return {uint64_t(_mm_cvtsi128_si64(reached)), uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(reached, 8)))};
+#else
+    TColumn reached{};
+    for (int x = from; x <= to; ++x) {
+        const TColumn &l = front[x - 1], &m = front[x], &r = front[x + 1];
+        const uint64_t d0 = l[0] | m[0] | r[0], d1 = l[1] | m[1] | r[1];
+        // Each row also reaches the rows above and below it, across the two words.
+        const uint64_t e0 = d0 | d0 << 1 | d0 >> 1 | d1 << 63;
+        const uint64_t e1 = d1 | d1 << 1 | d1 >> 1 | d0 >> 63;
+        const uint64_t n0 = e0 & open[x][0] & rows[0], n1 = e1 & open[x][1] & rows[1];
+        next[x] = {n0, n1};
+        open[x] = {open[x][0] & ~n0, open[x][1] & ~n1};
+        plane[x] = {plane[x][0] | n0, plane[x][1] | n1};
+        reached = {reached[0] | n0, reached[1] | n1};
+    }
+    return reached;
+#endif
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define RW_HAVE_AVX2 1
+// The same two columns at a time, for processors that have the wider registers:
+// the byte shifts work within each half, which is one column.
+__attribute__((target("avx2"), always_inline)) inline __m256i LoadPair(const TColumn* c) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(c->data()));
+}
+__attribute__((target("avx2"), always_inline)) inline void StorePair(TColumn* c, __m256i bits) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(c->data()), bits);
+}
+
+__attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColumn* next, TColumn* open,
+                                                     TColumn* plane, const TColumn& rows, int from, int to) {
+    const __m256i inRows = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows.data())));
+    __m256i reached = _mm256_setzero_si256();
+    // An odd column left over is done as the left of a pair whose right is kept out by the mask.
+    const __m256i lastPair = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
+    for (int x = from; x <= to; x += 2) {
+        const __m256i d = _mm256_or_si256(_mm256_or_si256(LoadPair(front + x - 1), LoadPair(front + x)), LoadPair(front + x + 1));
+        const __m256i down = _mm256_or_si256(_mm256_slli_epi64(d, 1), _mm256_srli_epi64(_mm256_slli_si256(d, 8), 63));
+        const __m256i up = _mm256_or_si256(_mm256_srli_epi64(d, 1), _mm256_slli_epi64(_mm256_srli_si256(d, 8), 63));
+        const __m256i o = LoadPair(open + x);
+        const __m256i n = _mm256_and_si256(_mm256_and_si256(_mm256_or_si256(d, _mm256_or_si256(down, up)), o),
+                                           x < to ? inRows : lastPair);
+        StorePair(next + x, n);
+        StorePair(open + x, _mm256_andnot_si256(n, o));
+        StorePair(plane + x, _mm256_or_si256(LoadPair(plane + x), n));
+        reached = _mm256_or_si256(reached, n);
+    }
+    const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
+    return {uint64_t(_mm_cvtsi128_si64(both)), uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(both, 8)))};
+}
+#endif
+
+TWaveStep PickWaveStep() {
+#ifdef RW_HAVE_AVX2
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return WaveStepAvx2;
+#endif
+    return WaveStep;
+}
+
 // The breadth-first waves over bit columns: bit y of a column's two words is
 // row y, so a wave is a few shifts and masks a column rather than a pass over
 // its cells, and only the columns and rows the waves span are worked on. A
@@ -134,9 +230,9 @@ public:
     TTilePath Search(const TGrid& grid, int sx, int sy, int dx, int dy);
 
 private:
-    using TColumn = std::array<uint64_t, 2>;  // rows 0-63, rows 64-119
-    // Column x is entry x + 1: the empty columns at either side spare the wave loop its edge tests.
-    static constexpr int Columns = MapCols + 2;
+    // Column x is entry x + 1: the empty columns at either side spare the wave loop its edge tests (two on
+    // the right, where a wave over an odd number of columns reads one more).
+    static constexpr int Columns = MapCols + 3;
     // The grid is read in bands of 16 rows, as the waves come near them.
     static constexpr int BandRows = 16;
     // Walks at most this far apart start with the tightest bound; farther ones
@@ -174,10 +270,10 @@ private:
 inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
     const int y = band * BandRows;
     const TCell* cells = &grid.Raw()[size_t(x) * MapRows + size_t(y)];
-    static_assert(MapRows % BandRows == 8);
-    const uint32_t free = y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells);
-    Free[size_t(x + 1)][size_t(y >> 6)] |= uint64_t(free) << (y & 63);
-    Open[size_t(x + 1)][size_t(y >> 6)] |= uint64_t(free) << (y & 63);
+    static_assert(MapRows % BandRows == 8 && 64 % BandRows == 0);
+    const uint64_t free = uint64_t(y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells)) << (y & 63);
+    Free[size_t(x + 1)][size_t(y >> 6)] |= free;
+    Open[size_t(x + 1)][size_t(y >> 6)] |= free;
 }
 
 // Reads what the next wave may reach of the grid. Unread cells count as
@@ -264,49 +360,9 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
         const TColumn rows = Rows(std::max(top - 1, sy - range), std::min(bottom + 1, sy + range));
         Cover(grid, from, to, top - 1, bottom + 1);
         TColumn* plane = Planes[size_t((v + 1) % 3)].data();
-        uint64_t rows0 = 0, rows1 = 0;
-#ifdef __SSE2__
-        // A column's two words in one register; the three columns round it slide along.
-        auto load = [](const TColumn& c) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(c.data())); };
-        auto store = [](TColumn& c, __m128i bits) { _mm_storeu_si128(reinterpret_cast<__m128i*>(c.data()), bits); };
-        const __m128i inRange = load(rows);
-        __m128i left = load(front[from]), middle = load(front[from + 1]), reached = _mm_setzero_si128();
-        for (int x = from; x <= to; ++x) {
-            const __m128i right = load(front[x + 2]);
-            const __m128i d = _mm_or_si128(_mm_or_si128(left, middle), right);
-            left = middle;
-            middle = right;
-            // Each row also reaches the rows above and below it, across the two words.
-            const __m128i down = _mm_or_si128(_mm_slli_epi64(d, 1), _mm_srli_epi64(_mm_slli_si128(d, 8), 63));
-            const __m128i up = _mm_or_si128(_mm_srli_epi64(d, 1), _mm_slli_epi64(_mm_srli_si128(d, 8), 63));
-            TColumn& openColumn = Open[size_t(x + 1)];
-            const __m128i open = load(openColumn);
-            const __m128i n = _mm_and_si128(_mm_and_si128(_mm_or_si128(d, _mm_or_si128(down, up)), open), inRange);
-            store(next[x + 1], n);
-            store(openColumn, _mm_andnot_si128(n, open));
-            store(plane[x + 1], _mm_or_si128(load(plane[x + 1]), n));
-            reached = _mm_or_si128(reached, n);
-        }
-        rows0 = uint64_t(_mm_cvtsi128_si64(reached));
-        rows1 = uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(reached, 8)));
-#else
-        for (int x = from; x <= to; ++x) {
-            const TColumn &l = front[x], &m = front[x + 1], &r = front[x + 2];
-            const uint64_t d0 = l[0] | m[0] | r[0], d1 = l[1] | m[1] | r[1];
-            // Each row also reaches the rows above and below it, across the two words.
-            const uint64_t e0 = d0 | d0 << 1 | d0 >> 1 | d1 << 63;
-            const uint64_t e1 = d1 | d1 << 1 | d1 >> 1 | d0 >> 63;
-            TColumn& open = Open[size_t(x + 1)];
-            const uint64_t n0 = e0 & open[0] & rows[0], n1 = e1 & open[1] & rows[1];
-            next[x + 1] = {n0, n1};
-            open[0] &= ~n0;
-            open[1] &= ~n1;
-            plane[x + 1][0] |= n0;
-            plane[x + 1][1] |= n1;
-            rows0 |= n0;
-            rows1 |= n1;
-        }
-#endif
+        static const TWaveStep step = PickWaveStep();
+        const TColumn reached = step(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
+        const uint64_t rows0 = reached[0], rows1 = reached[1];
         // What is left of the front before last outside this one's columns.
         for (int x = nextLo; x <= std::min(nextHi, from - 1); ++x) next[x + 1] = TColumn{};
         for (int x = std::max(nextLo, to + 1); x <= nextHi; ++x) next[x + 1] = TColumn{};
