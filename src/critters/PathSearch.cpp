@@ -24,6 +24,16 @@ namespace {
 // and only the walk byte of the result counts.
 bool AnyBlocked(const TCell* column, int from, int to) {
     uint64_t any = 0;
+#ifdef __SSE2__
+    static_assert(sizeof(TCell) == 8);
+    __m128i a = _mm_setzero_si128(), b = _mm_setzero_si128();
+    for (; from + 3 <= to; from += 4) {
+        a = _mm_or_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(column + from)));
+        b = _mm_or_si128(b, _mm_loadu_si128(reinterpret_cast<const __m128i*>(column + from + 2)));
+    }
+    a = _mm_or_si128(a, b);
+    any = uint64_t(_mm_cvtsi128_si64(a)) | uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(a, 8)));
+#endif
     for (int y = from; y <= to; ++y) {
         uint64_t cell;
         std::memcpy(&cell, &column[y], sizeof cell);
@@ -257,7 +267,6 @@ private:
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
     int Waves(const TGrid& grid, int bound, bool lookForBox);
     TTilePath TraceBack(int steps) const;
-    bool Numbered(int x, int y, int modulo3) const;
 
     // Free: cells read and not blocked; Open: those not numbered yet; Planes[k]: numbered k modulo 3.
     std::array<TColumn, Columns> Free{}, Open{}, FrontA{}, FrontB{};
@@ -299,12 +308,6 @@ void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY)
         Free[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= walker;
         Open[size_t(WalkerX + 1)][size_t(WalkerY >> 6)] &= walker;
     }
-}
-
-// Whether (x, y) was numbered with a distance equal to modulo3 modulo 3.
-bool TBitWaves::Numbered(int x, int y, int modulo3) const {
-    if (x < ReadFrom || x > ReadTo || y < 0 || y >= MapRows) return false;
-    return (Planes[size_t(modulo3)][size_t(x + 1)][size_t(y >> 6)] >> (y & 63)) & 1;
 }
 
 TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
@@ -388,17 +391,19 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
 }
 
 TTilePath TBitWaves::TraceBack(int steps) const {
-    TTilePath path;
-    path.reserve(size_t(steps));
+    TTilePath path(static_cast<size_t>(steps));
     int x = WalkerX, y = WalkerY;
-    for (int d = steps - 1; d >= 0; --d) {
-        for (const auto& [ox, oy] : NeighbourSteps)
-            if (Numbered(x + ox, y + oy, d % 3)) {
-                x += ox;
-                y += oy;
+    for (int i = 0, modulo3 = (steps - 1) % 3; i < steps; ++i, modulo3 = modulo3 == 0 ? 2 : modulo3 - 1) {
+        const auto& plane = Planes[size_t(modulo3)];
+        for (const auto& [ox, oy] : NeighbourSteps) {
+            const int nx = x + ox, ny = y + oy;
+            if (nx >= ReadFrom && nx <= ReadTo && unsigned(ny) < unsigned(MapRows) &&
+                (plane[size_t(nx + 1)][size_t(ny >> 6)] >> (ny & 63)) & 1) {
+                x = nx, y = ny;
                 break;
             }
-        path.emplace_back(x, y);
+        }
+        path[size_t(i)] = {x, y};
     }
     return path;
 }
