@@ -212,13 +212,18 @@ __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColu
 }
 #endif
 
-TWaveStep PickWaveStep() {
+TWaveStep PickWaveStep(bool wide) {
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return WaveStepAvx2;
+    if (wide && __builtin_cpu_supports("avx2")) return WaveStepAvx2;
 #endif
+    (void)wide;
     return WaveStep;
 }
+
+// Starts as the narrow loop, so a search made before start-up code runs still works.
+TWaveStep WaveStepKernel = WaveStep;
+[[maybe_unused]] const bool WideAtStart = (WaveStepKernel = PickWaveStep(true)) != WaveStep;
 
 // The breadth-first waves over bit columns: bit y of a column's two words is
 // row y, so a wave is a few shifts and masks a column rather than a pass over
@@ -363,8 +368,7 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
         const TColumn rows = Rows(std::max(top - 1, sy - range), std::min(bottom + 1, sy + range));
         Cover(grid, from, to, top - 1, bottom + 1);
         TColumn* plane = Planes[size_t((v + 1) % 3)].data();
-        static const TWaveStep step = PickWaveStep();
-        const TColumn reached = step(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
+        const TColumn reached = WaveStepKernel(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
         const uint64_t rows0 = reached[0], rows1 = reached[1];
         // What is left of the front before last outside this one's columns.
         for (int x = nextLo; x <= std::min(nextHi, from - 1); ++x) next[x + 1] = TColumn{};
@@ -413,6 +417,11 @@ TTilePath Search(const TGrid& grid, int32_t sx, int32_t sy, int32_t dx, int32_t 
     return waves.Search(grid, sx, sy, dx, dy);
 }
 }  // namespace
+
+bool SetPathSearchWideVectors(bool enable) {
+    WaveStepKernel = PickWaveStep(enable);
+    return WaveStepKernel != WaveStep;
+}
 
 TTilePath SearchPath(const TGrid& grid, int32_t startX, int32_t startY, int32_t destX, int32_t destY) {
     // A walker on its destination is overwritten by it and never found.
