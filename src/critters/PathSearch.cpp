@@ -9,7 +9,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -19,9 +18,19 @@
 #endif
 
 namespace {
+using TColumn = std::array<uint64_t, 2>;  // a grid column as bits: rows 0-63, rows 64-119
+
+#if defined(__SSE2__) || defined(__x86_64__) || defined(__i386__)
+TColumn ToColumn(__m128i bits) {
+    TColumn c;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(c.data()), bits);
+    return c;
+}
+#endif
+
 // Whether a walk byte in rows [from, to] of a column is set. The cells are
-// or-ed whole, which the compiler does several at a time in vector registers,
-// and only the walk byte of the result counts.
+// or-ed whole, four at a time where there are vector registers, and only the
+// walk byte of the result counts.
 bool AnyBlocked(const TCell* column, int from, int to) {
     uint64_t any = 0;
 #ifdef __SSE2__
@@ -31,8 +40,8 @@ bool AnyBlocked(const TCell* column, int from, int to) {
         a = _mm_or_si128(a, _mm_loadu_si128(reinterpret_cast<const __m128i*>(column + from)));
         b = _mm_or_si128(b, _mm_loadu_si128(reinterpret_cast<const __m128i*>(column + from + 2)));
     }
-    a = _mm_or_si128(a, b);
-    any = uint64_t(_mm_cvtsi128_si64(a)) | uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(a, 8)));
+    const TColumn both = ToColumn(_mm_or_si128(a, b));
+    any = both[0] | both[1];
 #endif
     for (int y = from; y <= to; ++y) {
         uint64_t cell;
@@ -127,8 +136,6 @@ inline uint32_t FreeCells(const TCell* cells) {
 #endif
 }
 
-using TColumn = std::array<uint64_t, 2>;  // a grid column as bits: rows 0-63, rows 64-119
-
 // One wave over columns from to to: the cells next to `front` (its column x
 // at front[x]; the columns either side may be read) that are open and in
 // `rows` become `next`, are closed and marked in `plane`. Gives the rows the
@@ -159,7 +166,7 @@ TColumn WaveStep(const TColumn* front, TColumn* next, TColumn* open, TColumn* pl
         store(plane[x], _mm_or_si128(load(plane[x]), n));
         reached = _mm_or_si128(reached, n);
     }
-    return {uint64_t(_mm_cvtsi128_si64(reached)), uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(reached, 8)))};
+    return ToColumn(reached);
 #else
     TColumn reached{};
     for (int x = from; x <= to; ++x) {
@@ -208,7 +215,7 @@ __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColu
         reached = _mm256_or_si256(reached, n);
     }
     const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
-    return {uint64_t(_mm_cvtsi128_si64(both)), uint64_t(_mm_cvtsi128_si64(_mm_srli_si128(both, 8)))};
+    return ToColumn(both);
 }
 #endif
 
