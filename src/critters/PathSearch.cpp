@@ -327,10 +327,14 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
     ReadFrom = dx + 1, ReadTo = dx;
     BandFrom = dy / BandRows + 1, BandTo = dy / BandRows;
     const int reach = std::max(std::abs(sx - dx), std::abs(sy - dy));
-    for (int bound = reach <= BoundedReach ? reach : MaxPathSteps;; bound = std::min(MaxPathSteps, bound + 5 + bound / 4)) {
+    // A detour round a short wall is a handful of steps longer than the straight walk.
+    auto wider = [](int bound) { return std::min(MaxPathSteps, bound + 5 + bound / 4); };
+    for (int bound = reach <= BoundedReach ? reach : MaxPathSteps;; bound = wider(bound)) {
         const int steps = Waves(grid, bound, bound == MaxPathSteps);
         if (steps > 0) return TraceBack(steps);
-        if (bound == MaxPathSteps || steps == Boxed || ShutIn(grid, sx, sy, dx, dy)) return {};
+        if (bound == MaxPathSteps || steps == Boxed) return {};
+        // Tight bounds keep a boxed-in walker's waves small; before they grow wide, look for the box.
+        if (bound <= BoundedReach && wider(bound) > BoundedReach && ShutIn(grid, sx, sy, dx, dy)) return {};
         for (int x = ReadFrom; x <= ReadTo; ++x) {
             Open[size_t(x + 1)] = Free[size_t(x + 1)];
             for (auto& plane : Planes) plane[size_t(x + 1)] = TColumn{};
@@ -402,18 +406,38 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
 }
 
 TTilePath TBitWaves::TraceBack(int steps) const {
+    // The 3 x 3 cells round a cell as nine bits, column by column from the
+    // west, each column from the north; for each such set of cells, the
+    // first of them in the order of preference (-1 for none).
+    static constexpr auto first = [] {
+        std::array<int8_t, 512> table{};
+        for (int cells = 0; cells < 512; ++cells) {
+            table[size_t(cells)] = -1;
+            for (int k = 7; k >= 0; --k) {
+                const int bit = (NeighbourSteps[size_t(k)].first + 1) * 3 + NeighbourSteps[size_t(k)].second + 1;
+                if (cells >> bit & 1) table[size_t(cells)] = int8_t(k);
+            }
+        }
+        return table;
+    }();
+    // Rows y - 1 to y + 1 of column x in a plane, as three bits.
+    auto around = [&](const std::array<TColumn, Columns>& plane, int x, int y) -> unsigned {
+        if (x < ReadFrom || x > ReadTo) return 0;
+        const TColumn& c = plane[size_t(x + 1)];
+        if (y >= 1 && y <= 62) return unsigned(c[0] >> (y - 1)) & 7;
+        if (y >= 65 && y < MapRows - 1) return unsigned(c[1] >> (y - 65)) & 7;
+        unsigned bits = 0;
+        for (int r = y - 1; r <= y + 1; ++r)
+            if (r >= 0 && r < MapRows) bits |= unsigned(c[size_t(r >> 6)] >> (r & 63) & 1) << (r - y + 1);
+        return bits;
+    };
     TTilePath path(static_cast<size_t>(steps));
     int x = WalkerX, y = WalkerY;
     for (int i = 0, modulo3 = (steps - 1) % 3; i < steps; ++i, modulo3 = modulo3 == 0 ? 2 : modulo3 - 1) {
         const auto& plane = Planes[size_t(modulo3)];
-        for (const auto& [ox, oy] : NeighbourSteps) {
-            const int nx = x + ox, ny = y + oy;
-            if (nx >= ReadFrom && nx <= ReadTo && unsigned(ny) < unsigned(MapRows) &&
-                (plane[size_t(nx + 1)][size_t(ny >> 6)] >> (ny & 63)) & 1) {
-                x = nx, y = ny;
-                break;
-            }
-        }
+        const unsigned cells = around(plane, x - 1, y) | around(plane, x, y) << 3 | around(plane, x + 1, y) << 6;
+        const int k = first[cells];
+        if (k >= 0) x += NeighbourSteps[size_t(k)].first, y += NeighbourSteps[size_t(k)].second;
         path[size_t(i)] = {x, y};
     }
     return path;
