@@ -18,3 +18,8 @@ constexpr int MaxPathSteps = 255;
 // north-west, south-east, south-west, north-east at equal distance. The
 // destination counts as free whatever its block; the start never does.
 TTilePath SearchPath(const TGrid& grid, int32_t startX, int32_t startY, int32_t destX, int32_t destY);
+
+// Whether the search uses the processor's wider vector registers where it has
+// them (the default); false turns them off, for comparing the two. Gives
+// whether they are in use.
+bool SetPathSearchWideVectors(bool enable);

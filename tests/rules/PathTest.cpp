@@ -45,7 +45,13 @@ TGrid Serpentine() {
     return grid;
 }
 
+// Puts the wide vector loop back however a test ends.
+struct TWideVectorsBack {
+    ~TWideVectorsBack() { SetPathSearchWideVectors(true); }
+};
+
 TEST(PathSearch, EqualsTheWaveSearchOnRandomGrids) {
+    const TWideVectorsBack back;
     std::mt19937 rng(20240611);
     int compared = 0, found = 0;
     for (int density : {0, 3, 10, 25, 40, 55}) {
@@ -62,8 +68,13 @@ TEST(PathSearch, EqualsTheWaveSearchOnRandomGrids) {
                 // when the search is called directly.
                 if (pair % 2 == 0) Block(grid, sx, sy);
                 const TSteps expected = OraclePath(grid, sx, sy, dx, dy);
-                ASSERT_EQ(SearchPath(grid, sx, sy, dx, dy), expected)
-                    << "density " << density << " from (" << sx << ", " << sy << ") to (" << dx << ", " << dy << ")";
+                // With the wider vector registers (where the processor has them) and without.
+                for (bool wide : {true, false}) {
+                    SetPathSearchWideVectors(wide);
+                    ASSERT_EQ(SearchPath(grid, sx, sy, dx, dy), expected)
+                        << "density " << density << " from (" << sx << ", " << sy << ") to (" << dx << ", " << dy
+                        << ")" << (wide ? "" : " narrow");
+                }
                 ++compared;
                 found += !expected.empty();
             }
@@ -97,6 +108,48 @@ TEST(PathSearch, EqualsTheWaveSearchAroundWallsAndEnclosures) {
         }
         EXPECT_EQ(SearchPath(grid, sx, sy, dx, dy), OraclePath(grid, sx, sy, dx, dy)) << "round " << round;
     }
+}
+
+// The search works on the grid's columns as bits, 64 rows to a word, and
+// bounds short walks' waves to the cells between the ends, widening the bound
+// when a detour is longer: ends on the grid's edges and on either side of row
+// 64, and detours just longer than each bound, must give the wave search's paths.
+TEST(PathSearch, EqualsTheWaveSearchAtEdgesWordsAndDetours) {
+    const TWideVectorsBack back;
+    struct TEnds {
+        int Sx, Sy, Dx, Dy;
+    };
+    const TEnds ends[] = {
+        {5, 63, 5, 64},  {5, 64, 5, 63},   {10, 60, 14, 68}, {10, 70, 13, 57}, {0, 0, 3, 2},
+        {79, 119, 76, 117}, {0, 119, 2, 110}, {79, 0, 70, 5},   {40, 62, 40, 66}, {3, 119, 3, 0},
+    };
+    std::mt19937 rng(99);
+    int found = 0;
+    for (const TEnds& e : ends) {
+        for (int round = 0; round < 24; ++round) {
+            TGrid grid;
+            const int density = int(rng() % 45);
+            for (auto& cell : grid.Raw()) cell.WalkBlock = int(rng() % 100) < density ? 1 : 0;
+            // Half the rounds put a wall across the way, of a length that makes
+            // the detour a few steps longer than the straight walk.
+            if (round % 2 == 1) {
+                const int len = 2 + round / 2, mx = (e.Sx + e.Dx) / 2, my = (e.Sy + e.Dy) / 2;
+                for (int i = -len; i <= len; ++i)
+                    (std::abs(e.Dx - e.Sx) >= std::abs(e.Dy - e.Sy)) ? Block(grid, mx, my + i) : Block(grid, mx + i, my);
+            }
+            grid.At(e.Dx, e.Dy).WalkBlock = 0;
+            Block(grid, e.Sx, e.Sy);
+            const TSteps expected = OraclePath(grid, e.Sx, e.Sy, e.Dx, e.Dy);
+            for (bool wide : {true, false}) {
+                SetPathSearchWideVectors(wide);
+                ASSERT_EQ(SearchPath(grid, e.Sx, e.Sy, e.Dx, e.Dy), expected)
+                    << "round " << round << " from (" << e.Sx << ", " << e.Sy << ") to (" << e.Dx << ", " << e.Dy
+                    << ")" << (wide ? "" : " narrow");
+            }
+            found += !expected.empty();
+        }
+    }
+    EXPECT_GT(found, 100);
 }
 
 TEST(PathSearch, PrefersStraightStepsThenDiagonals) {
