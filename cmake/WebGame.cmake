@@ -10,8 +10,8 @@ target_link_options(rustwake PRIVATE
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB
   -sFORCE_FILESYSTEM=1 -lidbfs.js -sEXIT_RUNTIME=0 -sENVIRONMENT=web
   -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web-library-funcs.json
-  # The page starts main itself once the player clicks, and reads the game's state and files.
-  "-sEXPORTED_RUNTIME_METHODS=['FS','callMain','UTF8ToString']")
+  # The page starts main itself once the player clicks, reads the game's state and files and passes panel lines.
+  "-sEXPORTED_RUNTIME_METHODS=['FS','callMain','UTF8ToString','ccall']")
 set_target_properties(rustwake PROPERTIES SUFFIX ".js")
 # The page and its script sit beside the program, so the build folder itself can be served.
 add_custom_command(TARGET rustwake POST_BUILD

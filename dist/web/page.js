@@ -277,8 +277,50 @@
   };
   window.rustwakeSynced = () => !syncing && stored === asked;
 
-  const stats = { frames: 0, meanMs: 0, worstMs: 0 };
-  window.rustwakeStats = stats;
+  // The work of each of the game's frames, as its loop measures it: the figures over the frames since the
+  // page opened or since the last call asked for a new start (at most the last thousand).
+  let frames = 0, times = [];
+  window.rustwakeStats = (restart) => {
+    const sorted = times.slice().sort((a, b) => a - b), n = sorted.length;
+    const figures = {
+      frames, measured: n,
+      meanMs: n ? sorted.reduce((sum, t) => sum + t, 0) / n : 0,
+      p95Ms: n ? sorted[Math.min(n - 1, Math.floor(n * 0.95))] : 0,
+      worstMs: n ? sorted[n - 1] : 0,
+    };
+    if (restart) times = [];
+    return figures;
+  };
+  function frameTime(ms) {
+    ++frames;
+    times.push(ms);
+    if (times.length > 1000) times.shift();
+  }
+
+  // What the game sent to the speakers: blocks of samples, and how many of them were not silence.
+  const sound = { blocks: 0, samples: 0, loud: 0 };
+  window.rustwakeSound = sound;
+  function listen() {
+    const audio = Module.SDL2 && Module.SDL2.audio;
+    const node = audio && audio.scriptProcessorNode;
+    if (!node) return;
+    const fill = node.onaudioprocess;
+    node.onaudioprocess = (e) => {
+      fill(e);
+      const out = e.outputBuffer;
+      for (let c = 0; c < out.numberOfChannels; ++c) {
+        const data = out.getChannelData(c);
+        for (let i = 0; i < data.length; ++i) if (Math.abs(data[i]) > 1 / 1024) ++sound.loud;
+        sound.samples += data.length;
+      }
+      ++sound.blocks;
+    };
+  }
+
+  // One line of the editor panel's commands, as a recorded input's "panel" lines say them (debug mode).
+  window.rustwakePanel = (line) => {
+    if (running && debug) Module.ccall("rustwake_panel", null, ["string"], [line]);
+  };
   const Module = window.Module = {
     canvas,
     noInitialRun: true,
@@ -289,10 +331,8 @@
     onAbort: (what) => report("Игра остановилась: " + what),
     // The picture's scaling mode, from the game's settings.
     setScaling: (mode) => { scaling = mode; fit(); },
-    // Frame times measured by the game's loop, over the last stretch of frames.
-    reportFrames: (frames, meanMs, worstMs) => {
-      stats.frames += frames; stats.meanMs = meanMs; stats.worstMs = worstMs;
-    },
+    // How long the last frame's work took.
+    frameTime,
     // The player left the game (Выход): say so where the picture was.
     ended: (exitCode) => {
       running = false;
@@ -353,6 +393,7 @@
       canvas.focus();
       running = true;
       Module.callMain(gameArguments());
+      if (!headless) listen();
       fit();
     };
     if (headless) {

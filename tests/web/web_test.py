@@ -28,7 +28,7 @@ from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 NATIVE = SITE = None
@@ -40,6 +40,11 @@ RUNS = [
     ("quick-save-load", "quick-save-load.input", 1800, 5, 10, False),
     ("debug-panel", "debug-panel.input", 300, 7, 10, True),
 ]
+
+# An author's edit in the editor panel, as a recorded input's panel lines: a location opened, a critter's
+# hit points changed.
+EDITS = ["open data\\locations\\loc01.map", "page Critter", "select critter 2", "set HPSpinEdit 7",
+         "click ApplyButton"]
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -109,8 +114,34 @@ def colours(png, step=4):
     return {p for row in rows[::step] for p in row[::step]}
 
 
+def browser_cpu(driver):
+    """CPU seconds used so far by the browser's processes: (the pages' renderers, all of them)."""
+    parent, ticks, renderers = {}, {}, set()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/stat" % pid) as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                if b"--type=renderer" in f.read():
+                    renderers.add(int(pid))
+        except OSError:
+            continue
+        parent[int(pid)], ticks[int(pid)] = int(fields[1]), int(fields[11]) + int(fields[12])
+    ours, grew = {driver.service.process.pid}, True
+    while grew:
+        more = {p for p, pp in parent.items() if pp in ours} - ours
+        grew = bool(more)
+        ours |= more
+    hz = os.sysconf("SC_CLK_TCK")
+    return sum(ticks[p] for p in ours & renderers) / hz, sum(ticks[p] for p in ours) / hz
+
+
 def browser(profile):
     options = webdriver.ChromeOptions()
+    # Downloads land in the profile's own folder, without asking.
+    options.add_experimental_option("prefs", {
+        "download.default_directory": os.path.join(profile, "downloads"), "download.prompt_for_download": False,
+        "profile.default_content_setting_values.automatic_downloads": 1})
     options.binary_location = "/usr/bin/chromium"
     for a in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
               "--disable-background-networking", "--disable-component-update", "--disable-sync",
@@ -148,6 +179,29 @@ class WebTest(unittest.TestCase):
         outcome = getattr(self, "_outcome", None)
         errors = getattr(outcome, "errors", None) or getattr(getattr(outcome, "result", None), "failures", [])
         return any(e[1] for e in errors) if errors else False
+
+    def downloaded(self, pattern, timeout=30):
+        """The bytes of the first finished download whose name matches pattern."""
+        folder = os.path.join(self.profile, "downloads")
+        end = time.time() + timeout
+        while time.time() < end:
+            names = [n for n in os.listdir(folder) if re.fullmatch(pattern, n)] if os.path.isdir(folder) else []
+            if names:
+                with open(os.path.join(folder, names[0]), "rb") as f:
+                    return f.read()
+            time.sleep(0.2)
+        self.fail("nothing matching %s was downloaded" % pattern)
+
+    def stored_paths(self):
+        """The paths the page keeps in the browser's storage."""
+        return self.driver.execute_async_script("""
+            const done = arguments[arguments.length - 1];
+            const open = indexedDB.open('/home/web_user');
+            open.onerror = () => done(null);
+            open.onsuccess = () => {
+              const keys = open.result.transaction(['FILE_DATA']).objectStore('FILE_DATA').getAllKeys();
+              keys.onsuccess = () => { done(keys.result); open.result.close(); };
+            };""")
 
     def wait(self, script, timeout=120, what=None):
         return WebDriverWait(self.driver, timeout, poll_frequency=0.2).until(
@@ -223,11 +277,25 @@ class WebTest(unittest.TestCase):
         common = [c for c in wanted if near(c)]
         self.assertGreater(len(common), len(wanted) * 0.6, "the canvas does not show the menu")
         self.new_game()
-        # The figures the page measures itself: loading, and the game's frames on the first location.
-        time.sleep(3)
-        ready, frames = self.driver.execute_script("return [window.rustwakeReadyMs, window.rustwakeStats]")
-        print("\n  page ready %.0f ms after opening, menu %.0f ms after the click; frames on loc01: %s"
-              % (ready, menu_ms, frames), file=sys.stderr)
+        # Music and effects reach the speakers: loc01's music has started, and what the game hands the browser's
+        # audio is not silence.
+        self.assertTrue(self.state()["dump"]["music"]["on"])
+        heard = self.driver.execute_script("return window.rustwakeSound.loud")
+        self.wait("return window.rustwakeSound.loud > %d + 44100" % heard, 30, "the game plays no sound")
+        # The figures the page measures itself: loading, and the game's frames on the first location (a few
+        # hundred of them), with the CPU time the browser spent meanwhile.
+        first = self.driver.execute_script("return window.rustwakeStats(true).frames")
+        cpu, wall = browser_cpu(self.driver), time.time()
+        self.wait("return window.rustwakeStats().frames >= %d" % (first + 300), 60, "the game's frames stopped")
+        cpu_after, wall = browser_cpu(self.driver), time.time() - wall
+        ready, stats = self.driver.execute_script("return [window.rustwakeReadyMs, window.rustwakeStats()]")
+        frames = stats["frames"] - first
+        print("\n  page ready %.0f ms after opening, menu %.0f ms after the click; on loc01 over %d frames: "
+              "mean %.2f ms, 95th percentile %.2f ms, worst %.2f ms a frame, %.1f frames/s; CPU a frame: "
+              "renderer %.2f ms, whole browser %.2f ms"
+              % (ready, menu_ms, stats["measured"], stats["meanMs"], stats["p95Ms"], stats["worstMs"],
+                 frames / wall, (cpu_after[0] - cpu[0]) * 1000 / frames, (cpu_after[1] - cpu[1]) * 1000 / frames),
+              file=sys.stderr)
 
     def player(self):
         me = self.state()["dump"]["critters"][0]
@@ -251,6 +319,10 @@ class WebTest(unittest.TestCase):
         ActionChains(self.driver).send_keys_to_element(canvas, Keys.F5).perform()
         self.wait("return window.rustwakeState().console.includes('Игра сохранена.')", 30, "no quick save")
         self.wait("return window.rustwakeSynced()", 30, "the save was not stored")
+        # The menu's music gave way to loc01's, whose working copy, like the log, is no player's file.
+        stored = self.stored_paths()
+        self.assertTrue(any("/.local/share/rustwake/saves/" in p for p in stored), stored)
+        self.assertEqual([p for p in stored if re.search(r"\.mp3$|/\.cache\b|/\.local/state\b", p)], [])
         self.driver.refresh()
         self.start_playing()
         self.wait_menu()
@@ -276,6 +348,44 @@ class WebTest(unittest.TestCase):
         seen = self.driver.execute_script("return window.seen")
         self.assertEqual(len(seen), 5)
         self.assertTrue(all(prevented for _, prevented in seen), seen)
+        # F12 offered the picture the game wrote as a download.
+        png = self.downloaded(r"rustwake-.*\.png")
+        self.assertEqual(struct.unpack(">II", png[16:24]), (800, 600))
+        written = self.driver.execute_script("""
+            const folder = '/home/web_user/Pictures/rustwake', FS = window.Module.FS;
+            const names = FS.readdir(folder).filter((n) => n.endsWith('.png'));
+            return names.length === 1 ? Array.from(FS.readFile(folder + '/' + names[0])) : names;""")
+        self.assertEqual(bytes(written), png)
+
+    def test_authoring(self):
+        # The native editor's save of the edits, all on one frame.
+        native_map = os.path.join(self.scratch, "edited.map")
+        edits = os.path.join(self.scratch, "edits.input")
+        with open(edits, "w", encoding="utf-8") as f:
+            f.writelines("2 panel %s\n" % line for line in EDITS + ["save " + native_map])
+        self.native("edits", edits, 10, 1, 10, True)
+        self.start_playing("?debug")
+        # An author uploads loc01's script with a greeting of their own...
+        with open(os.path.join(NATIVE, "demo", "data", "scripts", "loc01.sc"), "rb") as f:
+            script = f.read()
+        greeting = "Свалка у старой трассы.".encode("cp1251")
+        self.assertIn(greeting, script)
+        upload = os.path.join(self.profile, "loc01.sc")
+        with open(upload, "wb") as f:
+            f.write(script.replace(greeting, "Свалка автора.".encode("cp1251")))
+        Select(self.driver.find_element(By.ID, "upload-folder")).select_by_value("data/scripts")
+        self.driver.find_element(By.ID, "upload").send_keys(upload)
+        self.wait("return window.Module.FS.analyzePath('/home/web_user/authored/data/scripts/loc01.sc').exists", 30,
+                  "the upload was not kept")
+        # ...and opens the location in the panel, makes the edits and saves it (all at once, so the game has no
+        # frames between them, as in the native run): the location plays the uploaded script at once...
+        self.driver.execute_script("for (const line of arguments[0]) window.rustwakePanel(line)",
+                                   EDITS + ["save data\\locations\\loc01.map"])
+        self.assertIn("Свалка автора.", self.state()["console"])
+        # ...and the saved location downloads as the very file the native editor writes.
+        self.driver.find_element(By.LINK_TEXT, "loc01.map").click()
+        with open(native_map, "rb") as f:
+            self.assertEqual(self.downloaded(r"loc01\.map"), f.read())
 
 
 if __name__ == "__main__":

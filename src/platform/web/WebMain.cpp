@@ -4,36 +4,26 @@
 #include <SDL2/SDL.h>
 #include <emscripten.h>
 
-#include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/Dump.h"
+#include "app/MainForm.h"
 #include "app/Options.h"
 #include "platform/Headless.h"
 #include "platform/SdlPlatform.h"
 
 namespace {
 TWindowedRun* Run = nullptr;
-// Frame times of the last stretch of frames, for the page to show.
-double StretchMs = 0, WorstMs = 0;
-int StretchFrames = 0;
-constexpr int Stretch = 120;
 
 void Frame(void*) {
     const double start = emscripten_get_now();
     const bool going = Run->Step();
-    const double ms = emscripten_get_now() - start;
-    StretchMs += ms;
-    WorstMs = std::max(WorstMs, ms);
-    if (++StretchFrames == Stretch) {
-        EM_ASM({ if (Module.reportFrames) Module.reportFrames($0, $1, $2); }, StretchFrames,
-               StretchMs / StretchFrames, WorstMs);
-        StretchMs = WorstMs = 0;
-        StretchFrames = 0;
-    }
+    // The frame's work, for the page's figures.
+    EM_ASM({ if (Module.frameTime) Module.frameTime($0); }, emscripten_get_now() - start);
     if (going) return;
     emscripten_cancel_main_loop();
     const int code = Run->Close();
@@ -51,6 +41,15 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* rustwake_dump() {
     return dump.c_str();
 }
 
+// One line of the editor panel's commands (as the headless input's "panel" lines), run on the game as it
+// plays: for the page's tests, and for an author's console. Errors show over the page as usual.
+extern "C" EMSCRIPTEN_KEEPALIVE void rustwake_panel(const char* line) {
+    TMainForm* game = Run ? Run->Game() : nullptr;
+    if (!game || !line) return;
+    const std::string args = line;
+    game->Guard([&] { game->PanelCommand(args); });
+}
+
 int main(int argc, char** argv) {
     TGameOptions options;
     try {
@@ -65,6 +64,10 @@ int main(int argc, char** argv) {
         EM_ASM({ Module.finished($0); }, code);
         return code;
     }
+    // The browser's storage holds HOME; the music's working copy and the log are no player's files (the log
+    // goes to the console), so they stay in memory and are never written into it.
+    setenv("XDG_CACHE_HOME", "/tmp/cache", 0);
+    setenv("XDG_STATE_HOME", "/tmp/state", 0);
     // The keyboard is the game's only while the canvas has the focus; the page's own fields keep theirs.
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
     Run = new TWindowedRun;
