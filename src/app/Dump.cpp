@@ -70,6 +70,7 @@ std::string DumpJson(const TMainForm& g) {
     for (size_t i = 0; i < g.Scripts.GlobalVars.size(); ++i)
         if (g.Scripts.GlobalVars[i] != 0) j.Field(std::to_string(i), g.Scripts.GlobalVars[i]);
     j.EndObject();
+    if (g.Inspector.Active()) DumpInspector(j, g.Inspector);
 
     DumpStrings(j, "console", g.ConsoleLines);
     j.Key("dialog").BeginObject();

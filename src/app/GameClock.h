@@ -13,11 +13,13 @@ public:
     // runs on the virtual one), so it is asked each time.
     explicit TGameClock(IPlatform& platform) : Platform(platform) {}
     uint32_t Now() const override { return IsHeld ? HeldAt : Platform.Clock().Now() - Offset; }
-    void Hold() {
-        if (!IsHeld) HeldAt = Now(), IsHeld = true;
+    // `sinceFrame`: how long ago the last frame began. The world stands still from that frame on and
+    // goes on from the frame before the release, so it never runs two frames at one time nor skips one.
+    void Hold(uint32_t sinceFrame = 0) {
+        if (!IsHeld) HeldAt = Now() - sinceFrame, IsHeld = true;
     }
-    void Release() {
-        if (IsHeld) Offset = Platform.Clock().Now() - HeldAt, IsHeld = false;
+    void Release(uint32_t sinceFrame = 0) {
+        if (IsHeld) Offset = Platform.Clock().Now() - sinceFrame - HeldAt, IsHeld = false;
     }
     void Set(uint32_t t) {
         if (IsHeld)

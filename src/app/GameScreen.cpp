@@ -122,6 +122,7 @@ void TMainForm::DebugKeys() {
     }
     v.TileInfoShown = !DXI.KeyDown(VK_SHIFT);
     EditorKeys();
+    InspectorKeys();
     if (!DXI.KeyDown(VK_DELETE)) {
         v.DeleteLatch = false;
         return;

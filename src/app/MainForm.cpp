@@ -94,6 +94,7 @@ void TMainForm::FormCreate() {
         Log("TMainForm.FormCreate -> debug mode");
         ScreenMode = smGame;
         DebugMode = true;
+        Scripts.Watch = &Inspector;
     }
 }
 
@@ -161,11 +162,19 @@ TBitmap TMainForm::FrameWithoutPointer() const {
 }
 
 bool TMainForm::Tick() {
-    RunDueTimers();
+    const bool breakpoint = BreakpointPause();
+    if (!breakpoint) RunDueTimers();
     // Frames keep coming while the game clock is held, so the pause menu is drawn.
     const uint32_t real = Platform.Clock().Now();
     if (Closed || !DXT.Due(real)) return false;
     DXT.CountTick(real);
+    if (breakpoint) {
+        // The picture stays as the world left it; only the inspector's keys are read.
+        DXI.Poll();
+        Guard([&] { InspectorKeys(); });
+        GameLog.FlushIfDue();
+        return true;
+    }
     ++FrameCount;
     Guard([&] { Render(); });
     Guard([&] { Pause.Keys(); });
@@ -191,6 +200,8 @@ static void ClampPointer(int& x, int& y) {
 }
 
 void TMainForm::DXDrawMouseDown(int button, int x, int y) {
+    // Stopped at a breakpoint, the game screen takes no pointer input: the world must resume as it stopped.
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     Guard([&] {
         if (Pause.IsOpen())
@@ -205,6 +216,7 @@ void TMainForm::DXDrawMouseDown(int button, int x, int y) {
 }
 
 void TMainForm::DXDrawMouseMove(int x, int y) {
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     View.PointerInside = true;
     Guard([&] {
@@ -220,6 +232,7 @@ void TMainForm::DXDrawMouseMove(int x, int y) {
 }
 
 void TMainForm::DXDrawMouseUp(int button, int x, int y) {
+    if (Inspector.Paused()) return;
     ClampPointer(x, y);
     Guard([&] {
         if (Pause.IsOpen())
@@ -264,6 +277,12 @@ void TMainForm::RecordsRenumbered(int32_t kind, const std::function<int(int)>& m
     const int32_t owner = kind == KindCritter ? OwnerCritter : OwnerObject;
     if (Dialog.OwnerKind == owner && Dialog.OwnerIndex >= 0) Dialog.OwnerIndex = map(Dialog.OwnerIndex);
     if (View.HoverKind == kind && View.HoverIndex >= 0) View.HoverIndex = map(View.HoverIndex);
+    // The inspector follows its record to its new number; once the record is gone it looks at nothing.
+    const auto target = kind == KindCritter ? TInspector::TTarget::Critter : TInspector::TTarget::Object;
+    if (Inspector.Target == target) {
+        const int i = map(Inspector.TargetIndex);
+        Inspector.Inspect(i < 0 ? TInspector::TTarget::None : target, i);
+    }
 }
 
 void TMainForm::CloseGame() {

@@ -21,6 +21,7 @@
 #include "base/Random.h"
 #include "editor/model/ControlForm.h"
 #include "editor/model/EditorHost.h"
+#include "editor/model/Inspector.h"
 #include "media/Font.h"
 #include "media/ImageList.h"
 #include "media/PictureCache.h"
@@ -168,6 +169,14 @@ public:
 
     // A headless input line that operates the editor panel.
     void PanelCommand(const std::string& args);
+    // The inspector's panel lines (inspect, break, unbreak, step, continue, local, global); false for
+    // any other verb.
+    bool InspectorCommand(const std::string& verb, std::istream& words);
+    // The world stands still while the inspector is paused at a breakpoint: the game clock is held
+    // from the first frame it is, and let go at the first frame after. True while paused.
+    bool BreakpointPause();
+    // F10 steps, F8 continues (debug mode).
+    void InspectorKeys();
 
     // Location files.
     void LoadMap(const std::string& path) override;
@@ -212,8 +221,9 @@ public:
 
     // IScriptHost.
     uint32_t Now() override { return GameClock.Now(); }
-    void HoldClock() { GameClock.Hold(); }
-    void ReleaseClock() { GameClock.Release(); }
+    // The pause menu's hold on the world, counted from the last frame's tick (see TGameClock).
+    void HoldClock() { GameClock.Hold(DXT.SinceTick(Platform.Clock().Now())); }
+    void ReleaseClock() { GameClock.Release(DXT.SinceTick(Platform.Clock().Now())); }
     void SetGameTime(uint32_t t) { GameClock.Set(t); }
     int32_t Random(int32_t n) override { return Rand.Random(n); }
     // Logged; in debug mode also shown, after the location load under way if any.
@@ -239,6 +249,9 @@ public:
     // What critters, objects and the panel may reach of the game.
     TWorldContext Context;
     TControlForm ControlForm;
+    // The panel's script inspector; it watches the scripts in debug mode.
+    TInspector Inspector{Context};
+    bool InspectorHeldClock = false;
 
     // Application state.
     uint8_t ScreenMode = smGame;

@@ -170,6 +170,7 @@ void TMainForm::PanelCommand(const std::string& args) {
         return;
     }
     if (WorkbenchCommand(*this, verb, words)) return;
+    if (InspectorCommand(verb, words)) return;
     if (verb == "undo") return form.Undo();
     if (verb == "redo") return form.Redo();
     if (verb == "menu") {

@@ -570,7 +570,11 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
     PutSlotInfo(w, g, frame);
     w.U32(g.Now());
     w.U64(g.FrameCount);
-    PutTimerPhase(w, g.DXT.Phase(g.Platform.Clock().Now()));
+    // Under the pause menu the world stands at its last frame's tick: the save is that moment, so the
+    // loaded game's next frame comes one step after it, as the saving game's does when the menu closes.
+    TFrameTimer::TPhase phase = g.DXT.Phase(g.Platform.Clock().Now());
+    if (g.GameClock.Held()) phase.SinceSecondStart -= phase.SinceLastTick, phase.SinceLastTick = 0;
+    PutTimerPhase(w, phase);
     w.U32(g.Rand.GetSeed());
     w.U8(g.ScreenMode);
     w.Bool(g.PlayerDeadFlag);
@@ -812,11 +816,9 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
 
 bool SaveGameSlot(TMainForm& g, int slot) {
     const tCritter* player = g.World.Critter(0);
-    if (g.ScreenMode == smDialog) {
-        g.AddConsole("Во время разговора сохраниться нельзя.");
-        return false;
-    }
-    if (g.ScreenMode != smGame || g.PlayerDeadFlag || !player || player->State == csDying || player->State == csDead) {
+    // A dialog is saved with the rest (its portrait, question, answers and the nodes they run), so a
+    // loaded game opens in the same conversation.
+    if ((g.ScreenMode != smGame && g.ScreenMode != smDialog) || g.PlayerDeadFlag || !player || player->State == csDying || player->State == csDead) {
         g.AddConsole("Сейчас сохраниться нельзя.");
         return false;
     }

@@ -30,7 +30,7 @@ constexpr uint32_t SaveFormatVersion = 1;
 // sentence its script greets the player with, else the location file's name.
 std::string LocationTitle(TMainForm& game);
 
-// Refused (a console line says why) during a dialog or the player's death.
+// Refused (a console line says why) while the player dies or is dead, and outside play.
 bool SaveGameSlot(TMainForm& game, int slot);
 // A missing or damaged save leaves the running game as it was and says so.
 bool LoadGameSlot(TMainForm& game, int slot);

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     bool Due(uint32_t now) const { return Enabled && (Interval == 0 || uint32_t(now - LastTick) >= Interval); }
     void CountTick(uint32_t now);
     int FrameRate() const { return Fps; }
+    // Time since the last tick, at most one interval (a timer that never ticked: 0).
+    uint32_t SinceTick(uint32_t now) const { return Started ? std::min(now - LastTick, Interval) : 0; }
 
     // The timer's phase relative to `now`, so a loaded game ticks and counts
     // its frame rate as the saved one would have.

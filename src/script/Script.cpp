@@ -121,7 +121,25 @@ void TScript::Push(std::string value) {
 }
 
 void TScript::Execute(std::string_view nodeName) {
-    if (Alive()) Run(nodeName);
+    if (!Alive()) return;
+    IScriptWatch* watch = System.Watch;
+    if (!watch) [[likely]] {
+        Run(nodeName);
+        return;
+    }
+    // The watch hears how the event ended, an error included; the error still goes on to the caller.
+    TScriptPtr keepAlive = weak_from_this().lock();
+    watch->EventBegins(*this, nodeName);
+    try {
+        Run(nodeName);
+    } catch (const EScriptError& e) {
+        watch->EventEnds(*this, nodeName, e.Message() + " (" + e.Node + ", " + e.Key + ")");
+        throw;
+    } catch (const std::exception& e) {
+        watch->EventEnds(*this, nodeName, e.what());
+        throw;
+    }
+    watch->EventEnds(*this, nodeName, std::string());
 }
 
 void TScript::Run(std::string_view nodeName) {
@@ -144,34 +162,53 @@ void TScript::Run(std::string_view nodeName) {
     if (trace) system.Host.Trace(prefix + "...");
     std::shared_ptr<const TScriptFile> file = system.File(Path);
     if (const TScriptNode* node = file->FindNode(nodeName)) {
-        const int count = int(node->Values.size());
-        const bool fuse = system.FuseSteps;
-        for (int position = 0; position < count; ++position) {
-            const TScriptStep& step = node->Steps[size_t(position)];
-            if (step.Fused != TScriptFusion::None && fuse && RunFused(*node, step, position)) continue;
-            const std::string& key = node->Keys[position];
-            if (++system.StepsThisEvent > system.StepLimit)
-                throw EScriptError("Script ran more than " + std::to_string(system.StepLimit) + " steps", Path,
-                                   std::string(nodeName), key);
-            // Literals are most steps; they cannot fail.
-            if (step.Op == TScriptOp::Literal) {
-                if (Stack.size() >= TScriptSystem::MaxStack)
-                    throw EScriptError(StackFullText(), Path, std::string(nodeName), key);
-                Stack.push_back(step.Text);
-                continue;
-            }
-            // A variable set from numbers, as most are, needs no call.
-            if (step.Op == TScriptOp::SetLVar && SetLocalInPlace()) continue;
-            try {
-                if (Step(*node, position)) return;
-            } catch (const EScriptError&) {
-                throw;
-            } catch (const EGameError& e) {
-                throw EScriptError(e.what(), Path, std::string(nodeName), key);
-            }
+        bool ended;
+        if (system.Watch) [[unlikely]] {
+            // The watch names the node as its file does, whatever letter case the event used.
+            std::string_view name = nodeName;
+            for (const auto& [fileName, fileNode] : file->Nodes)
+                if (&fileNode == node) name = fileName;
+            ended = RunSteps<true>(*node, nodeName, name);
+        } else {
+            ended = RunSteps<false>(*node, nodeName, nodeName);
         }
+        if (ended) return;
     }
     if (trace) system.Host.Trace(prefix + " done");
+}
+
+template <bool Watched>
+bool TScript::RunSteps(const TScriptNode& node, std::string_view nodeName, [[maybe_unused]] std::string_view shownName) {
+    TScriptSystem& system = System;
+    const int count = int(node.Values.size());
+    // Watched, every step runs alone (fused runs give the same results), so the watch sees each one.
+    const bool fuse = !Watched && system.FuseSteps;
+    for (int position = 0; position < count; ++position) {
+        const std::string& key = node.Keys[position];
+        if constexpr (Watched) system.Watch->BeforeStep(*this, shownName, position, key);
+        const TScriptStep& step = node.Steps[size_t(position)];
+        if (step.Fused != TScriptFusion::None && fuse && RunFused(node, step, position)) continue;
+        if (++system.StepsThisEvent > system.StepLimit)
+            throw EScriptError("Script ran more than " + std::to_string(system.StepLimit) + " steps", Path,
+                               std::string(nodeName), key);
+        // Literals are most steps; they cannot fail.
+        if (step.Op == TScriptOp::Literal) {
+            if (Stack.size() >= TScriptSystem::MaxStack)
+                throw EScriptError(StackFullText(), Path, std::string(nodeName), key);
+            Stack.push_back(step.Text);
+            continue;
+        }
+        // A variable set from numbers, as most are, needs no call.
+        if (step.Op == TScriptOp::SetLVar && SetLocalInPlace()) continue;
+        try {
+            if (Step(node, position)) return true;
+        } catch (const EScriptError&) {
+            throw;
+        } catch (const EGameError& e) {
+            throw EScriptError(e.what(), Path, std::string(nodeName), key);
+        }
+    }
+    return false;
 }
 
 bool TScript::SetLocalInPlace() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "script/ScriptWatch.h"
 
 class TFileSystem;
 class TScript;
@@ -148,11 +149,18 @@ public:
     bool Destroyed = false;
     bool Orphaned = false;
 
+    // Made on its first step while a watch looks on (debug mode); null otherwise.
+    std::unique_ptr<TScriptDebugInfo> Debug;
+
 private:
     friend class TScriptSystem;
     // One run of a node; CALL uses it directly, so a script whose owner went
     // away during the run still finishes the node it is in.
     void Run(std::string_view nodeName);
+    // The steps of one node; true when the run must end at once. A watched
+    // run goes step by step, each step shown to the watch first, under `shownName`.
+    template <bool Watched>
+    bool RunSteps(const TScriptNode& node, std::string_view nodeName, std::string_view shownName);
     // Returns true when the run must end at once.
     bool Step(const TScriptNode& node, int& position);
     // Runs the fused literal at `position` and the step after it, leaving
@@ -209,6 +217,8 @@ public:
 
     IScriptHost& Host;
     TFileSystem& Files;
+    // The inspector's eyes on every event and step (debug mode); null in normal play.
+    IScriptWatch* Watch = nullptr;
 
     // Live scripts (for timers and the dump).
     std::vector<std::weak_ptr<TScript>> Registry;

@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "app/Dump.h"
+#include "app/FrameDriver.h"
+#include "app/InputFile.h"
 #include "app/SaveGame.h"
 #include "critters/Critter.h"
 #include "platform/Headless.h"
@@ -71,12 +73,111 @@ TEST(SaveContinue, LoadedGameGoesOnAsTheSavedOneWould) {
     EXPECT_EQ(Slurp(d.Path("new.json")) + Slurp(d.Path("new.png")), saved);
 }
 
+namespace {
+// A game of the demo's first location driven by an input text as the runner drives it, one frame at a time.
+class TDemoSession : public IFrameHost {
+public:
+    TDemoSession(const std::string& input, uint32_t seed) : Script(ParseInputFile(input, "input")) {
+        Platform.VirtualClock.Set(HeadlessClockStart);
+        TGameOptions o;
+        o.Headless = true;
+        o.DataDir = DemoDataDir();
+        o.MapFile = "data\\locations\\loc01.map";
+        o.Seed = seed;
+        Game = std::make_unique<TMainForm>(o, Platform);
+        Driver = std::make_unique<TFrameDriver>(*Game, *this, &Platform.VirtualClock);
+        Started = Driver->Start();
+    }
+    ~TDemoSession() override { Game->FormDestroy(); }
+    void Events(TFrameDriver& driver) override {
+        for (const TInputEvent& e : Script.Take(driver.Frame())) driver.Deliver(e);
+    }
+    void Step() { Driver->Step(); }
+    std::string State() const { return DumpJson(*Game); }
+    const TBitmap& Picture() const { return Game->DXDraw.Pixels(); }
+
+    THeadlessPlatform Platform;
+    std::unique_ptr<TMainForm> Game;
+    bool Started = false;
+
+private:
+    TInputScript Script;
+    std::unique_ptr<TFrameDriver> Driver;
+};
+
+// Where two dumps part, for the failure message.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+    size_t i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+    const size_t from = i > 60 ? i - 60 : 0;
+    return "saved run: ..." + a.substr(from, 100) + "\nloaded run: ..." + b.substr(from, 100);
+}
+
+// Saves at `saveFrame` of a run of `inputLines` (input-file lines) on the demo's first location, with F5 or
+// through the pause menu, loads the save with F9 in another game (another seed) that goes on with the rest
+// of the input, and holds the two to the same dump and picture frame after frame for `frames` frames.
+enum class TSaveBy { QuickSave, PauseMenu };
+void ExpectGoesOnAsSaved(int saveFrame, const std::string& inputLines, int frames, TSaveBy by = TSaveBy::QuickSave) {
+    // The pause menu's save: Escape, "Сохранить", the quick save's place, among the events of the frame
+    // after the next; the button comes up in the game. The loaded game's first frame is that frame.
+    const bool menu = by == TSaveBy::PauseMenu;
+    const int late = menu ? 1 : 0;
+    std::istringstream lines(inputLines);
+    std::string before, after;
+    for (std::string line; std::getline(lines, line);) {
+        const int frame = std::stoi(line);
+        if (frame <= saveFrame)
+            before += line + "\n";
+        else
+            after += std::to_string(frame - saveFrame + late) + line.substr(line.find(' ')) + "\n";
+    }
+    const auto at = [&](int k) { return std::to_string(saveFrame + k) + " "; };
+    std::string input = before + (menu ? at(0) + "keydown 27\n" + at(1) + "keyup 27\n" + at(1) + "move 400 234\n" +
+                                             at(1) + "down left\n" + at(1) + "up left\n" + at(2) + "move 400 80\n" +
+                                             at(2) + "down left\n" + at(2) + "up left\n"
+                                       : at(0) + "keydown 116\n" + at(1) + "keyup 116\n");
+    std::istringstream rest(inputLines);
+    for (std::string line; std::getline(rest, line);)
+        if (const int frame = std::stoi(line); frame > saveFrame)
+            input += std::to_string(frame + 2 * late) + line.substr(line.find(' ')) + "\n";
+    TDemoSession saving(input, 1);
+    ASSERT_TRUE(saving.Started);
+    // A place in use would be asked about first.
+    std::filesystem::remove(saving.Game->Dirs.SaveDir() / SaveFileName(0));
+    for (int f = 0; f <= saveFrame + 2 * late; ++f) saving.Step();
+    ASSERT_NE(saving.State().find("Игра сохранена."), std::string::npos) << "not saved";
+    TDemoSession loaded("0 keydown 120\n1 keyup 120\n" + std::string(menu ? "1 up left\n" : "") + after, 9);
+    ASSERT_TRUE(loaded.Started);
+    loaded.Step();
+    // The announcement of the load is over the picture, not in the game.
+    loaded.Game->NoticeText.clear();
+    if (menu) loaded.Step();
+    for (int k = late;; ++k) {
+        if (k > late) {
+            saving.Step();
+            loaded.Step();
+        }
+        const std::string a = saving.State(), b = loaded.State();
+        ASSERT_NE(a.find("\"errors\": []"), std::string::npos) << a.substr(0, 400);
+        ASSERT_TRUE(a == b) << "frame " << k << " after the save\n" << FirstDifference(a, b);
+        // The loaded game draws its first picture in the frame after the load.
+        if (k > 0) {
+            ASSERT_TRUE(saving.Picture().Data() == loaded.Picture().Data()) << "picture, frame " << k << " after the save";
+        }
+        if (k == frames) break;
+    }
+}
+}  // namespace
+
 // Saves taken at the moments where a later frame depends on the most state: in
-// the middle of a burst, just after one, between two tiles of a walk, and with
-// the pointer on the trader the frame before the click that opens his dialog
-// (whose portrait fade then runs in the loaded game). Each save is loaded in a
-// new process (another seed) that goes on with the rest of the input; after 300
-// frames the dump and the picture are those of the run that saved.
+// the middle of a burst (aiming), the frame it ends and the one after, between
+// two tiles of a walk, with the pointer on the trader the frame before the
+// click that opens his dialog, the frame it opens with the button still down,
+// with an answer pressed, and while his portrait fades; and through the pause
+// menu, whose world stands still from its last frame. Each save is loaded with
+// F9 by another game (another seed) that goes on with the rest of the input;
+// frame after frame, for 400 frames, its dump and its picture are those of the
+// run that saved.
 TEST(SaveContinue, EveryMomentOfPlayGoesOnAsSaved) {
     const std::string demo = DemoDataDir();
     if (demo.empty()) GTEST_SKIP() << "demo data not built";
@@ -84,39 +185,27 @@ TEST(SaveContinue, EveryMomentOfPlayGoesOnAsSaved) {
         const char* Name;
         int SaveFrame;
         const char* Input;  // frames of the saving run; those after SaveFrame are played again after the load
+        TSaveBy By = TSaveBy::QuickSave;
     };
+    const char* const burst = "1 down right\n2 up right\n5 move 300 380\n6 down left\n40 up left\n";
+    const char* const trader = "1 move 610 285\n4 down left\n5 up left\n60 move 406 351\n61 down left\n62 up left\n";
     const TCase cases[] = {
-        {"mid-burst", 20, "1 down right\n2 up right\n5 move 300 380\n6 down left\n40 up left\n"},
-        {"just after a burst", 41, "1 down right\n2 up right\n5 move 300 380\n6 down left\n40 up left\n"},
+        {"mid-burst", 20, burst},
+        {"the frame a burst ends", 40, burst},
+        {"just after a burst", 41, burst},
+        {"just after a burst, from the pause menu", 41, burst, TSaveBy::PauseMenu},
         {"mid-step", 9, "1 move 400 200\n2 down left\n3 up left\n"},
-        {"as a dialog opens, then its portrait fades", 3,
-         "1 move 610 285\n4 down left\n5 up left\n60 move 406 351\n61 down left\n62 up left\n"},
+        {"as a dialog opens, then its portrait fades", 3, trader},
+        {"mid-dialog-open, the button still down", 4, trader},
+        {"in the dialog, an answer pressed", 61, trader},
+        {"mid-fade", 100, trader},
+        {"mid-fade, from the pause menu", 100, trader, TSaveBy::PauseMenu},
     };
     TTestData d;
     UseHome(d);
-    auto run = [&](const std::string& name, const std::string& input, int frames, uint32_t seed) {
-        return PlayDemo(d, name, input, frames, seed);
-    };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        std::istringstream lines(c.Input);
-        std::string before, after;
-        for (std::string line; std::getline(lines, line);) {
-            const int frame = std::stoi(line);
-            if (frame <= c.SaveFrame)
-                before += line + "\n";
-            else
-                after += std::to_string(frame - c.SaveFrame) + line.substr(line.find(' ')) + "\n";
-        }
-        std::string input = before + std::to_string(c.SaveFrame) + " keydown 116\n" +
-                            std::to_string(c.SaveFrame + 1) + " keyup 116\n";
-        std::istringstream rest(c.Input);
-        for (std::string line; std::getline(rest, line);)
-            if (std::stoi(line) > c.SaveFrame) input += line + "\n";
-        const std::string expected = run("saving", input, c.SaveFrame + 300, 1);
-        ASSERT_NE(expected.find("Игра сохранена."), std::string::npos);
-        ASSERT_NE(expected.find("\"errors\": []"), std::string::npos);
-        EXPECT_EQ(run("loaded", "0 keydown 120\n1 keyup 120\n" + after, 300, 9), expected);
+        ExpectGoesOnAsSaved(c.SaveFrame, c.Input, 400, c.By);
     }
 }
 
@@ -188,26 +277,31 @@ TEST_F(SaveFile, DamagedOrForeignSavesAreRefusedAndTheGameIsUntouched) {
     }
 }
 
-TEST_F(SaveFile, RefusedInADialogAndAtDeathButLoadedFromTheMenu) {
-    Game().ScreenMode = smDialog;
-    EXPECT_FALSE(SaveGameSlot(Game(), 3));
-    EXPECT_NE(ConsoleTail().find("Во время разговора сохраниться нельзя."), std::string::npos) << ConsoleTail();
-    Game().ScreenMode = smGame;
+TEST_F(SaveFile, RefusedAtDeathButTakenInADialogAndLoadedFromTheMenu) {
     Game().World.Critter(0)->State = csDead;
     EXPECT_FALSE(SaveGameSlot(Game(), 3));
     EXPECT_NE(ConsoleTail().find("Сейчас сохраниться нельзя."), std::string::npos) << ConsoleTail();
     EXPECT_FALSE(fs::exists(Slot(3)));
-
     Game().World.Critter(0)->State = csIdle;
+
+    // A conversation is saved whole and comes back from the menu as it was.
+    Game().ScreenMode = smDialog;
+    Game().Dialog.CurrentHead = "Cursor";
+    Game().Dialog.OwnerIndex = 0;
+    Game().Dialog.OwnerKind = OwnerCritter;
+    Game().AddQuestion("Стой! Кто идёт?");
+    Game().Dialog.Answers = {"Свои."};
+    Game().Dialog.AnswerNodes = {"BYE"};
     ASSERT_TRUE(SaveGameSlot(Game(), 3));
+    EXPECT_EQ(ConsoleTail(), "Игра сохранена в ячейку 3.");
     const std::string saved = StateOf(Game());
     Game().StartMainMenu();
     ASSERT_EQ(Game().ScreenMode, smMainMenu);
     ASSERT_TRUE(LoadGameSlot(Game(), 3));
-    EXPECT_EQ(Game().ScreenMode, smGame);
+    EXPECT_EQ(Game().ScreenMode, smDialog);
     EXPECT_TRUE(Game().MusicOn);
     auto world = [](const std::string& dump) {
-        return dump.substr(dump.find("\"critters\""), dump.find("\"dialog\""));
+        return dump.substr(dump.find("\"critters\""), dump.find("\"hover\"") - dump.find("\"critters\""));
     };
     EXPECT_EQ(world(StateOf(Game())), world(saved));
     TSlotInfo info = ReadSlotInfo(Slurp(Slot(3)));
@@ -298,3 +392,4 @@ TEST_F(SaveFile, ForgedFieldsAreRefusedNamingThem) {
         EXPECT_EQ(StateOf(Game()), before);
     }
 }
+

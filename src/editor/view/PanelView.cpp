@@ -258,6 +258,12 @@ void TPanelView::Draw() {
     ImGui::Begin("##panel", nullptr, flags);
     DrawMenu();
     DrawPages();
+    TInspector& inspector = Game.Inspector;
+    if (PageShown >= 0 && PageShown != Game.ControlForm.ActivePage) inspector.Shown = false;
+    PageShown = Game.ControlForm.ActivePage;
+    if (inspector.Shown) {
+        Inspector.Draw();
+    } else {
     switch (Game.ControlForm.ActivePage) {
         case PageGeneral:
             DrawGeneral();
@@ -273,6 +279,7 @@ void TPanelView::Draw() {
             break;
         default:
             break;
+    }
     }
     DrawHoverTile();
     DrawFileDialog(Game.ControlForm.OpenDialog, "##open");
@@ -345,6 +352,17 @@ void TPanelView::DrawPages() {
         ImGui::PopStyleColor();
         x += w;
     }
+    // The inspector's tab shows it over the page, whose selection it inspects.
+    TInspector& inspector = Game.Inspector;
+    const char* caption = "Скрипт";
+    float w = ImGui::CalcTextSize(caption).x + style.FramePadding.x * 2 + 6;
+    if (x + spacing + w <= width) ImGui::SameLine(0, spacing);
+    ImGui::PushStyleColor(ImGuiCol_Button, inspector.Shown ? Rgb(204, 228, 247) : FaceColor);
+    if (ImGui::Button(caption, ImVec2(w, 0))) {
+        inspector.Shown = !inspector.Shown;
+        if (inspector.Shown && inspector.Target == TInspector::TTarget::None) inspector.InspectSelected(form);
+    }
+    ImGui::PopStyleColor();
     ImGui::PopStyleVar();
     ImGui::Separator();
 }
@@ -634,6 +652,11 @@ void TPanelView::Keys() {
     }
     if (io.KeyCtrl && ImGui::IsKeyPressed(SDL_SCANCODE_R, false) && !form.Host.LocationFile().empty())
         AskThen([&form] { form.RestartLocation(); });
+    // The inspector's step and continue, as debuggers have them.
+    TInspector& inspector = Game.Inspector;
+    if (ImGui::IsKeyPressed(SDL_SCANCODE_F10, false) && (inspector.Paused() || inspector.TargetScript()))
+        Act([&] { inspector.Step(); });
+    if (ImGui::IsKeyPressed(SDL_SCANCODE_F8, false) && inspector.Paused()) Act([&] { inspector.Continue(); });
     // Delete belongs to the two lists: pressed in a field, box or button of the panel it deletes nothing.
     if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Delete), false)) {
         if (form.ActivePage == PageCritter && CritterListFocused) Act([&] { form.CritterListBoxKeyDown(VK_DELETE); });

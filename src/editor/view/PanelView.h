@@ -2,6 +2,8 @@
 #include <functional>
 #include <string>
 
+#include "editor/view/InspectorView.h"
+
 class TFontEngine;
 class TMainForm;
 class TFileDialog;
@@ -15,7 +17,7 @@ constexpr int PanelHeight = 560;
 // view only keeps what a drawn widget needs between frames.
 class TPanelView {
 public:
-    explicit TPanelView(TMainForm& game) : Game(game) {}
+    explicit TPanelView(TMainForm& game) : Game(game), Inspector(game) {}
 
     // Fonts and colours of the current context; before its first frame.
     static void SetUpContext(const TFontEngine& fonts);
@@ -41,6 +43,8 @@ private:
     void Act(F&& handler);
 
     TMainForm& Game;
+    TInspectorView Inspector;
+    int PageShown = -1;  // a page chosen (by its tab or a key) puts the inspector away
     std::string MapScriptBefore;  // the map-script field when it was entered
     bool ConfirmOpen = false;
     std::function<void()> Pending;  // waits for the answer to the discard question
