@@ -3,54 +3,12 @@
 // hold, and the word wrap of the longest text a script can hand over.
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <unistd.h>
 
 #include "BenchGame.h"
 #include "critters/Critter.h"
-#include "world/MapFormat.h"
 
 namespace {
-
-// Every tile holds a critter, and the most objects a file may hold stand over the whole location.
-std::string CrowdedLocationFile() {
-    static const std::string path = [] {
-        TMapData map;
-        map.PatternName = "pattern1";
-        const char* skins[] = {"raider", "nomad", "metal"};
-        for (int i = 0; i < MapMaxCritters; ++i) {
-            TMapCritter& c = map.Critters.emplace_back();
-            c.Label = "NPC";
-            c.Skin = skins[i % 3];
-            c.StartX = i / MapRows;
-            c.StartY = i % MapRows;
-            c.HP = 20;
-            c.ScriptName = "obj_def";
-        }
-        const char* images[] = {"barrel", "crate", "fire_barrel", "scrap_pile", "lamp_post", "tyres"};
-        for (int i = 0; i < MapMaxObjects; ++i) {
-            TMapObject& o = map.Objects.emplace_back();
-            o.Label = "obj";
-            o.ImageName = images[i % 6];
-            o.X = i % MapCols;
-            o.Y = (i / MapCols) % MapRows;
-            o.ScriptName = "obj_def";
-        }
-        const auto file = std::filesystem::temp_directory_path() / ("rustwake-crowd-" + std::to_string(getpid()) + ".map");
-        std::ofstream(file, std::ios::binary) << SerializeMap(map);
-        return file.string();
-    }();
-    // The file goes when the program ends.
-    static const struct TRemover {
-        ~TRemover() {
-            std::error_code ec;
-            std::filesystem::remove(path, ec);
-        }
-    } remover;
-    return path;
-}
 
 void BM_LoadMapDemoAgain(benchmark::State& state) {
     TBenchGame b;
@@ -91,19 +49,6 @@ void BM_NewGameCrowdedLocation(benchmark::State& state) {
     }
 }
 
-void CrowdedFrame(benchmark::State& state, int page) {
-    TBenchGame b;
-    if (!b.Ready) return state.SkipWithError("demo data missing");
-    b.Game->LoadMap(CrowdedLocationFile());
-    b.Game->ControlForm.ActivePage = page;
-    b.Game->DXDrawMouseMove(400, 300);
-    for (auto _ : state) {
-        b.Platform.VirtualClock.Advance(10);
-        b.Game->View.HoverRequest = true;
-        b.Game->Render();
-        benchmark::DoNotOptimize(b.Game->DXDraw.Pixels().Data().data());
-    }
-}
 void BM_CrowdedFrame(benchmark::State& state) { CrowdedFrame(state, PageGeneral); }
 void BM_CrowdedFrameWithOverlay(benchmark::State& state) { CrowdedFrame(state, PageBrush); }
 
@@ -111,7 +56,57 @@ void BM_CrowdedDrawListRebuild(benchmark::State& state) {
     TBenchGame b;
     if (!b.Ready) return state.SkipWithError("demo data missing");
     b.Game->LoadMap(CrowdedLocationFile());
-    for (auto _ : state) b.Game->World.DrawList->Rebuild();
+    for (auto _ : state) {
+        b.Game->World.DrawList->Rebuild();
+        benchmark::DoNotOptimize(b.Game->World.DrawList->Entries().data());
+    }
+}
+
+// MOVETO: a critter put on another tile at once, as the script command does
+// it, in the demo's first location and among 4000 critters and the most
+// objects. The draw list takes the new rows; the next frame sorts it.
+void MoveTo(benchmark::State& state, const std::string& location, bool sortEach) {
+    TBenchGame b;
+    if (!b.Ready) return state.SkipWithError("demo data missing");
+    b.Game->LoadMap(location);
+    tCritter* c = b.Game->World.Critter(1);
+    if (!c) return state.SkipWithError("no critter to move");
+    int n = 0;
+    for (auto _ : state) {
+        // Tiles no critter of either location stands on, a row apart.
+        c->SetPosition(70, 60 + (++n & 1));
+        if (sortEach) benchmark::DoNotOptimize(b.Game->World.DrawList->Entries().data());
+    }
+    state.counters["records"] = b.Game->World.CritterCount() + b.Game->World.ObjectCount();
+}
+void BM_MoveToSmallLocation(benchmark::State& state) { MoveTo(state, "data\\locations\\loc01.map", state.range(0)); }
+void BM_MoveToCrowdedLocation(benchmark::State& state) { MoveTo(state, CrowdedLocationFile(4000), state.range(0)); }
+
+// Frames of the location of 4000 critters and the most objects with some of
+// its critters walking up and down the free columns; the difference to none
+// walking is what the walkers cost.
+void BM_CrowdedWalkers(benchmark::State& state) {
+    TBenchGame b;
+    if (!b.Ready) return state.SkipWithError("demo data missing");
+    b.Game->LoadMap(CrowdedLocationFile(4000));
+    b.Game->DXDrawMouseMove(400, 300);
+    const int walkers = int(state.range(0));
+    auto send = [&](int k) {
+        tCritter* c = b.Game->World.Critter(1 + k);
+        if (!c || c->State == csWalking) return;
+        // Each goes back and forth over a column of its own, free of critters.
+        const int column = 40 + k % 40, row = c->Y < 60 ? 100 + k / 40 : 10 + k / 40;
+        if (c->X != column) c->SetPosition(column, 10 + k / 40);
+        c->WalkTo(column, row);
+    };
+    for (int k = 0; k < walkers; ++k) send(k);
+    for (auto _ : state) {
+        b.Platform.VirtualClock.Advance(10);
+        b.Game->View.HoverRequest = true;
+        b.Game->Render();
+        for (int k = 0; k < walkers; ++k) send(k);
+        benchmark::DoNotOptimize(b.Game->DXDraw.Pixels().Data().data());
+    }
 }
 
 // 2047 characters, the most a script value holds: words of two to nine letters.
@@ -143,5 +138,8 @@ BENCHMARK(BM_NewGameCrowdedLocation)->Unit(benchmark::kMillisecond)->Iterations(
 BENCHMARK(BM_CrowdedFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrowdedFrameWithOverlay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CrowdedDrawListRebuild)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveToSmallLocation)->ArgName("sorted")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MoveToCrowdedLocation)->ArgName("sorted")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CrowdedWalkers)->ArgName("walkers")->Arg(0)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WrapConsole2047)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_WrapQuestion2047)->Unit(benchmark::kMicrosecond);

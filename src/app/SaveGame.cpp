@@ -658,7 +658,7 @@ std::string SerializeGame(TMainForm& g, const TBitmap& frame) {
         w.I32(ref(o.Script));
     }
     const std::vector<TDrawEntry> none;
-    const auto& entries = g.World.DrawList ? g.World.DrawList->Entries : none;
+    const auto& entries = g.World.DrawList ? g.World.DrawList->Entries() : none;
     w.U32(uint32_t(entries.size()));
     for (const auto& e : entries) w.I32(e.Kind), w.I32(e.Index);
 
@@ -801,7 +801,7 @@ void LoadGameBytes(TMainForm& g, std::string_view bytes, const std::string& name
     } catch (const std::exception&) {
         graphicsError = std::current_exception();
     }
-    g.World.DrawList->Entries = d.DrawList;
+    g.World.DrawList->Restore(d.DrawList);
     if (fromMenu) {
         g.StartGameMusic();
     }

@@ -25,6 +25,7 @@ void tCritter::Hit(int32_t damage) {
     }
     SetAnimation(csDying);
     State = csHit;
+    DrawKeyChanged();
     SetDirection(Direction);
     if (Index > 0) AiMode = aiWander;
     AiTime = Game.Now() + 300;

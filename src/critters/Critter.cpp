@@ -43,6 +43,7 @@ tCritter::tCritter(TWorldContext& game, int32_t index) : Game(game) {
     SetAnimation(csIdle);
     X = 0;
     Y = 0;
+    DrawKeyChanged();
     UpdatePixels();
     Index = index;
     ScriptName = "obj_def";
@@ -98,6 +99,7 @@ void tCritter::SetAnimation(int state) {
     }
     if (State == csFiring && state != csFiring) Direction /= 2;
     State = uint8_t(state);
+    DrawKeyChanged();
     const std::string set = Skin + "_" + StateNames[state];
     const TIniFile& ini = Game.Config.Ini;
     FramesPerDirection = ini.ReadInteger(set, "Frames", 0);
@@ -130,12 +132,17 @@ void tCritter::SetPosition(int32_t x, int32_t y) {
     }
     X = x;
     Y = y;
+    DrawKeyChanged();
     TCell& cell = Cell(x, y);
     cell.WalkBlock = 1;
     cell.Occupant = Index;
     OnGrid = !Released;
     UpdatePixels();
-    if (Placed && !Released && Game.World.DrawList) Game.World.DrawList->Rebuild();
+    if (Placed && !Released && Game.World.DrawList) Game.World.DrawList->RebuildForCritters();
+}
+
+void tCritter::DrawKeyChanged() {
+    if (Game.World.DrawList) Game.World.DrawList->KeyChanged(*this);
 }
 
 void tCritter::SetScript(const std::string& name) {
@@ -195,7 +202,10 @@ void tCritter::Update() {
             break;
         case csDying:
             // A death set of no frames ends at once instead of never.
-            if (CurrentFrame >= lastFrame) State = csDead;
+            if (CurrentFrame >= lastFrame) {
+                State = csDead;
+                DrawKeyChanged();
+            }
             break;
         case csHit:
             // The flinch shows the first frames of the death set; a shorter set

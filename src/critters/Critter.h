@@ -107,6 +107,13 @@ public:
     // as the map painted it.
     bool OnGrid = false;
     bool Released = false;
+    // Where the draw list last found this critter, and in which of its readings.
+    struct {
+        uint32_t Taking = 0;
+        int32_t Place = -1;
+    } DrawPlace;
+    // Y or State changed: the draw list reads this critter again at its next rebuild.
+    void DrawKeyChanged();
 
 private:
     // The grid cell at (x, y); a released critter writes to a scratch cell.

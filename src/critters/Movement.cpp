@@ -62,12 +62,15 @@ void tCritter::TakeStep() {
     // The reservation: no other search leads through the tile being entered.
     Cell(NextX, NextY).WalkBlock = 1;
     State = csWalking;
+    DrawKeyChanged();
     if ((Direction == 4 || Direction == 5 || Direction == 6) && !Released && Game.World.DrawList) {
         // Sorted into the row it enters, it is drawn over what stands there for the whole step.
         const int32_t row = Y;
         Y = Wrap32(int64_t(Y) + 1);
-        Game.World.DrawList->Rebuild();
+        DrawKeyChanged();
+        Game.World.DrawList->RebuildForCritters();
         Y = row;
+        DrawKeyChanged();
     }
 }
 

@@ -22,30 +22,73 @@ void tObjHandler::Rebuild() {
     TWorld& world = Game.World;
     world.RemoveFinishedObjects();
 
-    Entries.clear();
-    Entries.reserve(world.Critters.size() + world.Objects.size());
-    for (int i = 0; i < world.CritterCount(); ++i) Entries.push_back({KindCritter, i});
-    for (int i = 0; i < world.ObjectCount(); ++i) Entries.push_back({KindObject, i});
-
-    // Dead critters go first so they are drawn under everything, then rows
-    // from the top, in the order of a selection sort. It is not stable: the
-    // swaps decide the order among equal rows, and overlapping figures show it.
-    std::vector<TDrawKey> keys(Entries.size());
-    std::vector<int32_t> order(Entries.size());
-    for (size_t p = 0; p < Entries.size(); ++p) {
-        const TDrawEntry& e = Entries[p];
-        if (e.Kind == KindCritter) {
-            if (const tCritter* c = world.Critter(e.Index)) keys[p] = {c->Y, c->State == csDead};
-        } else if (const tObj* o = world.Object(e.Index)) {
-            keys[p].Row = o->Y;
-        }
-        order[p] = int32_t(p);
+    // Only the keys are taken now; the sort waits for the list to be read.
+    // Each critter learns its place, so that its changes mark only that.
+    static uint32_t takings = 0;
+    KeyTaking = ++takings;
+    const int critters = world.CritterCount(), objects = world.ObjectCount();
+    Keys.resize(size_t(critters) + size_t(objects));
+    TDrawKey* key = Keys.data();
+    for (int i = 0; i < critters; ++i, ++key) {
+        tCritter* c = world.Critter(i);
+        *key = c ? TDrawKey{c->Y, c->State == csDead} : TDrawKey{};
+        if (c) c->DrawPlace = {KeyTaking, i};
     }
-    SortDrawOrder(order, keys);
-    std::vector<TDrawEntry> sorted;
-    sorted.reserve(Entries.size());
-    for (int32_t p : order) sorted.push_back(Entries[size_t(p)]);
-    Entries = std::move(sorted);
+    for (int i = 0; i < objects; ++i, ++key) {
+        const tObj* o = world.Object(i);
+        *key = {o ? o->Y : 0, false};
+    }
+    KeyCritters = critters;
+    KeyRecordChanges = world.RecordChanges;
+    Reread = false;
+    Changed.clear();
+    Unsorted = true;
+}
+
+void tObjHandler::RebuildForCritters() {
+    const TWorld& world = Game.World;
+    if (Holds > 0 || Reread || KeyRecordChanges != world.RecordChanges || world.FinishedObjects > 0) return Rebuild();
+    for (int32_t place : Changed) {
+        const tCritter* c = world.Critter(place);
+        Keys[size_t(place)] = c ? TDrawKey{c->Y, c->State == csDead} : TDrawKey{};
+    }
+    Changed.clear();
+    Unsorted = true;
+}
+
+void tObjHandler::KeyChanged(const tCritter& c) {
+    // A critter that was not in the list at the last taking is read with the next one.
+    if (Reread || c.DrawPlace.Taking != KeyTaking) return;
+    // Marked more often than there are entries: reading them all is cheaper.
+    if (Changed.size() >= Keys.size()) {
+        Reread = true;
+        Changed.clear();
+        return;
+    }
+    Changed.push_back(c.DrawPlace.Place);
+}
+
+// Dead critters go first so they are drawn under everything, then rows from
+// the top, in the order of a selection sort. It is not stable: the swaps
+// decide the order among equal rows, and overlapping figures show it.
+const std::vector<TDrawEntry>& tObjHandler::Entries() const {
+    if (!Unsorted) return List;
+    Unsorted = false;
+    std::vector<int32_t> order(Keys.size());
+    for (size_t p = 0; p < order.size(); ++p) order[p] = int32_t(p);
+    SortDrawOrder(order, Keys);
+    List.resize(order.size());
+    for (size_t p = 0; p < order.size(); ++p) {
+        const int32_t e = order[p];
+        List[p] = e < KeyCritters ? TDrawEntry{KindCritter, e} : TDrawEntry{KindObject, e - KeyCritters};
+    }
+    return List;
+}
+
+void tObjHandler::Restore(std::vector<TDrawEntry> entries) {
+    List = std::move(entries);
+    Unsorted = false;
+    Reread = true;
 }
 
 namespace {
@@ -75,7 +118,7 @@ bool PixelMatches(const TBitmap& pic, int64_t px, int64_t py, TColor screen) {
 void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
-    for (const TDrawEntry& e : Entries) {
+    for (const TDrawEntry& e : Entries()) {
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
             if (!o || o->Invisible || !images.Valid(o->ImageIndex)) continue;
@@ -114,7 +157,7 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
 int32_t tObjHandler::PickUsableObject(int scrollX, int scrollY, int x, int y) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
-    for (const TDrawEntry& e : Entries) {
+    for (const TDrawEntry& e : Entries()) {
         if (e.Kind != KindObject) continue;
         const tObj* o = world.Object(e.Index);
         if (!o || o->Disabled || !images.Valid(o->ImageIndex) || !o->Script || !o->Script->Alive() ||
@@ -140,7 +183,7 @@ int32_t tObjHandler::Pick(const TSurface& surface, int scrollX, int scrollY, int
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
     TColor screen = surface.PixelRead(x, y) & 0xFFFFFF;
-    for (const TDrawEntry& e : Entries) {
+    for (const TDrawEntry& e : Entries()) {
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
             if (!o || o->Disabled || !images.Valid(o->ImageIndex)) continue;

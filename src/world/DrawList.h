@@ -2,9 +2,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "world/DrawOrder.h"
 #include "world/WorldContext.h"
 
 class TSurface;
+class tCritter;
 
 // Draw-list entry kinds.
 enum : int32_t { KindCritter = 0, KindObject = 1 };
@@ -19,7 +21,21 @@ struct TDrawEntry {
 class tObjHandler {
 public:
     explicit tObjHandler(TWorldContext& game) : Game(game) {}
+    // Removes finished objects and takes the rows everything stands on now;
+    // the list is put in order from them when it is next read, so that the
+    // tile changes of a frame pay for one sort, not one each.
     void Rebuild();
+    // The same, after critters changed tiles or state: only the critters
+    // marked by KeyChanged since the last Rebuild are read again, unless
+    // records came or went or objects finished, when everything is.
+    void RebuildForCritters();
+    // A critter's row or state changed: the next rebuild reads it again.
+    void KeyChanged(const tCritter& c);
+    // The entries in draw order: as the last Rebuild found the location.
+    const std::vector<TDrawEntry>& Entries() const;
+    // Entries as a saved game holds them, taken as they stand.
+    void Restore(std::vector<TDrawEntry> entries);
+    void Clear() { Restore({}); }
     // The sprites on the surface, the location scrolled by (scrollX, scrollY).
     void Draw(TSurface& surface, int scrollX, int scrollY) const;
     // Pixel-exact pick under a screen point of what Draw left on the surface:
@@ -28,7 +44,6 @@ public:
     // The object under (x, y) whose script answers a click, though another picture covers it there
     // (the player's own figure in front of a device), or -1.
     int32_t PickUsableObject(int scrollX, int scrollY, int x, int y) const;
-    std::vector<TDrawEntry> Entries;
 
     // While held, rebuilds wait and the last one asked for runs when the
     // hold ends: the order depends only on where everything stands at the
@@ -53,4 +68,14 @@ private:
     TWorldContext& Game;
     int Holds = 0;
     bool Stale = false;
+    // The keys the last Rebuild took, critters then objects in index order,
+    // and whether the list still has to be sorted by them.
+    std::vector<TDrawKey> Keys;
+    int32_t KeyCritters = 0;
+    uint64_t KeyRecordChanges = 0;  // the world's count of list changes when they were taken
+    uint32_t KeyTaking = 0;         // which taking of all keys: the critters remember it with their place
+    bool Reread = true;             // the next rebuild reads every key
+    std::vector<int32_t> Changed;   // places of the critters marked since
+    mutable bool Unsorted = false;
+    mutable std::vector<TDrawEntry> List;
 };

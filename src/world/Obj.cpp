@@ -57,6 +57,7 @@ void tObj::Click() {
 
 void tObj::Animate() {
     if (ImageName.empty()) {
+        if (!PendingRemoval) ++Game.World.FinishedObjects;
         PendingRemoval = true;
         return;
     }
@@ -68,9 +69,11 @@ void tObj::Animate() {
     LastFrameTime = now;
     ++Frame;
     if (Frame >= patterns) {
-        if (PlayOnce)
+        if (PlayOnce) {
+            if (!PendingRemoval) ++Game.World.FinishedObjects;
             PendingRemoval = true;
-        else
+        } else {
             Frame = 0;
+        }
     }
 }

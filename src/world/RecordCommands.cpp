@@ -46,6 +46,7 @@ bool RunRecordCommand(TWorldContext& game, TScript& self, TWorldCommand command)
             if (tCritter* c = PopCritter(game, self)) {
                 c->SetAnimation(csDying);
                 c->State = csDead;
+                c->DrawKeyChanged();
             }
             break;
 

@@ -147,21 +147,25 @@ std::function<int(int)> Inserted(int at) {
 void TWorld::AppendCritter(std::shared_ptr<tCritter> c, const std::optional<std::string>& label) {
     if (label) InsertLabel(CritterLabels, CritterCount(), *label);
     Critters.Items.push_back(std::move(c));
+    ++RecordChanges;
 }
 
 void TWorld::AppendObject(std::shared_ptr<tObj> o, const std::optional<std::string>& label) {
     if (label) InsertLabel(ObjectLabels, ObjectCount(), *label);
     Objects.Items.push_back(std::move(o));
+    ++RecordChanges;
 }
 
 void TWorld::InsertCritter(TWorldContext& game, int at, std::shared_ptr<tCritter> c, const std::string& label) {
     Critters.Items.insert(Critters.Items.begin() + at, std::move(c));
+    ++RecordChanges;
     InsertLabel(CritterLabels, at, label);
     RenumberCritters(game, Inserted(at));
 }
 
 void TWorld::InsertObject(TWorldContext& game, int at, std::shared_ptr<tObj> o, const std::string& label) {
     Objects.Items.insert(Objects.Items.begin() + at, std::move(o));
+    ++RecordChanges;
     InsertLabel(ObjectLabels, at, label);
     RenumberObjects(game, Inserted(at));
 }
@@ -173,6 +177,7 @@ std::shared_ptr<tCritter> TWorld::RemoveCritter(TWorldContext& game, int at) {
     c->ReleaseTile();
     c->Release();
     Critters.Items.erase(Critters.Items.begin() + at);
+    ++RecordChanges;
     EraseLabel(CritterLabels, at);
     RenumberCritters(game, Removed(at));
     return c;
@@ -182,6 +187,7 @@ std::shared_ptr<tObj> TWorld::RemoveObject(TWorldContext& game, int at) {
     std::shared_ptr<tObj> o = Objects.Items[size_t(at)];
     o->Release();
     Objects.Items.erase(Objects.Items.begin() + at);
+    ++RecordChanges;
     EraseLabel(ObjectLabels, at);
     RenumberObjects(game, Removed(at));
     return o;
@@ -196,16 +202,19 @@ void TWorld::RemoveFinishedObjects() {
         }
         objects[p]->Release();
         objects.erase(objects.begin() + std::ptrdiff_t(p));
+        ++RecordChanges;
         TListControl& labels = ObjectLabels;
         if (p < labels.Items.size()) {
             labels.Items.erase(labels.Items.begin() + std::ptrdiff_t(p));
             if (labels.ItemIndex > int(p) || labels.ItemIndex >= int(labels.Items.size())) --labels.ItemIndex;
         }
     }
+    FinishedObjects = 0;
 }
 
 void TWorld::Reset() {
     ++Generation;
+    ++RecordChanges;
     // Moved out first: a record's release must not meet a half-emptied list.
     auto critters = std::move(Critters.Items);
     auto objects = std::move(Objects.Items);
@@ -215,7 +224,7 @@ void TWorld::Reset() {
         if (c) c->Release();
     for (auto& o : objects)
         if (o) o->Release();
-    if (DrawList) DrawList->Entries.clear();
+    if (DrawList) DrawList->Clear();
     CritterLabels.Clear();
     ObjectLabels.Clear();
 }

@@ -50,6 +50,11 @@ struct TWorld {
     // Bumped whenever the critter or object lists are replaced wholesale
     // (map load), so code holding positions can tell its records are gone.
     uint64_t Generation = 0;
+    // Bumped whenever a record joins or leaves either list: the draw list
+    // then reads every key again instead of only the changed ones.
+    uint64_t RecordChanges = 0;
+    // Objects Animate has marked finished since the last removal pass.
+    int32_t FinishedObjects = 0;
     // While above 0 (a map load), script errors of records being built wait
     // in CollectedErrors until the location is complete.
     int CollectingErrors = 0;

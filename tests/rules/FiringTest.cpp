@@ -256,7 +256,7 @@ TEST_F(FiringTest, MissLeavesAnImpactThatPlaysOnceAndGoes) {
     EXPECT_EQ(impact.ImageName, "imp_metal");
     EXPECT_GE(impact.ImageIndex, 0);
     EXPECT_TRUE(impact.PlayOnce);
-    const auto& entries = World.DrawList->Entries;
+    const auto& entries = World.DrawList->Entries();
     EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [](const TDrawEntry& e) { return e.Kind == KindObject; }));
 
     // Hit type 0 hangs the picture higher.

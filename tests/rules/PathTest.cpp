@@ -324,7 +324,7 @@ TEST_F(WalkTest, SouthwardStepIsSortedIntoTheRowItEnters) {
     AddObject(12, 10);
     auto order = [&] {
         int critter = -1, object = -1;
-        const auto& entries = World.DrawList->Entries;
+        const auto& entries = World.DrawList->Entries();
         for (int i = 0; i < int(entries.size()); ++i) {
             if (entries[size_t(i)].Kind == KindCritter && entries[size_t(i)].Index == c.Index) critter = i;
             if (entries[size_t(i)].Kind == KindObject) object = i;

@@ -95,7 +95,7 @@ TEST_F(GameScreen, PickSeesThroughTransparentPixelsToTheSpriteBehind) {
     tObj& back = AddObject("back", 10, 11);
     tObj& front = AddObject("front", 10, 12);  // a later row is drawn over the earlier
     front.OffsetY = -10;                       // ... here exactly over it
-    ASSERT_EQ(g.World.DrawList->Entries.size(), 3u);
+    ASSERT_EQ(g.World.DrawList->Entries().size(), 3u);
     // Both cover (200, 110) - (220, 130); the front's hole is at (210, 120).
     g.DXDrawMouseMove(210, 120);
     Frame();

@@ -141,7 +141,7 @@ TEST_F(HostileInputTest, TheLargestLocationLoadsAndPlays) {
     LoadMapData(map);
     ASSERT_EQ(W().CritterCount(), MapMaxCritters);
     ASSERT_EQ(W().ObjectCount(), MapMaxObjects);
-    EXPECT_EQ(W().DrawList->Entries.size(), size_t(MapMaxCritters + MapMaxObjects));
+    EXPECT_EQ(W().DrawList->Entries().size(), size_t(MapMaxCritters + MapMaxObjects));
     Play(2);
     EXPECT_TRUE(G().Errors.empty());
 }

@@ -70,7 +70,7 @@ TEST_F(WorldTest, LoadFillsTheWorldAndTheEditorLists) {
     EXPECT_EQ(G().ControlForm.CritterListBox.Items, (std::vector<std::string>{"Игрок", "NPC1"}));
     EXPECT_EQ(G().ControlForm.CritterListBox.ItemIndex, 0);
     EXPECT_EQ(G().ControlForm.ObjectListBox.Items, (std::vector<std::string>{"crate 1", "lamp 1"}));
-    EXPECT_EQ(W().DrawList->Entries.size(), 4u);
+    EXPECT_EQ(W().DrawList->Entries().size(), 4u);
     const TCell& wall = W().Grid.At(5, 6);
     EXPECT_EQ(wall.ShootBlock, 1);
     EXPECT_EQ(wall.WalkAnim, 2);
@@ -177,7 +177,7 @@ TEST_F(WorldTest, AMissingLocationPictureStillLeavesACompleteLocation) {
     WriteMap("data/locations/lost.map", map);
     EXPECT_THROW(Load("data\\locations\\lost.map"), EFileError);
     EXPECT_EQ(W().PatternName, "nowhere");
-    EXPECT_EQ(W().DrawList->Entries.size(), 4u);
+    EXPECT_EQ(W().DrawList->Entries().size(), 4u);
     EXPECT_EQ(C(0).DmgMax, 6);
     ASSERT_TRUE(W().MapScript);
     EXPECT_EQ(G().Scripts.GlobalVars[1], 7);
@@ -214,12 +214,12 @@ TEST_F(WorldTest, ANewGameOnACrowdedLocationSortsOnceIntoTheOrderOfAFullRebuild)
     ASSERT_EQ(W().CritterCount(), 300);
     const auto order = [&] {
         std::string s;
-        for (const TDrawEntry& d : W().DrawList->Entries)
+        for (const TDrawEntry& d : W().DrawList->Entries())
             s += (d.Kind == KindCritter ? " C" : " O") + std::to_string(d.Index);
         return s;
     };
     const std::string once = order();
-    EXPECT_EQ(W().DrawList->Entries.size(), 500u);
+    EXPECT_EQ(W().DrawList->Entries().size(), 500u);
     // What the game did before: a rebuild after every critter stood again.
     for (auto& c : W().Critters) {
         c->SetAnimation(csIdle);
