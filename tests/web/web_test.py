@@ -217,7 +217,7 @@ class WebTest(unittest.TestCase):
         if input_file:
             command += ["--input", os.path.join(HERE, "inputs", input_file)]
         env = dict(os.environ, HOME=home, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
-        for var in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_PICTURES_DIR"):
+        for var in ("XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME", "XDG_PICTURES_DIR"):
             env.pop(var, None)
         code = subprocess.run(command, env=env, stderr=subprocess.DEVNULL).returncode
         with open(out + ".json", encoding="utf-8") as d, open(out + ".png", "rb") as s:
