@@ -66,17 +66,21 @@ public:
     int32_t CycleLength = 0;
     int32_t FirstFrame = 0;
     int32_t Fps = 18;
-    int32_t CurrentFrame = 0;
     int32_t CycleFrame = 0;
     int32_t DestX = 0, DestY = 0;
     int32_t NextX = 0, NextY = 0;
+    // What drawing and picking read, together: a crowded location draws from
+    // every record each frame, and each line of it the cache misses costs.
     double PixelX = 0, PixelY = 0;
+    int32_t ImageIndex = -1;
+    int32_t ShadowIndex = -1;
+    int32_t CurrentFrame = 0;
+    bool Invisible = false;
+    bool Disabled = false;
     int32_t StepDX = 0, StepDY = 0;
     int32_t StepTicks = 0;
     uint32_t LastFrameTime = 0;
     std::string Skin = "metal";
-    int32_t ImageIndex = -1;
-    int32_t ShadowIndex = -1;
     std::vector<std::pair<int32_t, int32_t>> Path;
     int32_t PathLength = 0;
     int32_t OffX = 0, OffY = 0;
@@ -94,8 +98,6 @@ public:
     bool Placed = false;
     int32_t Accuracy = 0;
     int32_t StartX = 0, StartY = 0;
-    bool Invisible = false;
-    bool Disabled = false;
     int32_t HP = 0;
     std::string ScriptName = "obj_def";
     int32_t DmgMax = 0;

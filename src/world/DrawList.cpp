@@ -104,6 +104,36 @@ TObjBox ObjectBox(const tObj& o, int w, int h, int scrollX, int scrollY) {
     return {cx - w / 2, bottom - h, cx + w / 2, bottom};
 }
 
+// A crowded location's records are scattered over more memory than the cache
+// holds, and a walk that reads them one by one waits for each in turn. The
+// walks ask early for what they read a few entries on: first the list slot
+// that holds the record's address, then, once that has come, the record.
+constexpr size_t ReadAhead = 12;
+
+template <class T>
+const void* SlotOf(const TRecordList<T>& list, int32_t index) {
+    return index >= 0 && size_t(index) < list.size() ? &list[size_t(index)] : nullptr;
+}
+
+// Inlined: as a call of its own it changes nothing the compiler sees, and would be dropped.
+[[gnu::always_inline]] inline void ReadSoon(const TWorld& world, const std::vector<TDrawEntry>& entries, size_t p) {
+    if (p + 2 * ReadAhead < entries.size()) {
+        const TDrawEntry& e = entries[p + 2 * ReadAhead];
+        __builtin_prefetch(e.Kind == KindObject ? SlotOf(world.Objects, e.Index) : SlotOf(world.Critters, e.Index));
+    }
+    if (p + ReadAhead >= entries.size()) return;
+    const TDrawEntry& e = entries[p + ReadAhead];
+    if (e.Kind == KindObject) {
+        if (const tObj* o = world.Object(e.Index)) {
+            __builtin_prefetch(&o->X);
+            __builtin_prefetch(&o->FrameHeight);
+        }
+    } else if (const tCritter* c = world.Critter(e.Index)) {
+        __builtin_prefetch(&c->PixelX);
+        __builtin_prefetch(&c->Disabled);
+    }
+}
+
 bool Outside(int x, int y, int64_t left, int64_t top, int64_t right, int64_t bottom) {
     return x < left || x >= right || y < top || y >= bottom;
 }
@@ -118,7 +148,10 @@ bool PixelMatches(const TBitmap& pic, int64_t px, int64_t py, TColor screen) {
 void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
-    for (const TDrawEntry& e : Entries()) {
+    const std::vector<TDrawEntry>& entries = Entries();
+    for (size_t p = 0; p < entries.size(); ++p) {
+        ReadSoon(world, entries, p);
+        const TDrawEntry& e = entries[p];
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
             if (!o || o->Invisible || !images.Valid(o->ImageIndex)) continue;
@@ -183,7 +216,10 @@ int32_t tObjHandler::Pick(const TSurface& surface, int scrollX, int scrollY, int
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
     TColor screen = surface.PixelRead(x, y) & 0xFFFFFF;
-    for (const TDrawEntry& e : Entries()) {
+    const std::vector<TDrawEntry>& entries = Entries();
+    for (size_t p = 0; p < entries.size(); ++p) {
+        ReadSoon(world, entries, p);
+        const TDrawEntry& e = entries[p];
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
             if (!o || o->Disabled || !images.Valid(o->ImageIndex)) continue;

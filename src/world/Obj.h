@@ -27,21 +27,23 @@ public:
     // events and the record touches the world no more.
     void Release();
 
+    // What drawing, picking and animating read, together: a crowded location
+    // reads every record each frame, and each line of it the cache misses costs.
     int32_t X = 0, Y = 0;
     int32_t OffsetX = 0, OffsetY = 0;
     int32_t ImageIndex = -1;
-    std::string ImageName;
+    bool Invisible = false;
+    bool Disabled = false;
     bool PlayOnce = false;
-    int32_t Frame = 0;
     bool PendingRemoval = false;
-    uint32_t LastFrameTime = 0;
+    int32_t Frame = 0;
     int32_t Alpha = 255;
+    uint32_t LastFrameTime = 0;
     int32_t FrameWidth = 0, FrameHeight = 0;
+    std::string ImageName;
     TScriptPtr Script;
     int32_t Index = 0;
     std::string ScriptName = "obj_def";
-    bool Invisible = false;
-    bool Disabled = false;
     bool Released = false;
 
 private:
