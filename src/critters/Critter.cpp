@@ -71,6 +71,7 @@ TCell& tCritter::Cell(int32_t x, int32_t y) {
 void tCritter::UpdatePixels() {
     PixelX = double(X) * TileW - OffX;
     PixelY = double(Y) * TileH - OffY;
+    PlaceChanged();
 }
 
 void tCritter::Reanchor() {
@@ -122,6 +123,7 @@ void tCritter::FindPictures() {
     const std::string set = Skin + "_" + StateNames[state];
     ImageIndex = Game.Images.Find(set);
     ShadowIndex = Game.Images.Find(set + "_shadow");
+    PlaceChanged();
 }
 
 void tCritter::SetPosition(int32_t x, int32_t y) {
@@ -139,6 +141,10 @@ void tCritter::SetPosition(int32_t x, int32_t y) {
     OnGrid = !Released;
     UpdatePixels();
     if (Placed && !Released && Game.World.DrawList) Game.World.DrawList->RebuildForCritters();
+}
+
+void tCritter::PlaceChanged() {
+    if (Game.World.DrawList) Game.World.DrawList->PlaceChanged(*this);
 }
 
 void tCritter::DrawKeyChanged() {

@@ -116,6 +116,9 @@ public:
     } DrawPlace;
     // Y or State changed: the draw list reads this critter again at its next rebuild.
     void DrawKeyChanged();
+    // PixelX, PixelY or the pictures were written: the draw list notes where
+    // the critter now stands and how large it is.
+    void PlaceChanged();
 
 private:
     // The grid cell at (x, y); a released critter writes to a scratch cell.

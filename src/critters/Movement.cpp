@@ -77,6 +77,7 @@ void tCritter::TakeStep() {
 void tCritter::UpdateWalking(uint32_t now) {
     PixelX += StepDX * StepPixelsX;
     PixelY += StepDY * StepPixelsY;
+    PlaceChanged();
     if (StepTicks < LastStepTick) {
         ++StepTicks;
         return;

@@ -3,6 +3,7 @@
 #include "world/DrawList.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/SafeMath.h"
 #include "base/Text.h"
@@ -13,7 +14,64 @@
 #include "world/Obj.h"
 #include "world/World.h"
 
+namespace {
+// A crowded location's records are scattered over more memory than the cache
+// holds, and a walk that reads them one by one waits for each in turn. The
+// walks ask early for what they read a few entries on: first the list slot
+// that holds the record's address, then, once that has come, the record.
+constexpr size_t ReadAhead = 12;
+
+template <class T>
+const void* SlotOf(const TRecordList<T>& list, int32_t index) {
+    return index >= 0 && size_t(index) < list.size() ? &list[size_t(index)] : nullptr;
+}
+
+// Inlined: as a call of its own it changes nothing the compiler sees, and would be dropped.
+[[gnu::always_inline]] inline void ReadSoon(const TWorld& world, const std::vector<TDrawEntry>& entries, size_t p) {
+    if (p + 2 * ReadAhead < entries.size()) {
+        const TDrawEntry& e = entries[p + 2 * ReadAhead];
+        __builtin_prefetch(e.Kind == KindObject ? SlotOf(world.Objects, e.Index) : SlotOf(world.Critters, e.Index));
+    }
+    if (p + ReadAhead >= entries.size()) return;
+    const TDrawEntry& e = entries[p + ReadAhead];
+    if (e.Kind == KindObject) {
+        if (const tObj* o = world.Object(e.Index)) {
+            __builtin_prefetch(&o->X);
+            __builtin_prefetch(&o->FrameHeight);
+        }
+    } else if (const tCritter* c = world.Critter(e.Index)) {
+        __builtin_prefetch(&c->PixelX);
+        __builtin_prefetch(&c->Disabled);
+    }
+}
+
+// A pass in index order takes the records in the order they were made, which
+// lie close together in memory: the one some places on is asked for early.
+template <class T>
+void ReadNext(const TRecordList<T>& list, int i) {
+    if (size_t(i) + ReadAhead < list.size())
+        if (const T* r = list[size_t(i) + ReadAhead].get()) __builtin_prefetch(r);
+}
+
+// Beyond this a critter's place is not judged from the note: the draw's own
+// clamping to the screen's coordinate range takes over.
+constexpr double FarPlace = double(ScreenCoordLimit / 2);
+
+}  // namespace
+
+tObjHandler::TCritterPlace tObjHandler::PlaceOf(const tCritter* c) {
+    return c ? TCritterPlace{c->PixelX, c->PixelY, c->ImageIndex, c->ShadowIndex} : TCritterPlace{};
+}
+
+// The middle of its tile's width and the bottom its picture stands on, moved by its offset.
+tObjHandler::TObjectPlace tObjHandler::PlaceOf(const tObj* o) {
+    return o ? TObjectPlace{int64_t(o->X) * TileW + o->OffsetX + TileW / 2, int64_t(o->Y) * TileH + o->OffsetY + 2 * TileH,
+                            o->ImageIndex}
+             : TObjectPlace{};
+}
+
 void tObjHandler::Rebuild() {
+    PlacesTaken = false;
     if (Holds > 0) {
         Stale = true;
         return;
@@ -28,16 +86,25 @@ void tObjHandler::Rebuild() {
     KeyTaking = ++takings;
     const int critters = world.CritterCount(), objects = world.ObjectCount();
     Keys.resize(size_t(critters) + size_t(objects));
+    CritterPlaces.resize(size_t(critters));
+    ObjectPlaces.resize(size_t(objects));
     TDrawKey* key = Keys.data();
     for (int i = 0; i < critters; ++i, ++key) {
+        ReadNext(world.Critters, i);
         tCritter* c = world.Critter(i);
         *key = c ? TDrawKey{c->Y, c->State == csDead} : TDrawKey{};
         if (c) c->DrawPlace = {KeyTaking, i};
+        CritterPlaces[size_t(i)] = PlaceOf(c);
     }
     for (int i = 0; i < objects; ++i, ++key) {
+        ReadNext(world.Objects, i);
         const tObj* o = world.Object(i);
         *key = {o ? o->Y : 0, false};
+        ObjectPlaces[size_t(i)] = PlaceOf(o);
     }
+    PlacesRecordChanges = world.RecordChanges;
+    PlacesImages = Game.Images.Count();
+    PlacesTaken = true;
     KeyCritters = critters;
     KeyRecordChanges = world.RecordChanges;
     Reread = false;
@@ -89,6 +156,27 @@ void tObjHandler::Restore(std::vector<TDrawEntry> entries) {
     List = std::move(entries);
     Unsorted = false;
     Reread = true;
+    PlacesTaken = false;
+}
+
+void tObjHandler::PlaceChanged(const tCritter& c) {
+    if (!PlacesTaken) return;
+    const TWorld& world = Game.World;
+    if (world.RecordChanges == PlacesRecordChanges && world.Critter(c.Index) == &c &&
+        size_t(c.Index) < CritterPlaces.size())
+        CritterPlaces[size_t(c.Index)] = PlaceOf(&c);
+    else
+        PlacesTaken = false;
+}
+
+void tObjHandler::PlaceChanged(const tObj& o) {
+    if (!PlacesTaken) return;
+    const TWorld& world = Game.World;
+    if (world.RecordChanges == PlacesRecordChanges && world.Object(o.Index) == &o &&
+        size_t(o.Index) < ObjectPlaces.size())
+        ObjectPlaces[size_t(o.Index)] = PlaceOf(&o);
+    else
+        PlacesTaken = false;
 }
 
 namespace {
@@ -104,36 +192,6 @@ TObjBox ObjectBox(const tObj& o, int w, int h, int scrollX, int scrollY) {
     return {cx - w / 2, bottom - h, cx + w / 2, bottom};
 }
 
-// A crowded location's records are scattered over more memory than the cache
-// holds, and a walk that reads them one by one waits for each in turn. The
-// walks ask early for what they read a few entries on: first the list slot
-// that holds the record's address, then, once that has come, the record.
-constexpr size_t ReadAhead = 12;
-
-template <class T>
-const void* SlotOf(const TRecordList<T>& list, int32_t index) {
-    return index >= 0 && size_t(index) < list.size() ? &list[size_t(index)] : nullptr;
-}
-
-// Inlined: as a call of its own it changes nothing the compiler sees, and would be dropped.
-[[gnu::always_inline]] inline void ReadSoon(const TWorld& world, const std::vector<TDrawEntry>& entries, size_t p) {
-    if (p + 2 * ReadAhead < entries.size()) {
-        const TDrawEntry& e = entries[p + 2 * ReadAhead];
-        __builtin_prefetch(e.Kind == KindObject ? SlotOf(world.Objects, e.Index) : SlotOf(world.Critters, e.Index));
-    }
-    if (p + ReadAhead >= entries.size()) return;
-    const TDrawEntry& e = entries[p + ReadAhead];
-    if (e.Kind == KindObject) {
-        if (const tObj* o = world.Object(e.Index)) {
-            __builtin_prefetch(&o->X);
-            __builtin_prefetch(&o->FrameHeight);
-        }
-    } else if (const tCritter* c = world.Critter(e.Index)) {
-        __builtin_prefetch(&c->PixelX);
-        __builtin_prefetch(&c->Disabled);
-    }
-}
-
 bool Outside(int x, int y, int64_t left, int64_t top, int64_t right, int64_t bottom) {
     return x < left || x >= right || y < top || y >= bottom;
 }
@@ -145,13 +203,72 @@ bool PixelMatches(const TBitmap& pic, int64_t px, int64_t py, TColor screen) {
 }
 }  // namespace
 
+void tObjHandler::TakePlaces() const {
+    const TWorld& world = Game.World;
+    CritterPlaces.resize(size_t(world.CritterCount()));
+    for (int i = 0; i < world.CritterCount(); ++i) {
+        ReadNext(world.Critters, i);
+        CritterPlaces[size_t(i)] = PlaceOf(world.Critter(i));
+    }
+    ObjectPlaces.resize(size_t(world.ObjectCount()));
+    for (int i = 0; i < world.ObjectCount(); ++i) {
+        ReadNext(world.Objects, i);
+        ObjectPlaces[size_t(i)] = PlaceOf(world.Object(i));
+    }
+    PlacesRecordChanges = world.RecordChanges;
+    PlacesImages = Game.Images.Count();
+    PlacesTaken = true;
+}
+
+// False only when nothing of the entry's pictures can land on the screen, as
+// the draw would find it; the record itself is not read.
+bool tObjHandler::MayShow(const TDrawEntry& e, int scrollX, int scrollY) const {
+    const TImageList& images = Game.Images;
+    if (e.Kind == KindObject) {
+        if (e.Index < 0 || size_t(e.Index) >= ObjectPlaces.size()) return true;
+        const TObjectPlace& at = ObjectPlaces[size_t(e.Index)];
+        if (!images.Valid(at.Image)) return false;
+        // The draw's box: centred on the anchor, standing on it.
+        const TImageItem& item = images.Item(at.Image);
+        const int64_t w = item.PatW(), h = item.PatH();
+        const int64_t left = at.X + scrollX - w / 2, bottom = at.Y + scrollY;
+        return left < TSurface::ScreenWidth && bottom - h < TSurface::ScreenHeight && left + w > 0 && bottom > 0;
+    }
+    if (e.Index < 0 || size_t(e.Index) >= CritterPlaces.size()) return true;
+    const TCritterPlace& at = CritterPlaces[size_t(e.Index)];
+    // The picture and the shadow both start at the critter's place.
+    int64_t w = 0, h = 0;
+    if (images.Valid(at.Shadow)) {
+        w = images.Item(at.Shadow).PatternWidth;
+        h = images.Item(at.Shadow).PatternHeight;
+    }
+    if (images.Valid(at.Image)) {
+        w = std::max<int64_t>(w, images.Item(at.Image).PatW());
+        h = std::max<int64_t>(h, images.Item(at.Image).PatH());
+    }
+    // The draw rounds the place to a pixel: half a pixel either way.
+    const double x = scrollX + at.X, y = scrollY + at.Y;
+    if (!(std::abs(x) < FarPlace && std::abs(y) < FarPlace)) return true;
+    return x < TSurface::ScreenWidth + 1 && y < TSurface::ScreenHeight + 1 && x + 1 + double(w) > 0 &&
+           y + 1 + double(h) > 0;
+}
+
 void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     const TWorld& world = Game.World;
     const TImageList& images = Game.Images;
-    const std::vector<TDrawEntry>& entries = Entries();
-    for (size_t p = 0; p < entries.size(); ++p) {
-        ReadSoon(world, entries, p);
-        const TDrawEntry& e = entries[p];
+    // Most of a crowded location is off the screen, and reading every record
+    // at its random place in memory costs more than drawing what shows. The
+    // notes of where records stand and how large their pictures are pass
+    // over the entries that cannot show; the rest are drawn as always.
+    if (!PlacesTaken || PlacesRecordChanges != world.RecordChanges || PlacesImages != images.Count() ||
+        CritterPlaces.size() != size_t(world.CritterCount()) || ObjectPlaces.size() != size_t(world.ObjectCount()))
+        TakePlaces();
+    Showing.clear();
+    for (const TDrawEntry& e : Entries())
+        if (!SkipOffScreen || MayShow(e, scrollX, scrollY)) Showing.push_back(e);
+    for (size_t p = 0; p < Showing.size(); ++p) {
+        ReadSoon(world, Showing, p);
+        const TDrawEntry& e = Showing[p];
         if (e.Kind == KindObject) {
             const tObj* o = world.Object(e.Index);
             if (!o || o->Invisible || !images.Valid(o->ImageIndex)) continue;

@@ -7,6 +7,7 @@
 
 class TSurface;
 class tCritter;
+class tObj;
 
 // Draw-list entry kinds.
 enum : int32_t { KindCritter = 0, KindObject = 1 };
@@ -31,6 +32,12 @@ public:
     void RebuildForCritters();
     // A critter's row or state changed: the next rebuild reads it again.
     void KeyChanged(const tCritter& c);
+    // A record's place or picture changed: the draw's note of it follows.
+    void PlaceChanged(const tCritter& c);
+    void PlaceChanged(const tObj& o);
+    // Records were moved without a rebuild (the editor's nudge): the draw
+    // takes every record's place again.
+    void PlacesChanged() { PlacesTaken = false; }
     // The entries in draw order: as the last Rebuild found the location.
     const std::vector<TDrawEntry>& Entries() const;
     // Entries as a saved game holds them, taken as they stand.
@@ -38,6 +45,8 @@ public:
     void Clear() { Restore({}); }
     // The sprites on the surface, the location scrolled by (scrollX, scrollY).
     void Draw(TSurface& surface, int scrollX, int scrollY) const;
+    // Off, the draw reads every entry's record, as a check of what passing over those off the screen leaves out.
+    bool SkipOffScreen = true;
     // Pixel-exact pick under a screen point of what Draw left on the surface:
     // index (or -1) and kind.
     int32_t Pick(const TSurface& surface, int scrollX, int scrollY, int x, int y, int32_t& kind) const;
@@ -78,4 +87,28 @@ private:
     std::vector<int32_t> Changed;   // places of the critters marked since
     mutable bool Unsorted = false;
     mutable std::vector<TDrawEntry> List;
+
+    // Where each record stands and which pictures it shows, so that the draw
+    // passes over those off the screen without reading them: a critter's
+    // pixel place, an object's anchor. Taken again whole after a rebuild, a
+    // restore, a record joining or leaving, pictures coming or going, or
+    // PlacesChanged.
+    struct TCritterPlace {
+        double X = 0, Y = 0;
+        int32_t Image = -1, Shadow = -1;
+    };
+    struct TObjectPlace {
+        int64_t X = 0, Y = 0;
+        int32_t Image = -1;
+    };
+    static TCritterPlace PlaceOf(const tCritter* c);
+    static TObjectPlace PlaceOf(const tObj* o);
+    void TakePlaces() const;
+    bool MayShow(const TDrawEntry& e, int scrollX, int scrollY) const;
+    mutable std::vector<TCritterPlace> CritterPlaces;
+    mutable std::vector<TObjectPlace> ObjectPlaces;
+    mutable bool PlacesTaken = false;
+    mutable uint64_t PlacesRecordChanges = 0;
+    mutable int PlacesImages = 0;  // the pictures there were when they were taken
+    mutable std::vector<TDrawEntry> Showing;  // the draw's scratch: the entries that may show, in order
 };

@@ -35,6 +35,7 @@ void tObj::SetImage(const std::string& name) {
         FrameWidth = item.PatW();
         FrameHeight = item.PatH();
     }
+    if (Game.World.DrawList) Game.World.DrawList->PlaceChanged(*this);
     // The last matching section wins; with none the previous alpha stays.
     if (const TSpecialObject* special = Game.Config.SpecialObjects().Find(name); special && special->Alpha)
         Alpha = *special->Alpha;

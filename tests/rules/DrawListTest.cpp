@@ -1,5 +1,7 @@
 // The draw order and the removal of finished objects.
 #include "base/Random.h"
+#include "media/Font.h"
+#include "media/Surface.h"
 #include "support/BareWorld.h"
 #include "world/DrawOrder.h"
 
@@ -252,5 +254,66 @@ TEST_F(DrawListKeysTest, RebuildsFromChangedCrittersGiveTheOrderOfAFullSort) {
         // What the game would show now is checked by the next tile change's rebuild.
         World.DrawList->RebuildForCritters();
         ASSERT_EQ(Text(World.DrawList->Entries()), Text(FullOrder())) << "step " << step << ", " << names[op];
+    }
+}
+
+// The draw passes over the entries that cannot show without reading their records. What it draws, and in
+// which order, must be what a walk over every entry draws: with sprites across each edge of the view, large
+// offsets, critters between pixels as they walk, and places and pictures changed since the last rebuild.
+TEST_F(DrawListKeysTest, DrawingWhatMayShowGivesThePictureOfTheFullWalk) {
+    TRandom random(5);
+    // Pictures in colours of their own, so that a sprite left out shows even under another.
+    auto paint = [&](const std::string& name, int w, int h, int pw, int ph) {
+        AddPicture(name, w, h, pw, ph);
+        Images.Item(Images.Count() - 1).Picture = TBitmap(w, h, TColor(0x102030 * Images.Count()) & 0xFFFFFF);
+    };
+    for (const char* set : {"metal_idle", "metal_walk", "metal_fire", "metal_death"}) {
+        paint(set, 8 * 80, 8 * 76, 80, 76);
+        paint(std::string(set) + "_shadow", 8 * 80, 8 * 76, 80, 76);
+    }
+    paint("wide", 300, 40, 0, 0);
+    paint("tall", 30, 400, 0, 0);
+    for (int i = 0; i < 400; ++i) {
+        int32_t x, y;
+        do {
+            x = random.Random(MapCols);
+            y = random.Random(MapRows);
+        } while (Grid().At(x, y).WalkBlock != 0);
+        AddCritter(x, y);
+    }
+    const char* pictures[] = {"crate", "wide", "tall", "puff"};
+    for (int i = 0; i < 150; ++i) {
+        tObj& o = AddObject(random.Random(MapCols), random.Random(MapRows), pictures[random.Random(4)]);
+        o.OffsetX = random.Random(200) - 100;
+        o.OffsetY = random.Random(200) - 100;
+    }
+    World.DrawList->Rebuild();
+    TFontEngine fonts;
+    TSurface culled(fonts), full(fonts);
+    struct TScroll {
+        int X, Y;
+    };
+    // The corners and the middle, then places at random: sprites meet the edges by every margin.
+    std::vector<TScroll> scrolls = {{0, 0}, {-800, -600}, {-400, -300}, {-800, 0}, {0, -600}, {-13, -597}, {-787, -3}};
+    for (int i = 0; i < 60; ++i) scrolls.push_back({-random.Random(801), -random.Random(601)});
+    for (int round = 0; round < 12; ++round) {
+        for (const TScroll& s : scrolls) {
+            culled.Fill(0);
+            full.Fill(0);
+            World.DrawList->Draw(culled, s.X, s.Y);
+            World.DrawList->SkipOffScreen = false;
+            World.DrawList->Draw(full, s.X, s.Y);
+            World.DrawList->SkipOffScreen = true;
+            ASSERT_TRUE(culled.Pixels().Data() == full.Pixels().Data())
+                << "round " << round << ", scroll " << s.X << ", " << s.Y;
+        }
+        // Between the pictures: walks, a new skin set, objects re-pictured; no rebuild of their own.
+        for (int k = 0; k < 20; ++k) {
+            tCritter& c = C(random.Random(World.CritterCount()));
+            c.WalkTo(random.Random(MapCols), random.Random(MapRows));
+        }
+        C(random.Random(World.CritterCount())).SetAnimation(csFiring);
+        O(random.Random(World.ObjectCount())).SetImage(pictures[random.Random(4)]);
+        for (int f = 1 + random.Random(4); f > 0; --f) Frame(20);
     }
 }

@@ -566,6 +566,7 @@ private:
         tObj& o = *form.Game.World.Objects[size_t(Index)];
         o.OffsetX += dx;
         o.OffsetY += dy;
+        if (form.Game.World.DrawList) form.Game.World.DrawList->PlacesChanged();
         if (form.ObjectListBox.ItemIndex == Index) form.ObjectListBoxClick();
     }
 
