@@ -221,16 +221,16 @@ void tObjHandler::TakePlaces() const {
 }
 
 // False only when nothing of the entry's pictures can land on the screen, as
-// the draw would find it; the record itself is not read.
-bool tObjHandler::MayShow(const TDrawEntry& e, int scrollX, int scrollY) const {
-    const TImageList& images = Game.Images;
+// the draw would find it; the record itself is not read. `sizes` holds each
+// picture's pattern size and its given pattern size.
+bool tObjHandler::MayShow(const TDrawEntry& e, int scrollX, int scrollY, const std::vector<TPictureSize>& sizes) const {
+    auto valid = [&](int32_t image) { return image >= 0 && size_t(image) < sizes.size(); };
     if (e.Kind == KindObject) {
         if (e.Index < 0 || size_t(e.Index) >= ObjectPlaces.size()) return true;
         const TObjectPlace& at = ObjectPlaces[size_t(e.Index)];
-        if (!images.Valid(at.Image)) return false;
+        if (!valid(at.Image)) return false;
         // The draw's box: centred on the anchor, standing on it.
-        const TImageItem& item = images.Item(at.Image);
-        const int64_t w = item.PatW(), h = item.PatH();
+        const int64_t w = sizes[size_t(at.Image)].W, h = sizes[size_t(at.Image)].H;
         const int64_t left = at.X + scrollX - w / 2, bottom = at.Y + scrollY;
         return left < TSurface::ScreenWidth && bottom - h < TSurface::ScreenHeight && left + w > 0 && bottom > 0;
     }
@@ -238,13 +238,13 @@ bool tObjHandler::MayShow(const TDrawEntry& e, int scrollX, int scrollY) const {
     const TCritterPlace& at = CritterPlaces[size_t(e.Index)];
     // The picture and the shadow both start at the critter's place.
     int64_t w = 0, h = 0;
-    if (images.Valid(at.Shadow)) {
-        w = images.Item(at.Shadow).PatternWidth;
-        h = images.Item(at.Shadow).PatternHeight;
+    if (valid(at.Shadow)) {
+        w = sizes[size_t(at.Shadow)].PatternW;
+        h = sizes[size_t(at.Shadow)].PatternH;
     }
-    if (images.Valid(at.Image)) {
-        w = std::max<int64_t>(w, images.Item(at.Image).PatW());
-        h = std::max<int64_t>(h, images.Item(at.Image).PatH());
+    if (valid(at.Image)) {
+        w = std::max<int64_t>(w, sizes[size_t(at.Image)].W);
+        h = std::max<int64_t>(h, sizes[size_t(at.Image)].H);
     }
     // The draw rounds the place to a pixel: half a pixel either way.
     const double x = scrollX + at.X, y = scrollY + at.Y;
@@ -263,9 +263,14 @@ void tObjHandler::Draw(TSurface& surface, int scrollX, int scrollY) const {
     if (!PlacesTaken || PlacesRecordChanges != world.RecordChanges || PlacesImages != images.Count() ||
         CritterPlaces.size() != size_t(world.CritterCount()) || ObjectPlaces.size() != size_t(world.ObjectCount()))
         TakePlaces();
+    Sizes.resize(size_t(images.Count()));
+    for (int i = 0; i < images.Count(); ++i) {
+        const TImageItem& item = images.Item(i);
+        Sizes[size_t(i)] = {item.PatW(), item.PatH(), item.PatternWidth, item.PatternHeight};
+    }
     Showing.clear();
     for (const TDrawEntry& e : Entries())
-        if (!SkipOffScreen || MayShow(e, scrollX, scrollY)) Showing.push_back(e);
+        if (!SkipOffScreen || MayShow(e, scrollX, scrollY, Sizes)) Showing.push_back(e);
     for (size_t p = 0; p < Showing.size(); ++p) {
         ReadSoon(world, Showing, p);
         const TDrawEntry& e = Showing[p];

@@ -104,7 +104,11 @@ private:
     static TCritterPlace PlaceOf(const tCritter* c);
     static TObjectPlace PlaceOf(const tObj* o);
     void TakePlaces() const;
-    bool MayShow(const TDrawEntry& e, int scrollX, int scrollY) const;
+    struct TPictureSize {
+        int32_t W, H, PatternW, PatternH;
+    };
+    bool MayShow(const TDrawEntry& e, int scrollX, int scrollY, const std::vector<TPictureSize>& sizes) const;
+    mutable std::vector<TPictureSize> Sizes;  // the draw's scratch: the pictures' sizes, by index
     mutable std::vector<TCritterPlace> CritterPlaces;
     mutable std::vector<TObjectPlace> ObjectPlaces;
     mutable bool PlacesTaken = false;
