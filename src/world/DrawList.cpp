@@ -159,24 +159,22 @@ void tObjHandler::Restore(std::vector<TDrawEntry> entries) {
     PlacesTaken = false;
 }
 
-void tObjHandler::PlaceChanged(const tCritter& c) {
-    if (!PlacesTaken) return;
-    const TWorld& world = Game.World;
-    if (world.RecordChanges == PlacesRecordChanges && world.Critter(c.Index) == &c &&
-        size_t(c.Index) < CritterPlaces.size())
-        CritterPlaces[size_t(c.Index)] = PlaceOf(&c);
+// The note at `index` follows its record while the notes hold the world's
+// records as they are; otherwise every record is taken again.
+template <class TPlace>
+void tObjHandler::Renote(std::vector<TPlace>& places, int32_t index, bool listed, const TPlace& place) {
+    if (listed && Game.World.RecordChanges == PlacesRecordChanges && size_t(index) < places.size())
+        places[size_t(index)] = place;
     else
         PlacesTaken = false;
 }
 
+void tObjHandler::PlaceChanged(const tCritter& c) {
+    if (PlacesTaken) Renote(CritterPlaces, c.Index, Game.World.Critter(c.Index) == &c, PlaceOf(&c));
+}
+
 void tObjHandler::PlaceChanged(const tObj& o) {
-    if (!PlacesTaken) return;
-    const TWorld& world = Game.World;
-    if (world.RecordChanges == PlacesRecordChanges && world.Object(o.Index) == &o &&
-        size_t(o.Index) < ObjectPlaces.size())
-        ObjectPlaces[size_t(o.Index)] = PlaceOf(&o);
-    else
-        PlacesTaken = false;
+    if (PlacesTaken) Renote(ObjectPlaces, o.Index, Game.World.Object(o.Index) == &o, PlaceOf(&o));
 }
 
 namespace {

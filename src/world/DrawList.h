@@ -103,6 +103,8 @@ private:
     };
     static TCritterPlace PlaceOf(const tCritter* c);
     static TObjectPlace PlaceOf(const tObj* o);
+    template <class TPlace>
+    void Renote(std::vector<TPlace>& places, int32_t index, bool listed, const TPlace& place);
     void TakePlaces() const;
     struct TPictureSize {
         int32_t W, H, PatternW, PatternH;
