@@ -177,21 +177,78 @@ __attribute__((target("avx2"))) void MixSpanAvx2(TColor* d, const TColor* s, int
 }
 #endif
 
+// A run is mostly shorter than a library copy's set-up costs: four pixels at a time, the last four
+// overlapping the ones before (source and destination are different pictures).
+inline void CopyPixels(TColor* d, const TColor* s, int n) {
+#ifdef __SSE2__
+    if (n >= 4) {
+        for (int i = 0; i + 4 < n; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4)));
+        return;
+    }
+#endif
+    for (int i = 0; i < n; ++i) d[i] = s[i];
+}
+
+// A keyed draw that shows the whole width of its pattern: each run of the cell is copied where it stands,
+// with nothing to cut. `left` is the cell's first column, where d and s point.
+void CopyCellRows(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch, const TOpaqueRuns& runs, int srcY,
+                  int h, int column, int left, int width) {
+    for (int y = srcY; y < srcY + h; ++y, d += destPitch, s += srcPitch) {
+        if (runs.Dense(y)) {
+            KeyedRow(d, s, width, runs.Key());
+            continue;
+        }
+        for (const TOpaqueRuns::TRun& r : runs.Cell(y, column))
+            CopyPixels(d + (r.Begin - left), s + (r.Begin - left), r.End - r.Begin);
+    }
+}
+
+#ifdef RW_HAVE_AVX2
+__attribute__((target("avx2"), always_inline)) inline void CopyPixelsAvx2(TColor* d, const TColor* s, int n) {
+    if (n < 8) return CopyPixels(d, s, n);
+    for (int i = 0; i + 8 < n; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 8),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 8)));
+}
+
+// The same walk with the wider copies.
+__attribute__((target("avx2"))) void CopyCellRowsAvx2(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch,
+                                                      const TOpaqueRuns& runs, int srcY, int h, int column, int left,
+                                                      int width) {
+    for (int y = srcY; y < srcY + h; ++y, d += destPitch, s += srcPitch) {
+        if (runs.Dense(y)) {
+            KeyedRowAvx2(d, s, width, runs.Key());
+            continue;
+        }
+        for (const TOpaqueRuns::TRun& r : runs.Cell(y, column))
+            CopyPixelsAvx2(d + (r.Begin - left), s + (r.Begin - left), r.End - r.Begin);
+    }
+}
+#endif
+
 using TKeyedRowFn = void (*)(TColor*, const TColor*, int, TColor);
 using TMixRowFn = void (*)(TColor*, const TColor*, const int*, int, unsigned, bool, TColor);
 using TMixSpanFn = void (*)(TColor*, const TColor*, int, unsigned);
+using TCellRowsFn = void (*)(TColor*, size_t, const TColor*, size_t, const TOpaqueRuns&, int, int, int, int, int);
 
 struct TRowKernels {
     TKeyedRowFn Keyed = KeyedRow;
     TMixRowFn Mix = MixRow;
     TMixSpanFn Span = MixSpan;
+    TCellRowsFn CellRows = CopyCellRows;
     bool Wide = false;
 };
 
 TRowKernels PickKernels(bool wide) {
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, true};
+    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, CopyCellRowsAvx2, true};
 #endif
     (void)wide;
     return {};
@@ -250,25 +307,11 @@ void ForRunsIn(std::span<const TOpaqueRuns::TRun> runs, int64_t from, int64_t n,
     }
 }
 
-// A run is mostly shorter than a library copy's set-up costs: four pixels at a time, the last four
-// overlapping the ones before (source and destination are different pictures).
-inline void CopyPixels(TColor* d, const TColor* s, int n) {
-#ifdef __SSE2__
-    if (n >= 4) {
-        for (int i = 0; i + 4 < n; i += 4)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4)));
-        return;
-    }
-#endif
-    for (int i = 0; i < n; ++i) d[i] = s[i];
-}
-
-// The key's pixels of a source row left out: only the runs are copied.
-void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, int64_t srcY, int64_t srcX, int64_t n) {
+// The key's pixels of a source row left out: only the runs are copied. `runs` are those of the row's cell.
+void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, std::span<const TOpaqueRuns::TRun> cell,
+              int64_t srcY, int64_t srcX, int64_t n) {
     if (runs.Dense(int(srcY))) return Kernels.Keyed(d, s, int(n), runs.Key());
-    ForRunsIn(runs.Row(int(srcY)), srcX, n, [&](int o, int len) { CopyPixels(d + o, s + o, len); });
+    ForRunsIn(cell, srcX, n, [&](int o, int len) { CopyPixels(d + o, s + o, len); });
 }
 
 // The same pixels as the translucent row loop over the whole row gives (keyed), mixing only the runs. The
@@ -301,9 +344,14 @@ void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
             std::memcpy(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, size_t(w) * sizeof(TColor));
         return;
     }
-    const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor);
+    const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor, item.PatW());
+    const int column = r.Left / runs.CellWidth();
+    if (w == r.Width())
+        return Kernels.CellRows(Screen.Row(int(dy)) + dx, size_t(Screen.Width()), pic.Row(int(sy)) + sx,
+                                size_t(pic.Width()), runs, int(sy), int(h), column, r.Left, int(w));
     for (int64_t row = 0; row < h; ++row)
-        CopyRuns(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, runs, sy + row, sx, w);
+        CopyRuns(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, runs, runs.Cell(int(sy + row), column),
+                 sy + row, sx, w);
 }
 
 void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern, int alpha) {
@@ -328,7 +376,7 @@ void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern,
     const bool keyed = item.Transparent;
     const TColor key = item.TransparentColor & RgbMask;
     const TBitmap& pic = item.Picture;
-    const TOpaqueRuns* runs = keyed ? &pic.OpaqueRuns(key) : nullptr;
+    const TOpaqueRuns* runs = keyed ? &pic.OpaqueRuns(key, item.PatW()) : nullptr;
     const int64_t srcX = r.Left + (int64_t(x0) - dest.Left);
     for (int y = y0; y < y1; ++y) {
         const int sy = int(r.Top + ((2 * (y - int64_t(dest.Top)) + 1) * sh) / (2 * dh));
@@ -338,7 +386,7 @@ void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern,
         if (a == 255 && straight && !keyed)
             std::memcpy(d, src, size_t(n) * sizeof(TColor));
         else if (a == 255 && straight)
-            CopyRuns(d, src, *runs, sy, srcX, n);
+            CopyRuns(d, src, *runs, runs->Row(sy), sy, srcX, n);
         else if (straight && keyed)
             MixRuns(d, src, *runs, sy, srcX, n, a);
         else

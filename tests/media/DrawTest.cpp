@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "media/Font.h"
 #include "media/ImageList.h"
@@ -407,6 +408,17 @@ TEST_P(DrawTest, KeyedDrawFollowsChangesToThePictureAndItsKey) {
     item.Picture.SetSize(2, 2, RGBColor(9, 9, 9));
     EXPECT_EQ(drawn(item, 1, 1), RGBColor(9, 9, 9));
     EXPECT_EQ(drawn(item, 2, 1), 0u);
+
+    // The same picture cut into narrower patterns: each draw copies its own cell's pixels only.
+    item.Picture.SetPixel(0, 0, RGBColor(1, 2, 3));  // the key
+    EXPECT_EQ(drawn(item, 1, 0), RGBColor(9, 9, 9));
+    item.PatternWidth = 1;
+    Surface.Fill(0);
+    Surface.Draw(item, 5, 0, 1);
+    Surface.Draw(item, 10, 0, 0);
+    for (const auto& [x, y, want] : {std::tuple{5, 0, RGBColor(9, 9, 9)}, {5, 1, RGBColor(9, 9, 9)}, {4, 1, 0u},
+                                     {6, 0, 0u}, {10, 0, 0u}, {10, 1, RGBColor(9, 9, 9)}, {11, 1, 0u}})
+        EXPECT_EQ(Surface.PixelRead(x, y), want) << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, DrawTest, ::testing::Bool(),
