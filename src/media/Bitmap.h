@@ -61,6 +61,18 @@ public:
         return Between(at, at + 1);
     }
 
+    // What a keyed draw walks down one cell column from row y: the entry of row y + i in Start[i * Stride]
+    // (its runs end where the next entry's begin), and row y + i dense when Dense[i].
+    struct TCellWalk {
+        const uint32_t* Start;
+        size_t Stride;
+        const TRun* Runs;
+        const uint8_t* Dense;
+    };
+    TCellWalk Walk(int y, int column) const {
+        return {CellStart.data() + size_t(y) * Columns + size_t(column), Columns, Runs.data(), DenseRows.data() + y};
+    }
+
 private:
     std::span<const TRun> Between(size_t from, size_t to) const {
         return {Runs.data() + CellStart[from], Runs.data() + CellStart[to]};

@@ -193,17 +193,22 @@ inline void CopyPixels(TColor* d, const TColor* s, int n) {
     for (int i = 0; i < n; ++i) d[i] = s[i];
 }
 
-// A keyed draw that shows the whole width of its pattern: each run of the cell is copied where it stands,
-// with nothing to cut. `left` is the cell's first column, where d and s point.
-void CopyCellRows(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch, const TOpaqueRuns& runs, int srcY,
-                  int h, int column, int left, int width) {
-    for (int y = srcY; y < srcY + h; ++y, d += destPitch, s += srcPitch) {
-        if (runs.Dense(y)) {
-            KeyedRow(d, s, width, runs.Key());
+// The rows of a keyed draw: the runs of one pattern cell that fall in columns [from, to) of the picture, each
+// copied where it stands; d and s point at column `from`. A pattern shown whole (Cut false) has nothing of its
+// runs to cut, so its rows take no branch but the copies' own.
+template <bool Cut>
+void CopyCellRows(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch, TOpaqueRuns::TCellWalk walk, int h,
+                  int from, int to, TColor key) {
+    for (int row = 0; row < h; ++row, d += destPitch, s += srcPitch, walk.Start += walk.Stride) {
+        if (walk.Dense[row]) {
+            KeyedRow(d, s, to - from, key);
             continue;
         }
-        for (const TOpaqueRuns::TRun& r : runs.Cell(y, column))
-            CopyPixels(d + (r.Begin - left), s + (r.Begin - left), r.End - r.Begin);
+        for (const TOpaqueRuns::TRun *r = walk.Runs + walk.Start[0], *end = walk.Runs + walk.Start[1]; r != end; ++r) {
+            int b = r->Begin - from, e = r->End - from;
+            if (Cut && (b = std::max(b, 0)) >= (e = std::min(e, to - from))) continue;
+            CopyPixels(d + b, s + b, e - b);
+        }
     }
 }
 
@@ -218,16 +223,20 @@ __attribute__((target("avx2"), always_inline)) inline void CopyPixelsAvx2(TColor
 }
 
 // The same walk with the wider copies.
+template <bool Cut>
 __attribute__((target("avx2"))) void CopyCellRowsAvx2(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch,
-                                                      const TOpaqueRuns& runs, int srcY, int h, int column, int left,
-                                                      int width) {
-    for (int y = srcY; y < srcY + h; ++y, d += destPitch, s += srcPitch) {
-        if (runs.Dense(y)) {
-            KeyedRowAvx2(d, s, width, runs.Key());
+                                                      TOpaqueRuns::TCellWalk walk, int h, int from, int to,
+                                                      TColor key) {
+    for (int row = 0; row < h; ++row, d += destPitch, s += srcPitch, walk.Start += walk.Stride) {
+        if (walk.Dense[row]) {
+            KeyedRowAvx2(d, s, to - from, key);
             continue;
         }
-        for (const TOpaqueRuns::TRun& r : runs.Cell(y, column))
-            CopyPixelsAvx2(d + (r.Begin - left), s + (r.Begin - left), r.End - r.Begin);
+        for (const TOpaqueRuns::TRun *r = walk.Runs + walk.Start[0], *end = walk.Runs + walk.Start[1]; r != end; ++r) {
+            int b = r->Begin - from, e = r->End - from;
+            if (Cut && (b = std::max(b, 0)) >= (e = std::min(e, to - from))) continue;
+            CopyPixelsAvx2(d + b, s + b, e - b);
+        }
     }
 }
 #endif
@@ -235,20 +244,22 @@ __attribute__((target("avx2"))) void CopyCellRowsAvx2(TColor* d, size_t destPitc
 using TKeyedRowFn = void (*)(TColor*, const TColor*, int, TColor);
 using TMixRowFn = void (*)(TColor*, const TColor*, const int*, int, unsigned, bool, TColor);
 using TMixSpanFn = void (*)(TColor*, const TColor*, int, unsigned);
-using TCellRowsFn = void (*)(TColor*, size_t, const TColor*, size_t, const TOpaqueRuns&, int, int, int, int, int);
+using TCellRowsFn = void (*)(TColor*, size_t, const TColor*, size_t, TOpaqueRuns::TCellWalk, int, int, int, TColor);
 
 struct TRowKernels {
     TKeyedRowFn Keyed = KeyedRow;
     TMixRowFn Mix = MixRow;
     TMixSpanFn Span = MixSpan;
-    TCellRowsFn CellRows = CopyCellRows;
+    TCellRowsFn CellRows = CopyCellRows<false>;
+    TCellRowsFn CutCellRows = CopyCellRows<true>;
     bool Wide = false;
 };
 
 TRowKernels PickKernels(bool wide) {
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, CopyCellRowsAvx2, true};
+    if (wide && __builtin_cpu_supports("avx2"))
+        return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, CopyCellRowsAvx2<false>, CopyCellRowsAvx2<true>, true};
 #endif
     (void)wide;
     return {};
@@ -307,11 +318,10 @@ void ForRunsIn(std::span<const TOpaqueRuns::TRun> runs, int64_t from, int64_t n,
     }
 }
 
-// The key's pixels of a source row left out: only the runs are copied. `runs` are those of the row's cell.
-void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, std::span<const TOpaqueRuns::TRun> cell,
-              int64_t srcY, int64_t srcX, int64_t n) {
+// The key's pixels of a source row left out: only the runs are copied.
+void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, int64_t srcY, int64_t srcX, int64_t n) {
     if (runs.Dense(int(srcY))) return Kernels.Keyed(d, s, int(n), runs.Key());
-    ForRunsIn(cell, srcX, n, [&](int o, int len) { CopyPixels(d + o, s + o, len); });
+    ForRunsIn(runs.Row(int(srcY)), srcX, n, [&](int o, int len) { CopyPixels(d + o, s + o, len); });
 }
 
 // The same pixels as the translucent row loop over the whole row gives (keyed), mixing only the runs. The
@@ -345,13 +355,9 @@ void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
         return;
     }
     const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor, item.PatW());
-    const int column = r.Left / runs.CellWidth();
-    if (w == r.Width())
-        return Kernels.CellRows(Screen.Row(int(dy)) + dx, size_t(Screen.Width()), pic.Row(int(sy)) + sx,
-                                size_t(pic.Width()), runs, int(sy), int(h), column, r.Left, int(w));
-    for (int64_t row = 0; row < h; ++row)
-        CopyRuns(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, runs, runs.Cell(int(sy + row), column),
-                 sy + row, sx, w);
+    (w == r.Width() ? Kernels.CellRows : Kernels.CutCellRows)(
+        Screen.Row(int(dy)) + dx, size_t(Screen.Width()), pic.Row(int(sy)) + sx, size_t(pic.Width()),
+        runs.Walk(int(sy), r.Left / runs.CellWidth()), int(h), int(sx), int(sx + w), runs.Key());
 }
 
 void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern, int alpha) {
@@ -386,7 +392,7 @@ void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern,
         if (a == 255 && straight && !keyed)
             std::memcpy(d, src, size_t(n) * sizeof(TColor));
         else if (a == 255 && straight)
-            CopyRuns(d, src, *runs, runs->Row(sy), sy, srcX, n);
+            CopyRuns(d, src, *runs, sy, srcX, n);
         else if (straight && keyed)
             MixRuns(d, src, *runs, sy, srcX, n, a);
         else
