@@ -31,7 +31,7 @@ void TBitmap::SetSize(int width, int height, TColor fill) {
 TOpaqueRuns::TOpaqueRuns(const TColor* pixels, int width, int height, TColor key, int cellWidth)
     : KeyColor(key & 0xFFFFFF) {
     const size_t w = size_t(std::max(width, 0)), h = size_t(std::max(height, 0));
-    CellW = cellWidth > 0 && size_t(cellWidth) < w ? cellWidth : int(w);
+    CellW = CellWidthFor(int(w), cellWidth);
     const size_t cell = std::max<size_t>(size_t(CellW), 1);
     Columns = std::max<size_t>((w + cell - 1) / cell, 1);
     // Past this many runs a row costs more as a list than as a pass over every pixel.
@@ -69,7 +69,7 @@ TOpaqueRuns::TOpaqueRuns(const TColor* pixels, int width, int height, TColor key
 
 const TOpaqueRuns& TBitmap::OpaqueRuns(TColor key, int cellWidth) const {
     if (!RunsCache || RunsCache->Key() != (key & 0xFFFFFF) ||
-        RunsCache->CellWidth() != (cellWidth > 0 && cellWidth < W ? cellWidth : W))
+        RunsCache->CellWidth() != TOpaqueRuns::CellWidthFor(W, cellWidth))
         RunsCache = std::make_shared<const TOpaqueRuns>(Pixels.data(), W, H, key, cellWidth);
     return *RunsCache;
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -50,17 +51,20 @@ public:
     // A cell width of 0 (or wider than the picture) makes the whole row one cell.
     TOpaqueRuns(const TColor* pixels, int width, int height, TColor key, int cellWidth = 0);
 
+    // The cells a picture `width` wide is cut into when asked for `cellWidth`: cells narrower than
+    // MinCellWidth are not cut apart (their lists would outgrow the picture), so the row is one cell.
+    static constexpr int MinCellWidth = 16;
+    static int CellWidthFor(int width, int cellWidth) {
+        return cellWidth >= MinCellWidth && cellWidth < width ? cellWidth : std::max(width, 0);
+    }
+
     TColor Key() const { return KeyColor; }
     int CellWidth() const { return CellW; }
     bool Dense(int y) const { return DenseRows[size_t(y)] != 0; }
     // The runs of a row that is not dense, left to right.
-    std::span<const TRun> Row(int y) const { return Between(size_t(y) * Columns, (size_t(y) + 1) * Columns); }
-    // Those of them in cell column `column` (columns [column * CellWidth(), (column + 1) * CellWidth())).
-    std::span<const TRun> Cell(int y, int column) const {
-        const size_t at = size_t(y) * Columns + size_t(column);
-        return Between(at, at + 1);
+    std::span<const TRun> Row(int y) const {
+        return {Runs.data() + CellStart[size_t(y) * Columns], Runs.data() + CellStart[(size_t(y) + 1) * Columns]};
     }
-
     // What a keyed draw walks down one cell column from row y: the entry of row y + i in Start[i * Stride]
     // (its runs end where the next entry's begin), and row y + i dense when Dense[i].
     struct TCellWalk {
@@ -74,10 +78,6 @@ public:
     }
 
 private:
-    std::span<const TRun> Between(size_t from, size_t to) const {
-        return {Runs.data() + CellStart[from], Runs.data() + CellStart[to]};
-    }
-
     TColor KeyColor;
     int CellW = 0;
     size_t Columns = 1;

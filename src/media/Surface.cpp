@@ -355,7 +355,9 @@ void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
         return;
     }
     const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor, item.PatW());
-    (w == r.Width() ? Kernels.CellRows : Kernels.CutCellRows)(
+    // A pattern shown whole in a cell of its own has nothing of its runs to cut.
+    const bool whole = w == r.Width() && runs.CellWidth() == r.Width();
+    (whole ? Kernels.CellRows : Kernels.CutCellRows)(
         Screen.Row(int(dy)) + dx, size_t(Screen.Width()), pic.Row(int(sy)) + sx, size_t(pic.Width()),
         runs.Walk(int(sy), r.Left / runs.CellWidth()), int(h), int(sx), int(sx + w), runs.Key());
 }
