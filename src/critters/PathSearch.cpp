@@ -196,23 +196,30 @@ __attribute__((target("avx2"), always_inline)) inline void StorePair(TColumn* c,
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(c->data()), bits);
 }
 
+// One pair of columns of a wave: x and x + 1, the cells kept to `mask`.
+__attribute__((target("avx2"), always_inline)) inline __m256i PairStep(const TColumn* front, TColumn* next, TColumn* open,
+                                                                       TColumn* plane, int x, __m256i mask) {
+    const __m256i d = _mm256_or_si256(_mm256_or_si256(LoadPair(front + x - 1), LoadPair(front + x)), LoadPair(front + x + 1));
+    const __m256i down = _mm256_or_si256(_mm256_slli_epi64(d, 1), _mm256_srli_epi64(_mm256_slli_si256(d, 8), 63));
+    const __m256i up = _mm256_or_si256(_mm256_srli_epi64(d, 1), _mm256_slli_epi64(_mm256_srli_si256(d, 8), 63));
+    const __m256i o = LoadPair(open + x);
+    const __m256i n = _mm256_and_si256(_mm256_and_si256(_mm256_or_si256(d, _mm256_or_si256(down, up)), o), mask);
+    StorePair(next + x, n);
+    StorePair(open + x, _mm256_andnot_si256(n, o));
+    StorePair(plane + x, _mm256_or_si256(LoadPair(plane + x), n));
+    return n;
+}
+
 __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColumn* next, TColumn* open,
                                                      TColumn* plane, const TColumn& rows, int from, int to) {
     const __m256i inRows = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows.data())));
     __m256i reached = _mm256_setzero_si256();
+    int x = from;
+    for (; x < to; x += 2) reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, inRows));
     // An odd column left over is done as the left of a pair whose right is kept out by the mask.
-    const __m256i lastPair = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
-    for (int x = from; x <= to; x += 2) {
-        const __m256i d = _mm256_or_si256(_mm256_or_si256(LoadPair(front + x - 1), LoadPair(front + x)), LoadPair(front + x + 1));
-        const __m256i down = _mm256_or_si256(_mm256_slli_epi64(d, 1), _mm256_srli_epi64(_mm256_slli_si256(d, 8), 63));
-        const __m256i up = _mm256_or_si256(_mm256_srli_epi64(d, 1), _mm256_slli_epi64(_mm256_srli_si256(d, 8), 63));
-        const __m256i o = LoadPair(open + x);
-        const __m256i n = _mm256_and_si256(_mm256_and_si256(_mm256_or_si256(d, _mm256_or_si256(down, up)), o),
-                                           x < to ? inRows : lastPair);
-        StorePair(next + x, n);
-        StorePair(open + x, _mm256_andnot_si256(n, o));
-        StorePair(plane + x, _mm256_or_si256(LoadPair(plane + x), n));
-        reached = _mm256_or_si256(reached, n);
+    if (x == to) {
+        const __m256i left = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
+        reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, left));
     }
     const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
     return ToColumn(both);
@@ -257,6 +264,7 @@ private:
     static constexpr int Columns = MapCols + 3;
     // The grid is read in bands of 16 rows, as the waves come near them.
     static constexpr int BandRows = 16;
+    static constexpr int LastBand = MapRows / BandRows;  // the short one at the foot
     // Walks at most this far apart start with the tightest bound; farther ones
     // are mostly long ways round, where retries would cost more than they save.
     static constexpr int BoundedReach = 24;
@@ -275,7 +283,7 @@ private:
         };
         return {word(0), word(64) & ((uint64_t(1) << (MapRows - 64)) - 1)};
     }
-    inline void ReadBand(const TGrid& grid, int x, int band);
+    void ReadBands(const TGrid& grid, int fromX, int toX, int fromBand, int toBand);
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
     int Waves(const TGrid& grid, int bound, bool lookForBox);
     TTilePath TraceBack(int steps) const;
@@ -283,37 +291,63 @@ private:
     // Free: cells read and not blocked; Open: those not numbered yet; Planes[k]: numbered k modulo 3.
     std::array<TColumn, Columns> Free{}, Open{}, FrontA{}, FrontB{};
     std::array<std::array<TColumn, Columns>, 3> Planes{};
-    // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo.
-    int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1;
+    // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo, which
+    // are rows ReadTop to ReadBottom.
+    int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1, ReadTop = 0, ReadBottom = -1;
     int WalkerX = 0, WalkerY = 0, DestX = 0, DestY = 0;
+    bool ReadAhead = false;  // Cover() reads more than asked
 };
 
-inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
-    const int y = band * BandRows;
-    const TCell* cells = &grid.Raw()[size_t(x) * MapRows + size_t(y)];
+inline void TBitWaves::ReadBands(const TGrid& grid, int fromX, int toX, int fromBand, int toBand) {
     static_assert(MapRows % BandRows == 8 && 64 % BandRows == 0);
-    const uint64_t free = uint64_t(y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells)) << (y & 63);
-    Free[size_t(x + 1)][size_t(y >> 6)] |= free;
-    Open[size_t(x + 1)][size_t(y >> 6)] |= free;
+    const int fullTo = std::min(toBand, LastBand - 1);
+    // Whole words of rows are read without the loop over their bands.
+    const bool words = fromBand % 4 == 0 && (toBand == 3 || toBand == LastBand);
+    for (int x = fromX; x <= toX; ++x) {
+        const TCell* column = &grid.Raw()[size_t(x) * MapRows];
+        uint64_t free[2] = {0, 0};
+        if (words) {
+            auto word = [&](int y) {
+                return uint64_t(FreeCells<BandRows>(column + y)) | uint64_t(FreeCells<BandRows>(column + y + 16)) << 16 |
+                       uint64_t(FreeCells<BandRows>(column + y + 32)) << 32;
+            };
+            if (fromBand == 0) free[0] = word(0) | uint64_t(FreeCells<BandRows>(column + 48)) << 48;
+            if (toBand == LastBand) free[1] = word(64) | uint64_t(FreeCells<8>(column + 112)) << 48;
+        } else {
+            for (int band = fromBand; band <= fullTo; ++band)
+                free[band >> 2] |= uint64_t(FreeCells<BandRows>(column + band * BandRows)) << (band & 3) * BandRows;
+            if (toBand == LastBand) free[1] |= uint64_t(FreeCells<8>(column + LastBand * BandRows)) << (LastBand & 3) * BandRows;
+        }
+        TColumn &f = Free[size_t(x + 1)], &o = Open[size_t(x + 1)];
+        f[0] |= free[0], f[1] |= free[1], o[0] |= free[0], o[1] |= free[1];
+    }
 }
 
-// Reads what the next wave may reach of the grid. Unread cells count as
-// blocked, which they are as far as the waves so far go.
+// Reads what the next wave may reach of the grid, rows fromY to toY on the
+// grid. Unread cells count as blocked, which they are as far as the waves so
+// far go.
 void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY) {
+    int fromBand = fromY / BandRows, toBand = toY / BandRows;
+    if (ReadAhead) {
+        // Long searches flood most of the ground they come to: whole words of
+        // rows, and a few columns at a time, spare them many small reads.
+        fromBand &= ~3, toBand = toBand < 4 ? 3 : LastBand;
+        if (fromX < ReadFrom) fromX -= 3;
+        if (toX > ReadTo) toX += 3;
+    }
     fromX = std::max(fromX, 0), toX = std::min(toX, MapCols - 1);
-    const int fromBand = std::max(fromY, 0) / BandRows, toBand = std::min(toY, MapRows - 1) / BandRows;
-    if (fromX >= ReadFrom && toX <= ReadTo && fromBand >= BandFrom && toBand <= BandTo) return;
-    for (; BandFrom > fromBand; --BandFrom)
-        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandFrom - 1);
-    for (; BandTo < toBand; ++BandTo)
-        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandTo + 1);
-    auto readColumn = [&](int x) {
-        Free[size_t(x + 1)] = Open[size_t(x + 1)] = TColumn{};
-        for (auto& plane : Planes) plane[size_t(x + 1)] = TColumn{};
-        for (int band = BandFrom; band <= BandTo; ++band) ReadBand(grid, x, band);
+    // New rows of the columns read so far, then new columns with all the rows.
+    if (fromBand < BandFrom) ReadBands(grid, ReadFrom, ReadTo, fromBand, BandFrom - 1), BandFrom = fromBand;
+    if (toBand > BandTo) ReadBands(grid, ReadFrom, ReadTo, BandTo + 1, toBand), BandTo = toBand;
+    auto readColumns = [&](int from, int to) {
+        for (size_t i = size_t(from + 1); i <= size_t(to + 1); ++i)
+            Free[i][0] = Free[i][1] = Open[i][0] = Open[i][1] = Planes[0][i][0] = Planes[0][i][1] = Planes[1][i][0] =
+                Planes[1][i][1] = Planes[2][i][0] = Planes[2][i][1] = 0;
+        ReadBands(grid, from, to, BandFrom, BandTo);
     };
-    for (; ReadFrom > fromX; --ReadFrom) readColumn(ReadFrom - 1);
-    for (; ReadTo < toX; ++ReadTo) readColumn(ReadTo + 1);
+    if (fromX < ReadFrom) readColumns(fromX, ReadFrom - 1), ReadFrom = fromX;
+    if (toX > ReadTo) readColumns(ReadTo + 1, toX), ReadTo = toX;
+    ReadTop = BandFrom * BandRows, ReadBottom = std::min(BandTo * BandRows + BandRows - 1, MapRows - 1);
     // The walker's cell is never numbered.
     if (WalkerX >= ReadFrom && WalkerX <= ReadTo) {
         const uint64_t walker = ~Bits(WalkerY)[size_t(WalkerY >> 6)];
@@ -325,11 +359,12 @@ void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY)
 TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
     WalkerX = sx, WalkerY = sy, DestX = dx, DestY = dy;
     ReadFrom = dx + 1, ReadTo = dx;
-    BandFrom = dy / BandRows + 1, BandTo = dy / BandRows;
+    BandFrom = dy / BandRows + 1, BandTo = dy / BandRows, ReadTop = 0, ReadBottom = -1;
     const int reach = std::max(std::abs(sx - dx), std::abs(sy - dy));
     // A detour round a short wall is a handful of steps longer than the straight walk.
     auto wider = [](int bound) { return std::min(MaxPathSteps, bound + 5 + bound / 4); };
     for (int bound = reach <= BoundedReach ? reach : MaxPathSteps;; bound = wider(bound)) {
+        ReadAhead = bound == MaxPathSteps;
         const int steps = Waves(grid, bound, bound == MaxPathSteps);
         if (steps > 0) return TraceBack(steps);
         if (bound == MaxPathSteps || steps == Boxed) return {};
@@ -356,6 +391,7 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     int lo = dx, hi = dx, top = dy, bottom = dy;  // where the front lies
     int nextLo = 0, nextHi = -1;                  // where `next` may still hold an older front
     const TColumn nearWalker = Rows(sy - 1, sy + 1);
+    static const TColumn AllRows = Rows(0, MapRows - 1);
 
     int steps = 0;
     for (int v = 0;; ++v) {
@@ -375,9 +411,11 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
             steps = Boxed;
             break;
         }
-        const int from = std::max({lo - 1, 0, sx - range}), to = std::min({hi + 1, MapCols - 1, sx + range});
-        const TColumn rows = Rows(std::max(top - 1, sy - range), std::min(bottom + 1, sy + range));
-        Cover(grid, from, to, top - 1, bottom + 1);
+        const int from = std::max(std::max(lo - 1, 0), sx - range), to = std::min(std::min(hi + 1, MapCols - 1), sx + range);
+        const int up = std::max(top - 1, 0), down = std::min(bottom + 1, MapRows - 1);
+        if (from < ReadFrom || to > ReadTo || up < ReadTop || down > ReadBottom) Cover(grid, from, to, up, down);
+        // The wave reaches no row beyond the front's; the bound may keep it to fewer.
+        const TColumn rows = sy - range <= 0 && sy + range >= MapRows - 1 ? AllRows : Rows(sy - range, sy + range);
         TColumn* plane = Planes[size_t((v + 1) % 3)].data();
         const TColumn reached = WaveStepKernel(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
         const uint64_t rows0 = reached[0], rows1 = reached[1];
