@@ -286,7 +286,7 @@ private:
     void ReadBands(const TGrid& grid, int fromX, int toX, int fromBand, int toBand);
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
     int Waves(const TGrid& grid, int bound, bool lookForBox);
-    TTilePath TraceBack(int steps) const;
+    TTilePath TraceBack(int steps);
 
     // Free: cells read and not blocked; Open: those not numbered yet; Planes[k]: numbered k modulo 3.
     std::array<TColumn, Columns> Free{}, Open{}, FrontA{}, FrontB{};
@@ -391,10 +391,12 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     int lo = dx, hi = dx, top = dy, bottom = dy;  // where the front lies
     int nextLo = 0, nextHi = -1;                  // where `next` may still hold an older front
     const TColumn nearWalker = Rows(sy - 1, sy + 1);
-    static const TColumn AllRows = Rows(0, MapRows - 1);
+    const TColumn allRows = Rows(0, MapRows - 1);
+    // After this wave, the last the limit allows, the walker is out of reach.
+    const int lastWave = std::min(MaxPathSteps - 1, bound - 1);
 
     int steps = 0;
-    for (int v = 0;; ++v) {
+    for (int v = 0, planeNext = 1;; ++v, planeNext = planeNext == 2 ? 0 : planeNext + 1) {
         if (sx >= lo - 1 && sx <= hi + 1) {
             const TColumn &l = front[sx], &m = front[sx + 1], &r = front[sx + 2];
             if (((l[0] | m[0] | r[0]) & nearWalker[0]) | ((l[1] | m[1] | r[1]) & nearWalker[1])) {
@@ -402,21 +404,21 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
                 break;
             }
         }
-        // The cells of the next wave lie within this distance of the walker.
-        const int range = bound - (v + 1);
-        if (v == MaxPathSteps - 1 || range < 1) break;  // the last wave has not reached the walker
+        if (v == lastWave) break;
         // Most walkers are soon reached; one boxed in is never, and is worth
         // looking for before the waves go on to flood the grid.
         if (lookForBox && v == 12 && ShutIn(grid, sx, sy, dx, dy)) {
             steps = Boxed;
             break;
         }
+        // The cells of the next wave lie within this distance of the walker.
+        const int range = bound - (v + 1);
         const int from = std::max(std::max(lo - 1, 0), sx - range), to = std::min(std::min(hi + 1, MapCols - 1), sx + range);
         const int up = std::max(top - 1, 0), down = std::min(bottom + 1, MapRows - 1);
         if (from < ReadFrom || to > ReadTo || up < ReadTop || down > ReadBottom) Cover(grid, from, to, up, down);
         // The wave reaches no row beyond the front's; the bound may keep it to fewer.
-        const TColumn rows = sy - range <= 0 && sy + range >= MapRows - 1 ? AllRows : Rows(sy - range, sy + range);
-        TColumn* plane = Planes[size_t((v + 1) % 3)].data();
+        const TColumn rows = sy - range <= 0 && sy + range >= MapRows - 1 ? allRows : Rows(sy - range, sy + range);
+        TColumn* plane = Planes[size_t(planeNext)].data();
         const TColumn reached = WaveStepKernel(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
         const uint64_t rows0 = reached[0], rows1 = reached[1];
         // What is left of the front before last outside this one's columns.
@@ -443,7 +445,7 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     return steps;
 }
 
-TTilePath TBitWaves::TraceBack(int steps) const {
+TTilePath TBitWaves::TraceBack(int steps) {
     // The 3 x 3 cells round a cell as nine bits, column by column from the
     // west, each column from the north; for each such set of cells, the
     // first of them in the order of preference (-1 for none).
@@ -458,16 +460,20 @@ TTilePath TBitWaves::TraceBack(int steps) const {
         }
         return table;
     }();
-    // Rows y - 1 to y + 1 of column x in a plane, as three bits.
+    // The path keeps to the columns read, but looks at those either side (and
+    // from the walker, that may stand beside them, at two), which may hold an
+    // older search's numbers.
+    for (int x : {ReadFrom - 2, ReadFrom - 1, ReadTo + 1, ReadTo + 2})
+        if (x >= -1 && x <= MapCols)
+            for (auto& plane : Planes) plane[size_t(x + 1)] = {0, 0};
+    // Rows y - 1 to y + 1 of column x in a plane, as three bits (no rows lie
+    // beyond the grid's, so those bits are clear).
     auto around = [&](const std::array<TColumn, Columns>& plane, int x, int y) -> unsigned {
-        if (x < ReadFrom || x > ReadTo) return 0;
         const TColumn& c = plane[size_t(x + 1)];
         if (y >= 1 && y <= 62) return unsigned(c[0] >> (y - 1)) & 7;
-        if (y >= 65 && y < MapRows - 1) return unsigned(c[1] >> (y - 65)) & 7;
-        unsigned bits = 0;
-        for (int r = y - 1; r <= y + 1; ++r)
-            if (r >= 0 && r < MapRows) bits |= unsigned(c[size_t(r >> 6)] >> (r & 63) & 1) << (r - y + 1);
-        return bits;
+        if (y >= 65) return unsigned(c[1] >> (y - 65)) & 7;
+        if (y == 0) return unsigned(c[0] << 1) & 7;
+        return unsigned(c[0] >> (y - 1) | c[1] << (65 - y)) & 7;  // across the two words
     };
     TTilePath path(static_cast<size_t>(steps));
     int x = WalkerX, y = WalkerY;
