@@ -224,12 +224,52 @@ __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColu
     const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
     return ToColumn(both);
 }
+
+// Which of `Count` (32, or 24 at the foot of a column) cells from `cells` on
+// are free, as bits: the walk bytes of four cells a load, packed down to
+// bytes and compared with zero at once. The packing works within each half of
+// the register, so the pairs of cells come out of order and are put back.
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline __m256i FourWalkBytes(const TCell* cells, int i) {
+    const __m256i walk = _mm256_set1_epi64x(0xFF);
+    // Cells past the column's foot read as blocked.
+    return 4 * i < Count ? _mm256_and_si256(LoadPair(reinterpret_cast<const TColumn*>(cells + 4 * i)), walk) : walk;
+}
+
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline uint32_t FreeCellsAvx2(const TCell* cells) {
+    static_assert(sizeof(TCell) == 8 && offsetof(TCell, WalkBlock) == 0);
+    const __m256i low = _mm256_packs_epi32(_mm256_packs_epi32(FourWalkBytes<Count>(cells, 0), FourWalkBytes<Count>(cells, 1)),
+                                           _mm256_packs_epi32(FourWalkBytes<Count>(cells, 2), FourWalkBytes<Count>(cells, 3)));
+    const __m256i high = _mm256_packs_epi32(_mm256_packs_epi32(FourWalkBytes<Count>(cells, 4), FourWalkBytes<Count>(cells, 5)),
+                                            _mm256_packs_epi32(FourWalkBytes<Count>(cells, 6), FourWalkBytes<Count>(cells, 7)));
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
+    const __m256i order = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8, 9, 2, 3, 10,
+                                           11, 4, 5, 12, 13, 6, 7, 14, 15);
+    const __m256i inOrder = _mm256_shuffle_epi8(bytes, order);
+    return uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(inOrder, _mm256_setzero_si256())));
+}
+
+// The free cells of a column's top 64 rows and of the rest, each word where asked.
+__attribute__((target("avx2"))) TColumn FreeWordsAvx2(const TCell* column, bool top, bool foot) {
+    TColumn free{};
+    if (top) free[0] = FreeCellsAvx2<32>(column) | uint64_t(FreeCellsAvx2<32>(column + 32)) << 32;
+    if (foot) free[1] = FreeCellsAvx2<32>(column + 64) | uint64_t(FreeCellsAvx2<MapRows - 96>(column + 96)) << 32;
+    return free;
+}
 #endif
 
+// Whether whole words of rows are read with the wider registers.
+bool WideReads = false;
+
 TWaveStep PickWaveStep(bool wide) {
+    WideReads = false;
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return WaveStepAvx2;
+    if (wide && __builtin_cpu_supports("avx2")) {
+        WideReads = true;
+        return WaveStepAvx2;
+    }
 #endif
     (void)wide;
     return WaveStep;
@@ -306,6 +346,12 @@ inline void TBitWaves::ReadBands(const TGrid& grid, int fromX, int toX, int from
     for (int x = fromX; x <= toX; ++x) {
         const TCell* column = &grid.Raw()[size_t(x) * MapRows];
         uint64_t free[2] = {0, 0};
+#ifdef RW_HAVE_AVX2
+        if (words && WideReads) {
+            const TColumn both = FreeWordsAvx2(column, fromBand == 0, toBand == LastBand);
+            free[0] = both[0], free[1] = both[1];
+        } else
+#endif
         if (words) {
             auto word = [&](int y) {
                 return uint64_t(FreeCells<BandRows>(column + y)) | uint64_t(FreeCells<BandRows>(column + y + 16)) << 16 |
