@@ -257,14 +257,14 @@ __attribute__((target("avx2"))) TColumn FreeWordsAvx2(const TCell* column, bool 
     if (foot) free[1] = FreeCellsAvx2<32>(column + 64) | uint64_t(FreeCellsAvx2<MapRows - 96>(column + 96)) << 32;
     return free;
 }
-#endif
 
 // Whether whole words of rows are read with the wider registers.
 bool WideReads = false;
+#endif
 
 TWaveStep PickWaveStep(bool wide) {
-    WideReads = false;
 #ifdef RW_HAVE_AVX2
+    WideReads = false;
     __builtin_cpu_init();
     if (wide && __builtin_cpu_supports("avx2")) {
         WideReads = true;
@@ -427,6 +427,12 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
 // reach the walker, 0 when they do not, Boxed when they have been found never to.
 int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     const int sx = WalkerX, sy = WalkerY, dx = DestX, dy = DestY;
+    // A cell on a walk of at most `bound` steps is at most that far from both
+    // ends together, so it lies in this box, as wide as the bound.
+    const int boxLeft = std::max(0, -((bound - sx - dx) >> 1)), boxRight = std::min(MapCols - 1, (sx + dx + bound) >> 1);
+    const int boxTop = std::max(0, -((bound - sy - dy) >> 1)), boxBottom = std::min(MapRows - 1, (sy + dy + bound) >> 1);
+    // A short walk's box is read at once rather than as the waves come.
+    if (bound <= BoundedReach) Cover(grid, boxLeft, boxRight, boxTop, boxBottom);
     Cover(grid, dx, dx, dy, dy);
     const TColumn dest = Bits(dy);
     Planes[0][size_t(dx + 1)] = dest;
@@ -459,11 +465,12 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
         }
         // The cells of the next wave lie within this distance of the walker.
         const int range = bound - (v + 1);
-        const int from = std::max(std::max(lo - 1, 0), sx - range), to = std::min(std::min(hi + 1, MapCols - 1), sx + range);
-        const int up = std::max(top - 1, 0), down = std::min(bottom + 1, MapRows - 1);
+        const int from = std::max(std::max(lo - 1, boxLeft), sx - range), to = std::min(std::min(hi + 1, boxRight), sx + range);
+        // The rows the bound allows; the wave reaches none beyond the front's.
+        const int rowFrom = std::max(boxTop, sy - range), rowTo = std::min(boxBottom, sy + range);
+        const TColumn rows = rowFrom == 0 && rowTo == MapRows - 1 ? allRows : Rows(rowFrom, rowTo);
+        const int up = std::max(top - 1, rowFrom), down = std::min(bottom + 1, rowTo);
         if (from < ReadFrom || to > ReadTo || up < ReadTop || down > ReadBottom) Cover(grid, from, to, up, down);
-        // The wave reaches no row beyond the front's; the bound may keep it to fewer.
-        const TColumn rows = sy - range <= 0 && sy + range >= MapRows - 1 ? allRows : Rows(sy - range, sy + range);
         TColumn* plane = Planes[size_t(planeNext)].data();
         const TColumn reached = WaveStepKernel(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
         const uint64_t rows0 = reached[0], rows1 = reached[1];
