@@ -225,17 +225,18 @@ __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColu
     return ToColumn(both);
 }
 
+// The walk bytes of cells 4i to 4i + 3, one to each 64 bits; cells past the
+// column's foot (the first `Count` are in it) read as blocked.
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline __m256i FourWalkBytes(const TCell* cells, int i) {
+    const __m256i walk = _mm256_set1_epi64x(0xFF);
+    return 4 * i < Count ? _mm256_and_si256(LoadPair(reinterpret_cast<const TColumn*>(cells + 4 * i)), walk) : walk;
+}
+
 // Which of `Count` (32, or 24 at the foot of a column) cells from `cells` on
 // are free, as bits: the walk bytes of four cells a load, packed down to
 // bytes and compared with zero at once. The packing works within each half of
 // the register, so the pairs of cells come out of order and are put back.
-template <int Count>
-__attribute__((target("avx2"), always_inline)) inline __m256i FourWalkBytes(const TCell* cells, int i) {
-    const __m256i walk = _mm256_set1_epi64x(0xFF);
-    // Cells past the column's foot read as blocked.
-    return 4 * i < Count ? _mm256_and_si256(LoadPair(reinterpret_cast<const TColumn*>(cells + 4 * i)), walk) : walk;
-}
-
 template <int Count>
 __attribute__((target("avx2"), always_inline)) inline uint32_t FreeCellsAvx2(const TCell* cells) {
     static_assert(sizeof(TCell) == 8 && offsetof(TCell, WalkBlock) == 0);
