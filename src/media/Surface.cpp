@@ -195,7 +195,7 @@ inline void CopyPixels(TColor* d, const TColor* s, int n) {
 
 // The rows of a keyed draw: the runs of one pattern cell that fall in columns [from, to) of the picture, each
 // copied where it stands; d and s point at column `from`. A pattern shown whole (Cut false) has nothing of its
-// runs to cut, so its rows take no branch but the copies' own.
+// runs to cut, and its rows skip the cutting.
 template <bool Cut>
 void CopyCellRows(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch, TOpaqueRuns::TCellWalk walk, int h,
                   int from, int to, TColor key) {
