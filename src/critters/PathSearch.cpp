@@ -196,33 +196,81 @@ __attribute__((target("avx2"), always_inline)) inline void StorePair(TColumn* c,
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(c->data()), bits);
 }
 
+// One pair of columns of a wave: x and x + 1, the cells kept to `mask`.
+__attribute__((target("avx2"), always_inline)) inline __m256i PairStep(const TColumn* front, TColumn* next, TColumn* open,
+                                                                       TColumn* plane, int x, __m256i mask) {
+    const __m256i d = _mm256_or_si256(_mm256_or_si256(LoadPair(front + x - 1), LoadPair(front + x)), LoadPair(front + x + 1));
+    const __m256i down = _mm256_or_si256(_mm256_slli_epi64(d, 1), _mm256_srli_epi64(_mm256_slli_si256(d, 8), 63));
+    const __m256i up = _mm256_or_si256(_mm256_srli_epi64(d, 1), _mm256_slli_epi64(_mm256_srli_si256(d, 8), 63));
+    const __m256i o = LoadPair(open + x);
+    const __m256i n = _mm256_and_si256(_mm256_and_si256(_mm256_or_si256(d, _mm256_or_si256(down, up)), o), mask);
+    StorePair(next + x, n);
+    StorePair(open + x, _mm256_andnot_si256(n, o));
+    StorePair(plane + x, _mm256_or_si256(LoadPair(plane + x), n));
+    return n;
+}
+
 __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColumn* next, TColumn* open,
                                                      TColumn* plane, const TColumn& rows, int from, int to) {
     const __m256i inRows = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows.data())));
     __m256i reached = _mm256_setzero_si256();
+    int x = from;
+    for (; x < to; x += 2) reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, inRows));
     // An odd column left over is done as the left of a pair whose right is kept out by the mask.
-    const __m256i lastPair = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
-    for (int x = from; x <= to; x += 2) {
-        const __m256i d = _mm256_or_si256(_mm256_or_si256(LoadPair(front + x - 1), LoadPair(front + x)), LoadPair(front + x + 1));
-        const __m256i down = _mm256_or_si256(_mm256_slli_epi64(d, 1), _mm256_srli_epi64(_mm256_slli_si256(d, 8), 63));
-        const __m256i up = _mm256_or_si256(_mm256_srli_epi64(d, 1), _mm256_slli_epi64(_mm256_srli_si256(d, 8), 63));
-        const __m256i o = LoadPair(open + x);
-        const __m256i n = _mm256_and_si256(_mm256_and_si256(_mm256_or_si256(d, _mm256_or_si256(down, up)), o),
-                                           x < to ? inRows : lastPair);
-        StorePair(next + x, n);
-        StorePair(open + x, _mm256_andnot_si256(n, o));
-        StorePair(plane + x, _mm256_or_si256(LoadPair(plane + x), n));
-        reached = _mm256_or_si256(reached, n);
+    if (x == to) {
+        const __m256i left = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
+        reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, left));
     }
     const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
     return ToColumn(both);
 }
+
+// The walk bytes of cells 4i to 4i + 3, one to each 64 bits; cells past the
+// column's foot (the first `Count` are in it) read as blocked.
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline __m256i FourWalkBytes(const TCell* cells, int i) {
+    const __m256i walk = _mm256_set1_epi64x(0xFF);
+    return 4 * i < Count ? _mm256_and_si256(LoadPair(reinterpret_cast<const TColumn*>(cells + 4 * i)), walk) : walk;
+}
+
+// Which of `Count` (32, or 24 at the foot of a column) cells from `cells` on
+// are free, as bits: the walk bytes of four cells a load, packed down to
+// bytes and compared with zero at once. The packing works within each half of
+// the register, so the pairs of cells come out of order and are put back.
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline uint32_t FreeCellsAvx2(const TCell* cells) {
+    static_assert(sizeof(TCell) == 8 && offsetof(TCell, WalkBlock) == 0);
+    const __m256i low = _mm256_packs_epi32(_mm256_packs_epi32(FourWalkBytes<Count>(cells, 0), FourWalkBytes<Count>(cells, 1)),
+                                           _mm256_packs_epi32(FourWalkBytes<Count>(cells, 2), FourWalkBytes<Count>(cells, 3)));
+    const __m256i high = _mm256_packs_epi32(_mm256_packs_epi32(FourWalkBytes<Count>(cells, 4), FourWalkBytes<Count>(cells, 5)),
+                                            _mm256_packs_epi32(FourWalkBytes<Count>(cells, 6), FourWalkBytes<Count>(cells, 7)));
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
+    const __m256i order = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8, 9, 2, 3, 10,
+                                           11, 4, 5, 12, 13, 6, 7, 14, 15);
+    const __m256i inOrder = _mm256_shuffle_epi8(bytes, order);
+    return uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(inOrder, _mm256_setzero_si256())));
+}
+
+// The free cells of a column's top 64 rows and of the rest, each word where asked.
+__attribute__((target("avx2"))) TColumn FreeWordsAvx2(const TCell* column, bool top, bool foot) {
+    TColumn free{};
+    if (top) free[0] = FreeCellsAvx2<32>(column) | uint64_t(FreeCellsAvx2<32>(column + 32)) << 32;
+    if (foot) free[1] = FreeCellsAvx2<32>(column + 64) | uint64_t(FreeCellsAvx2<MapRows - 96>(column + 96)) << 32;
+    return free;
+}
+
+// Whether whole words of rows are read with the wider registers.
+bool WideReads = false;
 #endif
 
 TWaveStep PickWaveStep(bool wide) {
 #ifdef RW_HAVE_AVX2
+    WideReads = false;
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return WaveStepAvx2;
+    if (wide && __builtin_cpu_supports("avx2")) {
+        WideReads = true;
+        return WaveStepAvx2;
+    }
 #endif
     (void)wide;
     return WaveStep;
@@ -257,6 +305,7 @@ private:
     static constexpr int Columns = MapCols + 3;
     // The grid is read in bands of 16 rows, as the waves come near them.
     static constexpr int BandRows = 16;
+    static constexpr int LastBand = MapRows / BandRows;  // the short one at the foot
     // Walks at most this far apart start with the tightest bound; farther ones
     // are mostly long ways round, where retries would cost more than they save.
     static constexpr int BoundedReach = 24;
@@ -275,45 +324,77 @@ private:
         };
         return {word(0), word(64) & ((uint64_t(1) << (MapRows - 64)) - 1)};
     }
-    inline void ReadBand(const TGrid& grid, int x, int band);
+    void ReadBands(const TGrid& grid, int fromX, int toX, int fromBand, int toBand);
     void Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY);
     int Waves(const TGrid& grid, int bound, bool lookForBox);
-    TTilePath TraceBack(int steps) const;
+    TTilePath TraceBack(int steps);
 
     // Free: cells read and not blocked; Open: those not numbered yet; Planes[k]: numbered k modulo 3.
     std::array<TColumn, Columns> Free{}, Open{}, FrontA{}, FrontB{};
     std::array<std::array<TColumn, Columns>, 3> Planes{};
-    // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo.
-    int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1;
+    // The part of the grid this search has read: columns ReadFrom to ReadTo, bands BandFrom to BandTo, which
+    // are rows ReadTop to ReadBottom.
+    int ReadFrom = 0, ReadTo = -1, BandFrom = 0, BandTo = -1, ReadTop = 0, ReadBottom = -1;
     int WalkerX = 0, WalkerY = 0, DestX = 0, DestY = 0;
+    bool ReadAhead = false;  // Cover() reads more than asked
 };
 
-inline void TBitWaves::ReadBand(const TGrid& grid, int x, int band) {
-    const int y = band * BandRows;
-    const TCell* cells = &grid.Raw()[size_t(x) * MapRows + size_t(y)];
+inline void TBitWaves::ReadBands(const TGrid& grid, int fromX, int toX, int fromBand, int toBand) {
     static_assert(MapRows % BandRows == 8 && 64 % BandRows == 0);
-    const uint64_t free = uint64_t(y + BandRows <= MapRows ? FreeCells<BandRows>(cells) : FreeCells<8>(cells)) << (y & 63);
-    Free[size_t(x + 1)][size_t(y >> 6)] |= free;
-    Open[size_t(x + 1)][size_t(y >> 6)] |= free;
+    const int fullTo = std::min(toBand, LastBand - 1);
+    // Whole words of rows are read without the loop over their bands.
+    const bool words = fromBand % 4 == 0 && (toBand == 3 || toBand == LastBand);
+    for (int x = fromX; x <= toX; ++x) {
+        const TCell* column = &grid.Raw()[size_t(x) * MapRows];
+        uint64_t free[2] = {0, 0};
+#ifdef RW_HAVE_AVX2
+        if (words && WideReads) {
+            const TColumn both = FreeWordsAvx2(column, fromBand == 0, toBand == LastBand);
+            free[0] = both[0], free[1] = both[1];
+        } else
+#endif
+        if (words) {
+            auto word = [&](int y) {
+                return uint64_t(FreeCells<BandRows>(column + y)) | uint64_t(FreeCells<BandRows>(column + y + 16)) << 16 |
+                       uint64_t(FreeCells<BandRows>(column + y + 32)) << 32;
+            };
+            if (fromBand == 0) free[0] = word(0) | uint64_t(FreeCells<BandRows>(column + 48)) << 48;
+            if (toBand == LastBand) free[1] = word(64) | uint64_t(FreeCells<8>(column + 112)) << 48;
+        } else {
+            for (int band = fromBand; band <= fullTo; ++band)
+                free[band >> 2] |= uint64_t(FreeCells<BandRows>(column + band * BandRows)) << (band & 3) * BandRows;
+            if (toBand == LastBand) free[1] |= uint64_t(FreeCells<8>(column + LastBand * BandRows)) << (LastBand & 3) * BandRows;
+        }
+        TColumn &f = Free[size_t(x + 1)], &o = Open[size_t(x + 1)];
+        f[0] |= free[0], f[1] |= free[1], o[0] |= free[0], o[1] |= free[1];
+    }
 }
 
-// Reads what the next wave may reach of the grid. Unread cells count as
-// blocked, which they are as far as the waves so far go.
+// Reads what the next wave may reach of the grid, rows fromY to toY on the
+// grid. Unread cells count as blocked, which they are as far as the waves so
+// far go.
 void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY) {
+    int fromBand = fromY / BandRows, toBand = toY / BandRows;
+    if (ReadAhead) {
+        // Long searches flood most of the ground they come to: whole words of
+        // rows, and a few columns at a time, spare them many small reads.
+        fromBand &= ~3, toBand = toBand < 4 ? 3 : LastBand;
+        if (fromX < ReadFrom) fromX -= 3;
+        if (toX > ReadTo) toX += 3;
+    }
     fromX = std::max(fromX, 0), toX = std::min(toX, MapCols - 1);
-    const int fromBand = std::max(fromY, 0) / BandRows, toBand = std::min(toY, MapRows - 1) / BandRows;
-    if (fromX >= ReadFrom && toX <= ReadTo && fromBand >= BandFrom && toBand <= BandTo) return;
-    for (; BandFrom > fromBand; --BandFrom)
-        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandFrom - 1);
-    for (; BandTo < toBand; ++BandTo)
-        for (int x = ReadFrom; x <= ReadTo; ++x) ReadBand(grid, x, BandTo + 1);
-    auto readColumn = [&](int x) {
-        Free[size_t(x + 1)] = Open[size_t(x + 1)] = TColumn{};
-        for (auto& plane : Planes) plane[size_t(x + 1)] = TColumn{};
-        for (int band = BandFrom; band <= BandTo; ++band) ReadBand(grid, x, band);
+    // New rows of the columns read so far, then new columns with all the rows.
+    if (fromBand < BandFrom) ReadBands(grid, ReadFrom, ReadTo, fromBand, BandFrom - 1), BandFrom = fromBand;
+    if (toBand > BandTo) ReadBands(grid, ReadFrom, ReadTo, BandTo + 1, toBand), BandTo = toBand;
+    auto readColumns = [&](int from, int to) {
+        for (size_t i = size_t(from + 1); i <= size_t(to + 1); ++i)
+            Free[i][0] = Free[i][1] = Open[i][0] = Open[i][1] = Planes[0][i][0] = Planes[0][i][1] = Planes[1][i][0] =
+                Planes[1][i][1] = Planes[2][i][0] = Planes[2][i][1] = 0;
+        ReadBands(grid, from, to, BandFrom, BandTo);
     };
-    for (; ReadFrom > fromX; --ReadFrom) readColumn(ReadFrom - 1);
-    for (; ReadTo < toX; ++ReadTo) readColumn(ReadTo + 1);
+    if (fromX < ReadFrom) readColumns(fromX, ReadFrom - 1), ReadFrom = fromX;
+    if (toX > ReadTo) readColumns(ReadTo + 1, toX), ReadTo = toX;
+    ReadTop = BandFrom * BandRows, ReadBottom = std::min(BandTo * BandRows + BandRows - 1, MapRows - 1);
     // The walker's cell is never numbered.
     if (WalkerX >= ReadFrom && WalkerX <= ReadTo) {
         const uint64_t walker = ~Bits(WalkerY)[size_t(WalkerY >> 6)];
@@ -325,11 +406,12 @@ void TBitWaves::Cover(const TGrid& grid, int fromX, int toX, int fromY, int toY)
 TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
     WalkerX = sx, WalkerY = sy, DestX = dx, DestY = dy;
     ReadFrom = dx + 1, ReadTo = dx;
-    BandFrom = dy / BandRows + 1, BandTo = dy / BandRows;
+    BandFrom = dy / BandRows + 1, BandTo = dy / BandRows, ReadTop = 0, ReadBottom = -1;
     const int reach = std::max(std::abs(sx - dx), std::abs(sy - dy));
     // A detour round a short wall is a handful of steps longer than the straight walk.
     auto wider = [](int bound) { return std::min(MaxPathSteps, bound + 5 + bound / 4); };
     for (int bound = reach <= BoundedReach ? reach : MaxPathSteps;; bound = wider(bound)) {
+        ReadAhead = bound == MaxPathSteps;
         const int steps = Waves(grid, bound, bound == MaxPathSteps);
         if (steps > 0) return TraceBack(steps);
         if (bound == MaxPathSteps || steps == Boxed) return {};
@@ -346,6 +428,12 @@ TTilePath TBitWaves::Search(const TGrid& grid, int sx, int sy, int dx, int dy) {
 // reach the walker, 0 when they do not, Boxed when they have been found never to.
 int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     const int sx = WalkerX, sy = WalkerY, dx = DestX, dy = DestY;
+    // A cell on a walk of at most `bound` steps is at most that far from both
+    // ends together, so it lies in this box, as wide as the bound.
+    const int boxLeft = std::max(0, -((bound - sx - dx) >> 1)), boxRight = std::min(MapCols - 1, (sx + dx + bound) >> 1);
+    const int boxTop = std::max(0, -((bound - sy - dy) >> 1)), boxBottom = std::min(MapRows - 1, (sy + dy + bound) >> 1);
+    // A short walk's box is read at once rather than as the waves come.
+    if (bound <= BoundedReach) Cover(grid, boxLeft, boxRight, boxTop, boxBottom);
     Cover(grid, dx, dx, dy, dy);
     const TColumn dest = Bits(dy);
     Planes[0][size_t(dx + 1)] = dest;
@@ -356,9 +444,12 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     int lo = dx, hi = dx, top = dy, bottom = dy;  // where the front lies
     int nextLo = 0, nextHi = -1;                  // where `next` may still hold an older front
     const TColumn nearWalker = Rows(sy - 1, sy + 1);
+    const TColumn allRows = Rows(0, MapRows - 1);
+    // After this wave, the last the limit allows, the walker is out of reach.
+    const int lastWave = std::min(MaxPathSteps - 1, bound - 1);
 
     int steps = 0;
-    for (int v = 0;; ++v) {
+    for (int v = 0, planeNext = 1;; ++v, planeNext = planeNext == 2 ? 0 : planeNext + 1) {
         if (sx >= lo - 1 && sx <= hi + 1) {
             const TColumn &l = front[sx], &m = front[sx + 1], &r = front[sx + 2];
             if (((l[0] | m[0] | r[0]) & nearWalker[0]) | ((l[1] | m[1] | r[1]) & nearWalker[1])) {
@@ -366,19 +457,22 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
                 break;
             }
         }
-        // The cells of the next wave lie within this distance of the walker.
-        const int range = bound - (v + 1);
-        if (v == MaxPathSteps - 1 || range < 1) break;  // the last wave has not reached the walker
+        if (v == lastWave) break;
         // Most walkers are soon reached; one boxed in is never, and is worth
         // looking for before the waves go on to flood the grid.
         if (lookForBox && v == 12 && ShutIn(grid, sx, sy, dx, dy)) {
             steps = Boxed;
             break;
         }
-        const int from = std::max({lo - 1, 0, sx - range}), to = std::min({hi + 1, MapCols - 1, sx + range});
-        const TColumn rows = Rows(std::max(top - 1, sy - range), std::min(bottom + 1, sy + range));
-        Cover(grid, from, to, top - 1, bottom + 1);
-        TColumn* plane = Planes[size_t((v + 1) % 3)].data();
+        // The cells of the next wave lie within this distance of the walker.
+        const int range = bound - (v + 1);
+        const int from = std::max(std::max(lo - 1, boxLeft), sx - range), to = std::min(std::min(hi + 1, boxRight), sx + range);
+        // The rows the bound allows; the wave reaches none beyond the front's.
+        const int rowFrom = std::max(boxTop, sy - range), rowTo = std::min(boxBottom, sy + range);
+        const TColumn rows = rowFrom == 0 && rowTo == MapRows - 1 ? allRows : Rows(rowFrom, rowTo);
+        const int up = std::max(top - 1, rowFrom), down = std::min(bottom + 1, rowTo);
+        if (from < ReadFrom || to > ReadTo || up < ReadTop || down > ReadBottom) Cover(grid, from, to, up, down);
+        TColumn* plane = Planes[size_t(planeNext)].data();
         const TColumn reached = WaveStepKernel(front + 1, next + 1, Open.data() + 1, plane + 1, rows, from, to);
         const uint64_t rows0 = reached[0], rows1 = reached[1];
         // What is left of the front before last outside this one's columns.
@@ -405,7 +499,7 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
     return steps;
 }
 
-TTilePath TBitWaves::TraceBack(int steps) const {
+TTilePath TBitWaves::TraceBack(int steps) {
     // The 3 x 3 cells round a cell as nine bits, column by column from the
     // west, each column from the north; for each such set of cells, the
     // first of them in the order of preference (-1 for none).
@@ -420,16 +514,20 @@ TTilePath TBitWaves::TraceBack(int steps) const {
         }
         return table;
     }();
-    // Rows y - 1 to y + 1 of column x in a plane, as three bits.
+    // The path keeps to the columns read, but looks at those either side (and
+    // from the walker, that may stand beside them, at two), which may hold an
+    // older search's numbers.
+    for (int x : {ReadFrom - 2, ReadFrom - 1, ReadTo + 1, ReadTo + 2})
+        if (x >= -1 && x <= MapCols)
+            for (auto& plane : Planes) plane[size_t(x + 1)] = {0, 0};
+    // Rows y - 1 to y + 1 of column x in a plane, as three bits (no rows lie
+    // beyond the grid's, so those bits are clear).
     auto around = [&](const std::array<TColumn, Columns>& plane, int x, int y) -> unsigned {
-        if (x < ReadFrom || x > ReadTo) return 0;
         const TColumn& c = plane[size_t(x + 1)];
         if (y >= 1 && y <= 62) return unsigned(c[0] >> (y - 1)) & 7;
-        if (y >= 65 && y < MapRows - 1) return unsigned(c[1] >> (y - 65)) & 7;
-        unsigned bits = 0;
-        for (int r = y - 1; r <= y + 1; ++r)
-            if (r >= 0 && r < MapRows) bits |= unsigned(c[size_t(r >> 6)] >> (r & 63) & 1) << (r - y + 1);
-        return bits;
+        if (y >= 65) return unsigned(c[1] >> (y - 65)) & 7;
+        if (y == 0) return unsigned(c[0] << 1) & 7;
+        return unsigned(c[0] >> (y - 1) | c[1] << (65 - y)) & 7;  // across the two words
     };
     TTilePath path(static_cast<size_t>(steps));
     int x = WalkerX, y = WalkerY;

@@ -28,38 +28,49 @@ void TBitmap::SetSize(int width, int height, TColor fill) {
     Pixels.assign(size_t(W) * H, fill);
 }
 
-TOpaqueRuns::TOpaqueRuns(const TColor* pixels, int width, int height, TColor key) : KeyColor(key & 0xFFFFFF) {
+TOpaqueRuns::TOpaqueRuns(const TColor* pixels, int width, int height, TColor key, int cellWidth)
+    : KeyColor(key & 0xFFFFFF) {
     const size_t w = size_t(std::max(width, 0)), h = size_t(std::max(height, 0));
+    CellW = CellWidthFor(int(w), cellWidth);
+    const size_t cell = std::max<size_t>(size_t(CellW), 1);
+    Columns = std::max<size_t>((w + cell - 1) / cell, 1);
     // Past this many runs a row costs more as a list than as a pass over every pixel.
     const size_t denseAt = std::max<size_t>(8, w / 16);
-    RowStart.reserve(h + 1);
-    RowStart.push_back(0);
+    CellStart.reserve(h * Columns + 1);
     DenseRows.assign(h, 0);
     for (size_t y = 0; y < h; ++y) {
         const TColor* row = pixels + y * w;
         const size_t first = Runs.size();
-        for (size_t x = 0; x < w;) {
-            if ((row[x] & 0xFFFFFF) == KeyColor) {
-                ++x;
-                continue;
+        for (size_t x = 0; x < w && !DenseRows[y];) {
+            if (x % cell == 0) CellStart.push_back(uint32_t(Runs.size()));
+            const size_t cellEnd = std::min(w, (x / cell + 1) * cell);
+            while (x < cellEnd && (row[x] & 0xFFFFFF) == KeyColor) ++x;
+            while (x < cellEnd) {
+                const size_t begin = x;
+                while (x < cellEnd && (row[x] & 0xFFFFFF) != KeyColor) ++x;
+                if (Runs.size() - first == denseAt) {
+                    DenseRows[y] = 1;
+                    break;
+                }
+                Runs.push_back({int32_t(begin), int32_t(x)});
+                while (x < cellEnd && (row[x] & 0xFFFFFF) == KeyColor) ++x;
             }
-            const size_t begin = x;
-            while (x < w && (row[x] & 0xFFFFFF) != KeyColor) ++x;
-            if (Runs.size() - first == denseAt) {
-                Runs.resize(first);
-                DenseRows[y] = 1;
-                break;
-            }
-            Runs.push_back({int32_t(begin), int32_t(x)});
         }
-        RowStart.push_back(Runs.size());
+        if (DenseRows[y]) {
+            // A dense row keeps no runs: every cell of it is an empty list.
+            Runs.resize(first);
+            CellStart.resize(y * Columns);
+        }
+        CellStart.resize((y + 1) * Columns, uint32_t(Runs.size()));
     }
+    CellStart.push_back(uint32_t(Runs.size()));
     Runs.shrink_to_fit();
 }
 
-const TOpaqueRuns& TBitmap::OpaqueRuns(TColor key) const {
-    if (!RunsCache || RunsCache->Key() != (key & 0xFFFFFF))
-        RunsCache = std::make_shared<const TOpaqueRuns>(Pixels.data(), W, H, key);
+const TOpaqueRuns& TBitmap::OpaqueRuns(TColor key, int cellWidth) const {
+    if (!RunsCache || RunsCache->Key() != (key & 0xFFFFFF) ||
+        RunsCache->CellWidth() != TOpaqueRuns::CellWidthFor(W, cellWidth))
+        RunsCache = std::make_shared<const TOpaqueRuns>(Pixels.data(), W, H, key, cellWidth);
     return *RunsCache;
 }
 
@@ -87,7 +98,8 @@ void TBitmap::CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect) {
     TBlit b;
     if (!ClipBlit(srcRect, src.W, src.H, x, y, W, H, b)) return;
     for (int64_t r = 0; r < b.Height; ++r)
-        std::memcpy(Row(int(b.DestY + r)) + b.DestX, src.Row(int(b.SrcY + r)) + b.SrcX, size_t(b.Width) * sizeof(TColor));
+        std::memcpy(Row(int(b.DestY + r)) + b.DestX, src.Row(int(b.SrcY + r)) + b.SrcX,
+                    size_t(b.Width) * sizeof(TColor));
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -10,7 +11,9 @@
 // pixels in that same order, so a pixel read is a game colour as it stands.
 using TColor = uint32_t;
 
-constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) { return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16); }
+constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
+    return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+}
 
 struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;  // right and bottom exclusive
@@ -35,24 +38,50 @@ bool ClipBlit(const TRect& src, int srcW, int srcH, int destX, int destY, int de
 // the keyed-out rest. A row cut into many short runs (a dithered picture) is
 // marked dense instead and drawn with the vector loops that test every pixel,
 // which keeps these lists far smaller than the picture.
+//
+// Runs end at every multiple of the cell width, so the runs of one pattern
+// cell in a row are a list of their own and a draw of one pattern never
+// looks at its neighbours' runs.
 class TOpaqueRuns {
 public:
     struct TRun {
         int32_t Begin = 0, End = 0;  // columns, end exclusive
     };
 
-    TOpaqueRuns(const TColor* pixels, int width, int height, TColor key);
+    // A cell width of 0 (or wider than the picture) makes the whole row one cell.
+    TOpaqueRuns(const TColor* pixels, int width, int height, TColor key, int cellWidth = 0);
+
+    // The cells a picture `width` wide is cut into when asked for `cellWidth`: cells narrower than
+    // MinCellWidth are not cut apart (their lists would outgrow the picture), so the row is one cell.
+    static constexpr int MinCellWidth = 16;
+    static int CellWidthFor(int width, int cellWidth) {
+        return cellWidth >= MinCellWidth && cellWidth < width ? cellWidth : std::max(width, 0);
+    }
 
     TColor Key() const { return KeyColor; }
+    int CellWidth() const { return CellW; }
     bool Dense(int y) const { return DenseRows[size_t(y)] != 0; }
     // The runs of a row that is not dense, left to right.
     std::span<const TRun> Row(int y) const {
-        return {Runs.data() + RowStart[size_t(y)], Runs.data() + RowStart[size_t(y) + 1]};
+        return {Runs.data() + CellStart[size_t(y) * Columns], Runs.data() + CellStart[(size_t(y) + 1) * Columns]};
+    }
+    // What a keyed draw walks down one cell column from row y: the entry of row y + i in Start[i * Stride]
+    // (its runs end where the next entry's begin), and row y + i dense when Dense[i].
+    struct TCellWalk {
+        const uint32_t* Start;
+        size_t Stride;
+        const TRun* Runs;
+        const uint8_t* Dense;
+    };
+    TCellWalk Walk(int y, int column) const {
+        return {CellStart.data() + size_t(y) * Columns + size_t(column), Columns, Runs.data(), DenseRows.data() + y};
     }
 
 private:
     TColor KeyColor;
-    std::vector<size_t> RowStart;  // one more than there are rows
+    int CellW = 0;
+    size_t Columns = 1;
+    std::vector<uint32_t> CellStart;  // per row and cell column, and one past the last
     std::vector<uint8_t> DenseRows;
     std::vector<TRun> Runs;
 };
@@ -73,9 +102,7 @@ public:
     void SetSize(int width, int height, TColor fill = 0);
 
     // 0 outside the picture.
-    TColor Pixel(int x, int y) const {
-        return (x < 0 || y < 0 || x >= W || y >= H) ? 0 : Pixels[size_t(y) * W + x];
-    }
+    TColor Pixel(int x, int y) const { return (x < 0 || y < 0 || x >= W || y >= H) ? 0 : Pixels[size_t(y) * W + x]; }
     void SetPixel(int x, int y, TColor c) {
         Changed();
         if (x >= 0 && y >= 0 && x < W && y < H) Pixels[size_t(y) * W + x] = c;
@@ -94,10 +121,11 @@ public:
     // Copies src's rectangle to (x, y) of this bitmap, clipped on both sides.
     void CopyRect(int x, int y, const TBitmap& src, const TRect& srcRect);
 
-    // The runs of pixels whose colour (the low three bytes) is not `key`;
-    // worked out on the first call for a key and kept until the picture
-    // changes. Copies of the picture share them.
-    const TOpaqueRuns& OpaqueRuns(TColor key) const;
+    // The runs of pixels whose colour (the low three bytes) is not `key`,
+    // cut into cells of `cellWidth`; worked out on the first call for a key
+    // and width and kept until the picture changes. Copies of the picture
+    // share them.
+    const TOpaqueRuns& OpaqueRuns(TColor key, int cellWidth = 0) const;
 
 private:
     void Changed() {

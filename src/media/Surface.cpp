@@ -177,21 +177,89 @@ __attribute__((target("avx2"))) void MixSpanAvx2(TColor* d, const TColor* s, int
 }
 #endif
 
+// A run is mostly shorter than a library copy's set-up costs: four pixels at a time, the last four
+// overlapping the ones before (source and destination are different pictures).
+inline void CopyPixels(TColor* d, const TColor* s, int n) {
+#ifdef __SSE2__
+    if (n >= 4) {
+        for (int i = 0; i + 4 < n; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4)));
+        return;
+    }
+#endif
+    for (int i = 0; i < n; ++i) d[i] = s[i];
+}
+
+// The rows of a keyed draw: the runs of one pattern cell that fall in columns [from, to) of the picture, each
+// copied where it stands; d and s point at column `from`. A pattern shown whole (Cut false) has nothing of its
+// runs to cut, and its rows skip the cutting.
+template <bool Cut>
+void CopyCellRows(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch, TOpaqueRuns::TCellWalk walk, int h,
+                  int from, int to, TColor key) {
+    for (int row = 0; row < h; ++row, d += destPitch, s += srcPitch, walk.Start += walk.Stride) {
+        if (walk.Dense[row]) {
+            KeyedRow(d, s, to - from, key);
+            continue;
+        }
+        for (const TOpaqueRuns::TRun *r = walk.Runs + walk.Start[0], *end = walk.Runs + walk.Start[1]; r != end; ++r) {
+            int b = r->Begin - from, e = r->End - from;
+            if (Cut && (b = std::max(b, 0)) >= (e = std::min(e, to - from))) continue;
+            CopyPixels(d + b, s + b, e - b);
+        }
+    }
+}
+
+#ifdef RW_HAVE_AVX2
+__attribute__((target("avx2"), always_inline)) inline void CopyPixelsAvx2(TColor* d, const TColor* s, int n) {
+    if (n < 8) return CopyPixels(d, s, n);
+    for (int i = 0; i + 8 < n; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + n - 8),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + n - 8)));
+}
+
+// The same walk with the wider copies.
+template <bool Cut>
+__attribute__((target("avx2"))) void CopyCellRowsAvx2(TColor* d, size_t destPitch, const TColor* s, size_t srcPitch,
+                                                      TOpaqueRuns::TCellWalk walk, int h, int from, int to,
+                                                      TColor key) {
+    for (int row = 0; row < h; ++row, d += destPitch, s += srcPitch, walk.Start += walk.Stride) {
+        if (walk.Dense[row]) {
+            KeyedRowAvx2(d, s, to - from, key);
+            continue;
+        }
+        for (const TOpaqueRuns::TRun *r = walk.Runs + walk.Start[0], *end = walk.Runs + walk.Start[1]; r != end; ++r) {
+            int b = r->Begin - from, e = r->End - from;
+            if (Cut && (b = std::max(b, 0)) >= (e = std::min(e, to - from))) continue;
+            CopyPixelsAvx2(d + b, s + b, e - b);
+        }
+    }
+}
+#endif
+
 using TKeyedRowFn = void (*)(TColor*, const TColor*, int, TColor);
 using TMixRowFn = void (*)(TColor*, const TColor*, const int*, int, unsigned, bool, TColor);
 using TMixSpanFn = void (*)(TColor*, const TColor*, int, unsigned);
+using TCellRowsFn = void (*)(TColor*, size_t, const TColor*, size_t, TOpaqueRuns::TCellWalk, int, int, int, TColor);
 
 struct TRowKernels {
     TKeyedRowFn Keyed = KeyedRow;
     TMixRowFn Mix = MixRow;
     TMixSpanFn Span = MixSpan;
+    TCellRowsFn CellRows = CopyCellRows<false>;
+    TCellRowsFn CutCellRows = CopyCellRows<true>;
     bool Wide = false;
 };
 
 TRowKernels PickKernels(bool wide) {
 #ifdef RW_HAVE_AVX2
     __builtin_cpu_init();
-    if (wide && __builtin_cpu_supports("avx2")) return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, true};
+    if (wide && __builtin_cpu_supports("avx2"))
+        return {KeyedRowAvx2, MixRowAvx2, MixSpanAvx2, CopyCellRowsAvx2<false>, CopyCellRowsAvx2<true>, true};
 #endif
     (void)wide;
     return {};
@@ -250,21 +318,6 @@ void ForRunsIn(std::span<const TOpaqueRuns::TRun> runs, int64_t from, int64_t n,
     }
 }
 
-// A run is mostly shorter than a library copy's set-up costs: four pixels at a time, the last four
-// overlapping the ones before (source and destination are different pictures).
-inline void CopyPixels(TColor* d, const TColor* s, int n) {
-#ifdef __SSE2__
-    if (n >= 4) {
-        for (int i = 0; i + 4 < n; i += 4)
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + n - 4),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 4)));
-        return;
-    }
-#endif
-    for (int i = 0; i < n; ++i) d[i] = s[i];
-}
-
 // The key's pixels of a source row left out: only the runs are copied.
 void CopyRuns(TColor* d, const TColor* s, const TOpaqueRuns& runs, int64_t srcY, int64_t srcX, int64_t n) {
     if (runs.Dense(int(srcY))) return Kernels.Keyed(d, s, int(n), runs.Key());
@@ -301,9 +354,12 @@ void TSurface::Draw(const TImageItem& item, int x, int y, int pattern) {
             std::memcpy(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, size_t(w) * sizeof(TColor));
         return;
     }
-    const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor);
-    for (int64_t row = 0; row < h; ++row)
-        CopyRuns(Screen.Row(int(dy + row)) + dx, pic.Row(int(sy + row)) + sx, runs, sy + row, sx, w);
+    const TOpaqueRuns& runs = pic.OpaqueRuns(item.TransparentColor, item.PatW());
+    // A pattern shown whole in a cell of its own has nothing of its runs to cut.
+    const bool whole = w == r.Width() && runs.CellWidth() == r.Width();
+    (whole ? Kernels.CellRows : Kernels.CutCellRows)(
+        Screen.Row(int(dy)) + dx, size_t(Screen.Width()), pic.Row(int(sy)) + sx, size_t(pic.Width()),
+        runs.Walk(int(sy), r.Left / runs.CellWidth()), int(h), int(sx), int(sx + w), runs.Key());
 }
 
 void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern, int alpha) {
@@ -328,7 +384,7 @@ void TSurface::DrawAlpha(const TImageItem& item, const TRect& dest, int pattern,
     const bool keyed = item.Transparent;
     const TColor key = item.TransparentColor & RgbMask;
     const TBitmap& pic = item.Picture;
-    const TOpaqueRuns* runs = keyed ? &pic.OpaqueRuns(key) : nullptr;
+    const TOpaqueRuns* runs = keyed ? &pic.OpaqueRuns(key, item.PatW()) : nullptr;
     const int64_t srcX = r.Left + (int64_t(x0) - dest.Left);
     for (int y = y0; y < y1; ++y) {
         const int sy = int(r.Top + ((2 * (y - int64_t(dest.Top)) + 1) * sh) / (2 * dh));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "media/Font.h"
 #include "media/ImageList.h"
@@ -407,6 +408,25 @@ TEST_P(DrawTest, KeyedDrawFollowsChangesToThePictureAndItsKey) {
     item.Picture.SetSize(2, 2, RGBColor(9, 9, 9));
     EXPECT_EQ(drawn(item, 1, 1), RGBColor(9, 9, 9));
     EXPECT_EQ(drawn(item, 2, 1), 0u);
+
+    // The same picture cut into patterns and drawn whole again: each draw takes its pixels from its own place.
+    item.Picture.SetSize(32, 2, RGBColor(9, 9, 9));
+    item.Picture.SetPixel(0, 0, RGBColor(1, 2, 3));  // the key
+    item.PatternWidth = 16;
+    Surface.Fill(0);
+    Surface.Draw(item, 100, 0, 1);
+    item.PatternWidth = 0;
+    Surface.Draw(item, 200, 0, 0);
+    for (const auto& [x, y, want] : {std::tuple{99, 0, 0u},
+                                     {100, 0, RGBColor(9, 9, 9)},
+                                     {115, 1, RGBColor(9, 9, 9)},
+                                     {116, 0, 0u},
+                                     {200, 0, 0u},
+                                     {201, 0, RGBColor(9, 9, 9)},
+                                     {216, 0, RGBColor(9, 9, 9)},
+                                     {231, 1, RGBColor(9, 9, 9)},
+                                     {232, 1, 0u}})
+        EXPECT_EQ(Surface.PixelRead(x, y), want) << x << "," << y;
 }
 
 INSTANTIATE_TEST_SUITE_P(Vectors, DrawTest, ::testing::Bool(),

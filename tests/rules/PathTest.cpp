@@ -114,6 +114,9 @@ TEST(PathSearch, EqualsTheWaveSearchAroundWallsAndEnclosures) {
 // bounds short walks' waves to the cells between the ends, widening the bound
 // when a detour is longer: ends on the grid's edges and on either side of row
 // 64, and detours just longer than each bound, must give the wave search's paths.
+// Long walks read the grid a word of rows (32 cells a load) and a few columns
+// at a time, up to the grid's edges; short ones read the box their bound
+// allows, whose sides fall between cells when the ends' sum is odd.
 TEST(PathSearch, EqualsTheWaveSearchAtEdgesWordsAndDetours) {
     const TWideVectorsBack back;
     struct TEnds {
@@ -122,6 +125,8 @@ TEST(PathSearch, EqualsTheWaveSearchAtEdgesWordsAndDetours) {
     const TEnds ends[] = {
         {5, 63, 5, 64},  {5, 64, 5, 63},   {10, 60, 14, 68}, {10, 70, 13, 57}, {0, 0, 3, 2},
         {79, 119, 76, 117}, {0, 119, 2, 110}, {79, 0, 70, 5},   {40, 62, 40, 66}, {3, 119, 3, 0},
+        {1, 30, 78, 97},   {78, 95, 1, 33},  {2, 117, 77, 2},  {20, 20, 27, 31}, {30, 40, 30, 64},
+        {30, 40, 55, 41},  {77, 60, 79, 119},
     };
     std::mt19937 rng(99);
     int found = 0;
