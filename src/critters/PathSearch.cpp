@@ -140,10 +140,10 @@ inline uint32_t FreeCells(const TCell* cells) {
 // at front[x]; the columns either side may be read) that are open and in
 // `rows` become `next`, are closed and marked in `plane`. Gives the rows the
 // new front has cells in.
-using TWaveStep = TColumn (*)(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, const TColumn& rows,
+using TWaveStep = TColumn (*)(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, TColumn rows,
                              int from, int to);
 
-TColumn WaveStep(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, const TColumn& rows, int from,
+TColumn WaveStep(const TColumn* front, TColumn* next, TColumn* open, TColumn* plane, TColumn rows, int from,
                  int to) {
 #ifdef __SSE2__
     // A column's two words in one register; the three columns round it slide along.
@@ -211,18 +211,27 @@ __attribute__((target("avx2"), always_inline)) inline __m256i PairStep(const TCo
 }
 
 __attribute__((target("avx2"))) TColumn WaveStepAvx2(const TColumn* front, TColumn* next, TColumn* open,
-                                                     TColumn* plane, const TColumn& rows, int from, int to) {
-    const __m256i inRows = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(rows.data())));
+                                                     TColumn* plane, TColumn rows, int from, int to) {
+    // The rows come, and the reached rows go, in registers: through memory, the
+    // two words written one at a time would be read back as one, which waits.
+#ifdef __x86_64__
+    const __m128i rowBits = _mm_insert_epi64(_mm_cvtsi64_si128(int64_t(rows[0])), int64_t(rows[1]), 1);
+#else
+    const __m128i rowBits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows.data()));
+#endif
+    const __m256i inRows = _mm256_broadcastsi128_si256(rowBits);
+    const __m256i lowOnly = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
     __m256i reached = _mm256_setzero_si256();
     int x = from;
     for (; x < to; x += 2) reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, inRows));
     // An odd column left over is done as the left of a pair whose right is kept out by the mask.
-    if (x == to) {
-        const __m256i left = _mm256_and_si256(inRows, _mm256_set_epi64x(0, 0, -1, -1));
-        reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, left));
-    }
+    if (x == to) reached = _mm256_or_si256(reached, PairStep(front, next, open, plane, x, lowOnly));
     const __m128i both = _mm_or_si128(_mm256_castsi256_si128(reached), _mm256_extracti128_si256(reached, 1));
+#ifdef __x86_64__
+    return {uint64_t(_mm_cvtsi128_si64(both)), uint64_t(_mm_extract_epi64(both, 1))};
+#else
     return ToColumn(both);
+#endif
 }
 
 // The walk bytes of cells 4i to 4i + 3, one to each 64 bits; cells past the
@@ -501,15 +510,17 @@ int TBitWaves::Waves(const TGrid& grid, int bound, bool lookForBox) {
 
 TTilePath TBitWaves::TraceBack(int steps) {
     // The 3 x 3 cells round a cell as nine bits, column by column from the
-    // west, each column from the north; for each such set of cells, the
-    // first of them in the order of preference (-1 for none).
+    // west, each column from the north; for each such set of cells, the step
+    // to the first of them in the order of preference (none: stay), as x + 1
+    // in the low two bits and y + 1 in the next two. The step itself in the
+    // table, rather than which step, spares each step of the walk a read.
     static constexpr auto first = [] {
-        std::array<int8_t, 512> table{};
+        std::array<uint8_t, 512> table{};
         for (int cells = 0; cells < 512; ++cells) {
-            table[size_t(cells)] = -1;
+            table[size_t(cells)] = 1 | 1 << 2;
             for (int k = 7; k >= 0; --k) {
-                const int bit = (NeighbourSteps[size_t(k)].first + 1) * 3 + NeighbourSteps[size_t(k)].second + 1;
-                if (cells >> bit & 1) table[size_t(cells)] = int8_t(k);
+                const auto [ox, oy] = NeighbourSteps[size_t(k)];
+                if (cells >> ((ox + 1) * 3 + oy + 1) & 1) table[size_t(cells)] = uint8_t((ox + 1) | (oy + 1) << 2);
             }
         }
         return table;
@@ -534,8 +545,8 @@ TTilePath TBitWaves::TraceBack(int steps) {
     for (int i = 0, modulo3 = (steps - 1) % 3; i < steps; ++i, modulo3 = modulo3 == 0 ? 2 : modulo3 - 1) {
         const auto& plane = Planes[size_t(modulo3)];
         const unsigned cells = around(plane, x - 1, y) | around(plane, x, y) << 3 | around(plane, x + 1, y) << 6;
-        const int k = first[cells];
-        if (k >= 0) x += NeighbourSteps[size_t(k)].first, y += NeighbourSteps[size_t(k)].second;
+        const int step = first[cells];
+        x += (step & 3) - 1, y += (step >> 2) - 1;
         path[size_t(i)] = {x, y};
     }
     return path;
